@@ -1,0 +1,126 @@
+// ModuleBase and Pin: the signal side of the frame, behind a ModuleRecord.
+//
+// One source, two builds: TARN_FRAME_VERSION 2230 (Contour4) or 2120 (LFO). They differ in the
+// interface version, in whether GUI-only pins are skipped when the pin table is built, in the
+// storage of datatype 8 pins, and in the notify8Index operation. Each build lives in its own
+// inline namespace so that both can be linked into one test program.
+#pragma once
+
+#include <cstdint>
+
+#include "host_interface.h"
+
+#ifndef TARN_FRAME_VERSION
+#error "TARN_FRAME_VERSION must be 2230 or 2120"
+#endif
+
+#if TARN_FRAME_VERSION == 2230
+#define TARN_FRAME_NAMESPACE frame2230
+#elif TARN_FRAME_VERSION == 2120
+#define TARN_FRAME_NAMESPACE frame2120
+#else
+#error "TARN_FRAME_VERSION must be 2230 or 2120"
+#endif
+
+namespace tarn {
+inline namespace TARN_FRAME_NAMESPACE {
+
+constexpr int32_t kInterfaceVersion = TARN_FRAME_VERSION;
+constexpr bool kSkipsGuiOnlyPins = TARN_FRAME_VERSION == 2230;
+
+class ModuleBase;
+
+class Pin {
+public:
+    Pin() = default;
+    virtual ~Pin() = default;
+
+    void init(ModuleBase* owner, int32_t index, int32_t datatype, void* variable);
+
+    // status = s, notify the owner; a one-off status falls back to still afterwards.
+    void setStatus(int32_t s);
+    void setOutputStatus(int32_t clock, int32_t s);
+    // The sample at the current moment of a DT_AUDIO pin.
+    float valueNow() const;
+
+    void* variable = nullptr;
+    ModuleBase* owner = nullptr;
+    int32_t index = 0;
+    int32_t status = 0;
+    int32_t datatype = 0;
+    // Own storage for unbound pins: a cleared word, or the buffer address of a DT_AUDIO pin
+    // (32 bits in the library the host loads, pointer-sized in the native build).
+    union Storage {
+        uint32_t word;
+        float* buffer;
+    } storage{};
+};
+
+class ModuleBase {
+public:
+    ModuleBase(HostCallback callback, int32_t hostData, uint32_t magic) noexcept;
+    virtual ~ModuleBase();
+    ModuleBase(const ModuleBase&) = delete;
+    ModuleBase& operator=(const ModuleBase&) = delete;
+
+    virtual void onPinStatusChanged(Pin& pin);
+    virtual void handleEvent(const ModuleEvent& event);
+    virtual int32_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    virtual void open();
+    virtual void close();
+    virtual void setSampleRate(float rate);
+    virtual void setBlockSize(int32_t size);
+    virtual float getSampleRate() const;
+    virtual int32_t getBlockSize() const;
+    virtual bool getPinProperties(int32_t index, PinProperties& props);
+    virtual void notify8();
+#if TARN_FRAME_VERSION == 2230
+    virtual void notify8Index(int32_t index);
+#endif
+    virtual void onDataEvent(int32_t timeStamp, int32_t value, int16_t value2);
+    virtual void notify12(int32_t value, int32_t index, void* ptr);
+
+    int32_t callHost(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
+                     float opt = 0.0f);
+    // The index-th pin, or null when the table has no initialised pin there.
+    Pin* findPin(int32_t index);
+    Pin& getPin(int32_t index) { return *findPin(index); }
+    int32_t pinCount() const { return pinCount_; }
+    int32_t sampleClock();
+    void setProcessFunction(const ProcessFunction& pf);
+    const ProcessFunction& processFunction() const { return processFunction_; }
+
+    ModuleRecord& record() { return record_; }
+    static ModuleBase* fromRecord(ModuleRecord* r) { return static_cast<ModuleBase*>(r->object); }
+
+    // A ProcessFunction whose entry calls Module::*Member on the object.
+    template <class Module, void (Module::*Member)(int32_t, int32_t)>
+    static ProcessFunction processFunctionOf() {
+        return ProcessFunction{&processTrampoline<Module, Member>, 0, 0, 0};
+    }
+
+private:
+    template <class Module, void (Module::*Member)(int32_t, int32_t)>
+    static void TARN_CDECL processTrampoline(void* object, int32_t first, int32_t count) noexcept {
+        (static_cast<Module*>(static_cast<ModuleBase*>(object))->*Member)(first, count);
+    }
+    static int32_t TARN_CDECL dispatcherEntry(ModuleRecord* record, int32_t opcode,
+                                              int32_t index, int32_t value, void* ptr,
+                                              float opt) noexcept;
+    static void TARN_CDECL eventEntry(void* object, const ModuleEvent* event) noexcept;
+    static void TARN_CDECL doNothing(void*, int32_t, int32_t) noexcept {}
+
+    void buildPinTable();
+    bool belongsToSignalSide(const PinProperties& props) const;
+    void releasePins();
+
+    HostCallback callback_;
+    ModuleRecord record_;
+    Pin* pins_ = nullptr;
+    int32_t pinCount_ = 0;   // pins allocated (the host's count)
+    int32_t validPins_ = 0;  // pins initialised by the walk; events beyond are ignored
+    ProcessFunction processFunction_;
+};
+
+}  // namespace TARN_FRAME_NAMESPACE
+}  // namespace tarn

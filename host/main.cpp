@@ -1,0 +1,44 @@
+// tarn-host: loads a module library the way the host does and plays the host's side.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+
+namespace {
+
+void printUsage(std::FILE* to) {
+    std::fputs(
+        "usage: tarn-host COMMAND MODULE.dll [OPTIONS]\n"
+        "\n"
+        "commands:\n"
+        "  info MODULE.dll\n"
+        "      module properties and the pin table\n"
+        "  render MODULE.dll --out FILE [--frames N | --seconds S] [--rate HZ] [--block N]\n"
+        "                    [--set PIN=VALUE]... [--shape TEXT] [--input PIN=FILE.f32]... [--trace]\n"
+        "      renders the \"Output\" pin to a 32-bit float WAV (.wav) or raw float32 (.f32)\n",
+        to);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        printUsage(args.empty() ? stderr : stdout);
+        return args.empty() ? tarnhost::kExitUsage : 0;
+    }
+    const std::string command = args[0];
+    args.erase(args.begin());
+    try {
+        if (command == "info") return tarnhost::runInfo(args);
+        if (command == "render") return tarnhost::runRender(args);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tarn-host: %s\n", e.what());
+        return tarnhost::kExitFailure;
+    }
+    std::fprintf(stderr, "tarn-host: unknown command \"%s\"\n\n", command.c_str());
+    printUsage(stderr);
+    return tarnhost::kExitUsage;
+}

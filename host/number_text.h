@@ -1,0 +1,16 @@
+// Strict number parsing and locale-free formatting for the host's command line and output.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tarnhost {
+
+// The whole text must be a decimal number (optional sign, digits, ".", exponent).
+bool parseDouble(const std::string& text, double& out);
+bool parseInt(const std::string& text, long long& out);
+// Shortest text that reads back as the same float.
+std::string formatFloat(float v);
+std::string hex32(uint32_t v);
+
+}  // namespace tarnhost

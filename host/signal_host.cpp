@@ -1,0 +1,395 @@
+// The host's side of a signal object: pins bound by address, buffers, clock, sleep, tracing.
+#include "signal_host.h"
+
+#include <algorithm>
+#include <map>
+
+#include "number_text.h"
+#include "wav_file.h"
+
+namespace tarnhost {
+
+namespace {
+
+std::vector<CallbackReceiver*>& receivers() {
+    static std::vector<CallbackReceiver*> list;
+    return list;
+}
+
+// Named blocks shared by every object that asks for the same name; kept for the process' life.
+std::map<std::string, std::vector<float>>& sharedBlocks() {
+    static std::map<std::string, std::vector<float>> blocks;
+    return blocks;
+}
+
+constexpr int32_t kMaxSharedFloats = 1 << 20;
+constexpr int32_t kMaxDeclaredPins = 256;
+
+std::string hostOpName(int32_t op) {
+    switch (op) {
+    case HOST_SET_PIN_STATUS: return "HOST_SET_PIN_STATUS";
+    case HOST_GET_SAMPLE_CLOCK: return "HOST_GET_SAMPLE_CLOCK";
+    case HOST_GET_PIN_BUFFER: return "HOST_GET_PIN_BUFFER";
+    case HOST_GET_BLOCK_START: return "HOST_GET_BLOCK_START";
+    case HOST_SLEEP: return "HOST_SLEEP";
+    case HOST_SCRATCH_BUFFER: return "HOST_OP_11";
+    case HOST_GET_PIN_COUNT: return "HOST_GET_PIN_COUNT";
+    case HOST_GET_HANDLE: return "HOST_GET_HANDLE";
+    case HOST_ALLOCATE_SHARED: return "HOST_ALLOCATE_SHARED";
+    case HOST_PROCESS_FUNCTION_CHANGED: return "HOST_PROCESS_FUNCTION_CHANGED";
+    default: return "HOST_OP_" + std::to_string(op);
+    }
+}
+
+std::string modOpName(int32_t op) {
+    switch (op) {
+    case MOD_OPEN: return "MOD_OPEN";
+    case MOD_CLOSE: return "MOD_CLOSE";
+    case MOD_SET_SAMPLE_RATE: return "MOD_SET_SAMPLE_RATE";
+    case MOD_SET_BLOCK_SIZE: return "MOD_SET_BLOCK_SIZE";
+    case MOD_GET_PIN_PROPERTIES: return "MOD_GET_PIN_PROPERTIES";
+    case MOD_NOTIFY_8: return "MOD_NOTIFY_8";
+    case MOD_NOTIFY_12: return "MOD_NOTIFY_12";
+    case MOD_GET_PROCESS_INFO: return "MOD_GET_PROCESS_INFO";
+    default: return "MOD_OP_" + std::to_string(op);
+    }
+}
+
+std::string callArgs(int32_t index, int32_t value, void* ptr, float opt) {
+    return " index=" + std::to_string(index) + " value=" + std::to_string(value) +
+           " ptr=" + hex32(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(ptr))) +
+           " opt=" + formatFloat(opt);
+}
+
+bool isGuiOnly(const PinProperties& p) {
+    return (p.flags & PF_GUI) != 0 && (p.flags & PF_DUAL) == 0;
+}
+
+// Finds a choice by its name or its value in an enum list "name=value,name=value".
+bool findChoice(const std::string& list, const std::string& wanted, long long& value) {
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos) end = list.size();
+        const std::string item = list.substr(start, end - start);
+        const size_t eq = item.rfind('=');
+        if (eq != std::string::npos && item.substr(0, eq) == wanted &&
+            parseInt(item.substr(eq + 1), value)) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+int32_t registerReceiver(CallbackReceiver* receiver) {
+    receivers().push_back(receiver);
+    return static_cast<int32_t>(receivers().size());
+}
+
+void unregisterReceiver(int32_t hostData) {
+    if (hostData >= 1 && hostData <= static_cast<int32_t>(receivers().size())) {
+        receivers()[hostData - 1] = nullptr;
+    }
+}
+
+int32_t TARN_CDECL hostCallback(void* record, int32_t opcode, int32_t index, int32_t value,
+                                void* ptr, float opt) {
+    if (record == nullptr) return 0;
+    const uint32_t* words = static_cast<const uint32_t*>(record);
+    // The two records keep the host's value at different offsets; the magic tells them apart.
+    const int32_t hostData =
+        static_cast<int32_t>(words[0] == GUI_RECORD_MAGIC ? words[3] : words[2]);
+    if (hostData < 1 || hostData > static_cast<int32_t>(receivers().size())) return 0;
+    CallbackReceiver* receiver = receivers()[hostData - 1];
+    return receiver == nullptr ? 0 : receiver->onHostCall(record, opcode, index, value, ptr, opt);
+}
+
+SignalHost::SignalHost(ModuleLibrary& library, std::FILE* trace)
+    : library_(library), trace_(trace) {
+    hostData_ = registerReceiver(this);
+    handle_ = 0x7A00 + hostData_;
+}
+
+SignalHost::~SignalHost() {
+    close();
+    unregisterReceiver(hostData_);
+}
+
+void SignalHost::traceLine(const std::string& line) {
+    if (trace_ == nullptr) return;
+    std::fputs(line.c_str(), trace_);
+    std::fputc('\n', trace_);
+}
+
+bool SignalHost::create(std::string& error) {
+    traceLine("makeModule index=0 kind=1");
+    void* r = library_.makeModule(0, KIND_SIGNAL, &hostCallback, hostData_);
+    if (r == nullptr) {
+        error = library_.path + ": makeModule(0, 1) returned null";
+        return false;
+    }
+    record_ = static_cast<ModuleRecord*>(r);
+    process_ = record_->process;
+    return true;
+}
+
+int32_t SignalHost::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+    if (record_ == nullptr) return 0;
+    traceLine("dispatch " + modOpName(opcode) + callArgs(index, value, ptr, opt));
+    const int32_t result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
+    traceLine("  -> " + std::to_string(result));
+    return result;
+}
+
+void SignalHost::setSampleRate(float rate) {
+    sampleRate_ = rate;
+    dispatch(MOD_SET_SAMPLE_RATE, 0, 0, nullptr, rate);
+}
+
+void SignalHost::setBlockSize(int32_t frames) {
+    blockSize_ = frames;
+    dispatch(MOD_SET_BLOCK_SIZE, 0, frames);
+    for (HostPin& p : pins_) {
+        if (p.props.datatype == DT_AUDIO) p.buffer.assign(std::max(blockSize_, 1), 0.0f);
+    }
+}
+
+void SignalHost::queryPins() {
+    pins_.clear();
+    signalPinCount_ = 0;
+    for (int32_t i = 0; i < kMaxDeclaredPins; ++i) {
+        HostPin pin;
+        if (dispatch(MOD_GET_PIN_PROPERTIES, i, 0, &pin.props) == 0) break;
+        pin.declaredIndex = i;
+        pin.name = pin.props.name != nullptr ? pin.props.name : "";
+        pin.defaultText = pin.props.defaultValue != nullptr ? pin.props.defaultValue : "";
+        pin.enumList = pin.props.enumList != nullptr ? pin.props.enumList : "";
+        pin.input = pin.props.direction == DIR_IN;
+        if (!isGuiOnly(pin.props)) pin.signalIndex = signalPinCount_++;
+        if (pin.props.datatype == DT_AUDIO) pin.buffer.assign(std::max(blockSize_, 1), 0.0f);
+        pins_.push_back(pin);
+    }
+    for (HostPin& pin : pins_) {
+        std::string ignored;
+        if (pin.input) setPinFromUser(pin, pin.defaultText, ignored);
+    }
+}
+
+HostPin* SignalHost::pinByName(const std::string& name) {
+    for (HostPin& p : pins_) {
+        if (p.name == name) return &p;
+    }
+    return nullptr;
+}
+
+HostPin* SignalHost::signalPin(int32_t signalIndex) {
+    for (HostPin& p : pins_) {
+        if (p.signalIndex == signalIndex && signalIndex >= 0) return &p;
+    }
+    return nullptr;
+}
+
+std::string SignalHost::pinNames() const {
+    std::string names;
+    for (const HostPin& p : pins_) {
+        if (!p.input) continue;
+        if (!names.empty()) names += ", ";
+        names += "\"" + p.name + "\"";
+    }
+    return names;
+}
+
+bool SignalHost::setPinFromUser(HostPin& pin, const std::string& value, std::string& error) {
+    switch (pin.props.datatype) {
+    case DT_AUDIO: {
+        double volts = 0.0;
+        if (value.empty()) volts = 0.0;
+        else if (!parseDouble(value, volts)) {
+            error = "pin \"" + pin.name + "\" takes volts, not \"" + value + "\"";
+            return false;
+        }
+        pin.constant = static_cast<float>(volts / 10.0);
+        pin.stream.clear();
+        return true;
+    }
+    case DT_ENUM: {
+        long long choice = 0;
+        if (!value.empty() && !parseInt(value, choice) && !findChoice(pin.enumList, value, choice)) {
+            error = "pin \"" + pin.name + "\" takes one of " + pin.enumList + ", not \"" + value + "\"";
+            return false;
+        }
+        if (choice < INT16_MIN || choice > INT16_MAX) {
+            error = "pin \"" + pin.name + "\": " + value + " is out of range";
+            return false;
+        }
+        pin.choice = static_cast<int16_t>(choice);
+        return true;
+    }
+    case DT_TEXT:
+        pin.text = value;
+        return true;
+    default:
+        error = "pin \"" + pin.name + "\" has a datatype this host does not set";
+        return false;
+    }
+}
+
+bool SignalHost::setPinInput(HostPin& pin, const std::string& path, std::string& error) {
+    if (pin.props.datatype != DT_AUDIO || !pin.input) {
+        error = "pin \"" + pin.name + "\" is not an audio input";
+        return false;
+    }
+    if (!readRawFloats(path, pin.stream, error)) return false;
+    return true;
+}
+
+void SignalHost::bindPins() {
+    for (HostPin& p : pins_) {
+        void* v = p.props.variable;
+        if (v == nullptr) continue;
+        switch (p.props.datatype) {
+        case DT_AUDIO: *static_cast<float**>(v) = p.buffer.data(); break;
+        case DT_ENUM: *static_cast<int16_t*>(v) = p.choice; break;
+        case DT_TEXT: *static_cast<const char**>(v) = p.text.c_str(); break;
+        default: break;
+        }
+    }
+}
+
+void SignalHost::fillInputs(int64_t frame, int32_t count) {
+    for (HostPin& p : pins_) {
+        if (!p.input || p.props.datatype != DT_AUDIO) continue;
+        for (int32_t k = 0; k < count; ++k) {
+            const int64_t at = frame + k;
+            float v = p.constant;
+            if (!p.stream.empty()) {
+                v = at < static_cast<int64_t>(p.stream.size()) ? p.stream[at] : p.stream.back();
+            }
+            p.buffer[k] = v;
+        }
+    }
+}
+
+void SignalHost::sendPinStatus(int32_t signalIndex, int32_t status) {
+    ModuleEvent ev{};
+    ev.timeStamp = clock_;
+    ev.type = EV_PIN_STATUS;
+    ev.value = status;
+    ev.target = reinterpret_cast<void*>(static_cast<intptr_t>(signalIndex));
+    traceLine("event EV_PIN_STATUS target=" + std::to_string(signalIndex) +
+              " value=" + std::to_string(status));
+    sleeping_ = false;
+    record_->event(record_->object, &ev);
+}
+
+void SignalHost::open() {
+    blockStart_ = 0;
+    clock_ = 0;
+    fillInputs(0, blockSize_);
+    bindPins();
+    dispatch(MOD_OPEN);
+    opened_ = true;
+    for (HostPin& p : pins_) {
+        if (!p.input || p.signalIndex < 0) continue;
+        int32_t status = ST_ONE_OFF;
+        if (p.props.datatype == DT_AUDIO) status = p.stream.empty() ? ST_STILL : ST_RUN;
+        sendPinStatus(p.signalIndex, status);
+    }
+}
+
+void SignalHost::changePinText(int32_t signalIndex, const std::string& text) {
+    HostPin* pin = signalPin(signalIndex);
+    if (pin == nullptr) return;
+    pin->text = text;
+    bindPins();
+    if (opened_) sendPinStatus(signalIndex, ST_ONE_OFF);
+}
+
+void SignalHost::render(int64_t frames, std::vector<float>& out) {
+    HostPin* output = pinByName("Output");
+    out.clear();
+    out.reserve(static_cast<size_t>(std::max<int64_t>(frames, 0)));
+    const int32_t block = std::max(blockSize_, 1);
+    for (int64_t frame = 0; frame < frames; frame += block) {
+        const int32_t count = static_cast<int32_t>(std::min<int64_t>(block, frames - frame));
+        blockStart_ = static_cast<int32_t>(frame);
+        clock_ = blockStart_;
+        fillInputs(frame, count);
+        if (!sleeping_ && process_ != nullptr) {
+            if (trace_ != nullptr) traceLine("process first=0 count=" + std::to_string(count));
+            process_(record_->object, 0, count);
+        }
+        for (int32_t k = 0; k < count; ++k) {
+            out.push_back(output != nullptr && !output->buffer.empty() ? output->buffer[k] : 0.0f);
+        }
+    }
+}
+
+void SignalHost::close() {
+    if (record_ == nullptr) return;
+    dispatch(MOD_CLOSE);
+    record_ = nullptr;
+    process_ = nullptr;
+    opened_ = false;
+}
+
+int32_t SignalHost::onHostCall(void*, int32_t opcode, int32_t index, int32_t value, void* ptr,
+                               float opt) {
+    int32_t result = 0;
+    switch (opcode) {
+    case HOST_SET_PIN_STATUS:
+        if (HostPin* p = signalPin(index)) p->outputStatus = value;
+        break;
+    case HOST_GET_SAMPLE_CLOCK:
+        result = clock_;
+        break;
+    case HOST_GET_PIN_BUFFER: {
+        if (HostPin* p = signalPin(index)) {
+            if (p->props.datatype == DT_AUDIO) {
+                result = static_cast<int32_t>(reinterpret_cast<intptr_t>(p->buffer.data()));
+            }
+        } else if (index >= signalPinCount_ &&
+                   index - signalPinCount_ < static_cast<int32_t>(repeatBuffers_.size())) {
+            result = static_cast<int32_t>(
+                reinterpret_cast<intptr_t>(repeatBuffers_[index - signalPinCount_].data()));
+        }
+        break;
+    }
+    case HOST_GET_BLOCK_START:
+        result = blockStart_;
+        break;
+    case HOST_SLEEP:
+        sleeping_ = true;
+        break;
+    case HOST_GET_PIN_COUNT:
+        result = signalPinCount_;
+        break;
+    case HOST_GET_HANDLE:
+        result = handle_;
+        break;
+    case HOST_ALLOCATE_SHARED: {
+        if (ptr == nullptr || value <= 0 || value > kMaxSharedFloats) break;
+        const std::string name(static_cast<const char*>(ptr));
+        auto it = sharedBlocks().find(name);
+        if (it == sharedBlocks().end()) {
+            it = sharedBlocks().emplace(name, std::vector<float>(value, opt)).first;
+        }
+        if (index != 0) *reinterpret_cast<float**>(static_cast<intptr_t>(index)) = it->second.data();
+        result = 1;
+        break;
+    }
+    case HOST_PROCESS_FUNCTION_CHANGED:
+        if (record_ != nullptr) process_ = record_->process;
+        break;
+    default:
+        break;
+    }
+    traceLine("host " + hostOpName(opcode) + callArgs(index, value, ptr, opt) + " -> " +
+              std::to_string(result));
+    return result;
+}
+
+}  // namespace tarnhost

@@ -1,0 +1,159 @@
+// Tarn LFO: pins, open, and the per-block process function with its eight waves.
+#include "lfo_module.h"
+
+#include <cmath>
+
+#include "frame/crt_random.h"
+
+namespace tarn {
+
+namespace {
+constexpr const char* kWaveList =
+    "Sine=0,Saw=1,Ramp=2,100% Pulse=3,50% Pulse=4,25% Pulse=5,Fast Rand=6,Slow Rand=7";
+}
+
+const char* const LfoModule::kAbout =
+    "Tarn LFO\n"
+    "by the Tarn module makers\n"
+    "https://example.org/tarn\n"
+    "2026\n"
+    "\n"
+    "LFO wave oscillator\n"
+    "Not for audio use";
+
+float lfoRandomLevel() {
+    const int32_t r = crtRand();
+    return static_cast<float>(static_cast<double>(r % 10) * 0.1 - 0.5);
+}
+
+void LfoModule::open() {
+    phase = 0.0f;
+    held = 0.0f;
+    level = 0.0f;
+    direction = 1.0f;
+    increment = 0.0f;
+    ModuleBase::open();
+    setProcessFunction(processFunctionOf<LfoModule, &LfoModule::process>());
+    if (Pin* out = findPin(PIN_OUTPUT)) out->setOutputStatus(sampleClock(), ST_RUN);
+    callHost(HOST_SCRATCH_BUFFER, 0, 0, scratch, 0.0f);
+}
+
+bool LfoModule::getPinProperties(int32_t index, PinProperties& props) {
+    switch (index) {
+    case PIN_SPEED:
+        props.variable = &speed;
+        props.direction = DIR_IN;
+        props.datatype = DT_AUDIO;
+        props.name = "Speed";
+        props.defaultValue = "0";
+        props.flags = 0;
+        return true;
+    case PIN_WAVE:
+        props.variable = &wave;
+        props.direction = DIR_IN;
+        props.datatype = DT_ENUM;
+        props.name = "Wave";
+        props.defaultValue = "1";
+        props.enumList = kWaveList;
+        props.flags = 0;
+        return true;
+    case PIN_OUTPUT:
+        props.variable = &output;
+        props.direction = DIR_OUT;
+        props.datatype = DT_AUDIO;
+        props.name = "Output";
+        props.flags = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+template <class Step>
+inline void LfoModule::run(float* out, int32_t count, Step step) {
+    for (int32_t k = 0; k < count; ++k) out[k] = step();
+}
+
+void LfoModule::process(int32_t first, int32_t count) {
+    if (speed == nullptr || output == nullptr) return;
+    float s = speed[first];
+    if (!(s > kMinSpeed)) s = kMinSpeed;
+    increment = s * kIncrementPerSpeed;
+    // An infinite speed would make the increment, and with it the phase, infinite for good;
+    // the largest finite step keeps the state finite so the output recovers with the speed.
+    if (!std::isfinite(increment)) increment = 1.0f;
+    if (wave < 0 || wave >= kWaveCount) return;
+
+    float* out = output + first;
+    const float inc = increment;
+    float ph = phase;
+    float hl = held;
+    auto saw = [&] {
+        ph += inc;
+        if (ph >= 0.5f) ph = -0.5f;
+    };
+    switch (wave) {
+    case SINE: {
+        float lv = level;
+        float dir = direction;
+        run(out, count, [&] {
+            if (dir >= 1.0f) {
+                lv += inc;
+                if (lv >= 0.5f) dir = 0.0f;
+            } else {
+                lv -= inc;
+                if (lv <= -0.5f) dir = 1.0f;
+            }
+            return lv;
+        });
+        level = lv;
+        direction = dir;
+        break;
+    }
+    case SAW:
+        run(out, count, [&] { saw(); return ph; });
+        break;
+    case RAMP:
+        run(out, count, [&] {
+            ph -= inc;
+            if (ph <= -0.5f) ph = 0.5f;
+            return ph;
+        });
+        break;
+    case PULSE_100:
+        run(out, count, [&] { saw(); return hl = ph > 0.0f ? 0.5f : -0.5f; });
+        break;
+    case PULSE_50:
+        run(out, count, [&] { saw(); return hl = ph > -0.25f ? 0.5f : -0.5f; });
+        break;
+    case PULSE_25:
+        run(out, count, [&] { saw(); return hl = ph > -0.37f ? 0.5f : -0.5f; });
+        break;
+    case FAST_RAND:
+        run(out, count, [&] {
+            ph += inc;
+            if (ph >= 0.05f) {
+                ph = 0.0f;
+                hl = lfoRandomLevel();
+            }
+            return hl;
+        });
+        break;
+    case SLOW_RAND:
+        run(out, count, [&] {
+            ph += inc;
+            if (ph >= 0.5f) {
+                ph = -0.5f;
+                hl = lfoRandomLevel();
+            }
+            return hl;
+        });
+        break;
+    default:
+        break;
+    }
+    phase = ph;
+    held = hl;
+}
+
+}  // namespace tarn
