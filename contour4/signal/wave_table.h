@@ -1,0 +1,39 @@
+// The wave table of Contour4: a stepped, smoothed 250-entry cycle and ten band rows, each
+// smoother than the last, with the slope of every entry for linear interpolation.
+#pragma once
+
+#include <cstdint>
+
+#include "shape_text.h"
+
+namespace tarn {
+
+struct WaveTable {
+    static constexpr int kEntries = 250;  // one cycle
+    static constexpr int kRows = 10;
+    // Rows lie back to back; the build also writes the first entry of an eleventh row.
+    static constexpr int kStorage = kRows * kEntries + 1;
+
+    float bandScale;
+    float rawCurve[kEntries];
+    float bandValue[kStorage];
+    float bandSlope[kStorage];
+
+    // Builds every array from a shape text (null or empty: the default text). A build that
+    // yields anything not finite leaves all-zero (silent) tables instead; returns false then.
+    bool rebuild(const char* shapeText);
+    void clear();
+
+    // The stages of a rebuild, in order.
+    void buildCurve(const Node* nodes);  // stepped, then smoothed
+    void buildWindowMeans();             // circular window means per row
+    void filterRows();                   // low-pass across all rows, then the slopes
+
+    const float* valueRow(int32_t row) const { return bandValue + row * kEntries; }
+    const float* slopeRow(int32_t row) const { return bandSlope + row * kEntries; }
+};
+
+// Half-width of the averaging window and filter coefficient of each row.
+constexpr int32_t kBandHalfWidth[WaveTable::kRows] = {1, 3, 5, 7, 9, 19, 29, 39, 49, 59};
+
+}  // namespace tarn
