@@ -1,0 +1,113 @@
+// Contour4's generate per sample against the same per-sample work written plainly in one loop,
+// its idle path against a plain block fill, and one table rebuild.
+#include <benchmark/benchmark.h>
+#include <xmmintrin.h>
+
+#include <cstring>
+#include <vector>
+
+#include "bench_host.h"
+#include "contour4/contour4_module.h"
+
+namespace {
+
+constexpr float kTwoPi = 6.2831855f;
+
+struct Running {
+    std::vector<float> pitch, sync, level, out;
+    tarn::Contour4Module* module;
+    ModuleRecord* rec;
+    Running(int block, float pitchValue, float levelValue)
+        : pitch(block, pitchValue), sync(block, 0.0f), level(block, levelValue), out(block) {
+        tarnbench::BenchHost::pinCount = 5;
+        module = new tarn::Contour4Module(&tarnbench::BenchHost::callback, 0);
+        rec = &module->record();
+        float* buffers[5] = {nullptr, pitch.data(), sync.data(), level.data(), out.data()};
+        int16_t choices[5] = {};
+        const char* texts[5] = {""};
+        rec->dispatcher(rec, MOD_SET_BLOCK_SIZE, 0, block, nullptr, 0);
+        tarnbench::bindPins(rec, buffers, choices, texts, 5);
+        rec->dispatcher(rec, MOD_OPEN, 0, 0, nullptr, 0);
+        ModuleEvent ev{};
+        ev.type = EV_PIN_STATUS;
+        rec->event(rec->object, &ev);
+    }
+    ~Running() { rec->dispatcher(rec, MOD_CLOSE, 0, 0, nullptr, 0); }
+};
+
+float pitchFor(int64_t hz) { return hz == 440 ? 0.5f : 0.78f; }  // 440 Hz, about 3 kHz
+
+void BM_Contour4Baseline(benchmark::State& state) {
+    const int block = static_cast<int>(state.range(0));
+    Running r(block, pitchFor(state.range(1)), 0.8f);
+    r.rec->process(r.rec->object, 0, block);  // picks band and increment
+    const float* value = r.module->table().valueRow(r.module->bandIndex());
+    const float* slope = r.module->table().slopeRow(r.module->bandIndex());
+    const float inc = r.module->phaseIncrement();
+    float phase = 0.0f, lastSync = 0.0f;
+    for (auto _ : state) {
+        const float level = r.level[0];
+        for (int n = 0; n < block; ++n) {
+            phase += inc;
+            if (phase >= kTwoPi) phase -= kTwoPi;
+            if (lastSync < 0.0f && r.sync[n] >= 0.0f) phase = 0.0f;
+            lastSync = r.sync[n];
+            const float pos = 39.390846f * phase;
+            const int i = _mm_cvtss_si32(_mm_set_ss(pos));
+            r.out[n] = (value[i] + (pos - static_cast<float>(i)) * slope[i]) * level;
+        }
+        benchmark::DoNotOptimize(r.out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * block);
+}
+
+void BM_Contour4Generate(benchmark::State& state) {
+    const int block = static_cast<int>(state.range(0));
+    Running r(block, pitchFor(state.range(1)), 0.8f);
+    for (auto _ : state) {
+        r.rec->process(r.rec->object, 0, block);
+        benchmark::DoNotOptimize(r.out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * block);
+}
+
+void BM_BlockFillBaseline(benchmark::State& state) {
+    const int block = static_cast<int>(state.range(0));
+    std::vector<float> out(block);
+    for (auto _ : state) {
+        for (int n = 0; n < block; ++n) out[n] = 0.0f;
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * block);
+}
+
+void BM_Contour4Idle(benchmark::State& state) {
+    const int block = static_cast<int>(state.range(0));
+    Running r(block, 0.5f, 0.0f);
+    for (auto _ : state) {
+        r.rec->process(r.rec->object, 0, block);
+        benchmark::DoNotOptimize(r.out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * block);
+}
+
+void BM_Contour4RebuildTable(benchmark::State& state) {
+    tarn::WaveTable table;
+    table.clear();
+    for (auto _ : state) {
+        table.rebuild(tarn::kDefaultShapeText);
+        benchmark::DoNotOptimize(table.bandValue);
+    }
+}
+
+BENCHMARK(BM_Contour4Baseline)->ArgsProduct({{64, 1024}, {440, 3000}})->ArgNames({"block", "hz"});
+BENCHMARK(BM_Contour4Generate)->ArgsProduct({{64, 1024}, {440, 3000}})->ArgNames({"block", "hz"});
+BENCHMARK(BM_BlockFillBaseline)->Arg(64)->Arg(1024);
+BENCHMARK(BM_Contour4Idle)->Arg(64)->Arg(1024);
+BENCHMARK(BM_Contour4RebuildTable)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
