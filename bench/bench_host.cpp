@@ -5,7 +5,7 @@ namespace tarnbench {
 
 int32_t BenchHost::pinCount = 0;
 
-int32_t TARN_CDECL BenchHost::callback(void*, int32_t opcode, int32_t, int32_t, void*, float) {
+HostWord TARN_CDECL BenchHost::callback(void*, int32_t opcode, HostWord, int32_t, void*, float) {
     return opcode == HOST_GET_PIN_COUNT ? pinCount : 0;
 }
 

@@ -8,8 +8,8 @@
 namespace tarnbench {
 
 struct BenchHost {
-    static int32_t TARN_CDECL callback(void* record, int32_t opcode, int32_t index,
-                                       int32_t value, void* ptr, float opt);
+    static HostWord TARN_CDECL callback(void* record, int32_t opcode, HostWord index,
+                                        int32_t value, void* ptr, float opt);
     static int32_t pinCount;
 };
 

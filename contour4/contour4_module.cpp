@@ -63,8 +63,8 @@ void Contour4Module::requestCurveBlock() {
     const auto r = std::to_chars(name + prefix, name + sizeof name, handle, 16);
     std::memcpy(r.ptr, " curve", 7);
     // The host stores the block's address in curveBlock_; the answer is not needed.
-    callHost(HOST_ALLOCATE_SHARED, static_cast<int32_t>(reinterpret_cast<intptr_t>(&curveBlock_)),
-             kCurveBlockSize, name, kCurveBlockFill);
+    callHost(HOST_ALLOCATE_SHARED, reinterpret_cast<HostWord>(&curveBlock_), kCurveBlockSize, name,
+             kCurveBlockFill);
 }
 
 void Contour4Module::open() {

@@ -18,10 +18,15 @@
 
 extern "C" {
 
+// A word of the call interface that may carry an address: the result of every call and its
+// index argument. 32 bits in the library the host loads; pointer-sized in the native build so
+// that addresses survive the round trip in tests.
+typedef intptr_t HostWord;
+
 // The host's callback. `record` is the caller's ModuleRecord or GuiRecord; the meaning of the
 // result (integer, address or truth value) depends on the opcode and on the side calling.
-typedef int32_t(TARN_CDECL* HostCallback)(void* record, int32_t opcode, int32_t index,
-                                          int32_t value, void* ptr, float opt);
+typedef HostWord(TARN_CDECL* HostCallback)(void* record, int32_t opcode, HostWord index,
+                                           int32_t value, void* ptr, float opt);
 
 // Host opcodes of the signal side.
 enum HostOpcode : int32_t {
@@ -111,9 +116,9 @@ struct ModuleProperties {
 struct ModuleRecord;
 struct ModuleEvent;
 
-typedef int32_t(TARN_CDECL* ModuleDispatcher)(ModuleRecord* record, int32_t opcode,
-                                              int32_t index, int32_t value, void* ptr,
-                                              float opt);
+typedef HostWord(TARN_CDECL* ModuleDispatcher)(ModuleRecord* record, int32_t opcode,
+                                               HostWord index, int32_t value, void* ptr,
+                                               float opt);
 // object is ModuleRecord.object; first and count are frames within the current buffers.
 typedef void(TARN_CDECL* ProcessEntry)(void* object, int32_t first, int32_t count);
 typedef void(TARN_CDECL* EventEntry)(void* object, const ModuleEvent* event);
@@ -172,8 +177,8 @@ struct ProcessInfo {
 };
 
 struct GuiRecord;
-typedef int32_t(TARN_CDECL* GuiDispatcher)(GuiRecord* record, int32_t opcode, int32_t index,
-                                           int32_t value, void* ptr, float opt);
+typedef HostWord(TARN_CDECL* GuiDispatcher)(GuiRecord* record, int32_t opcode, HostWord index,
+                                            int32_t value, void* ptr, float opt);
 
 // What makeModule returns for kind 2; lives inside the GUI object.
 struct GuiRecord {
@@ -204,7 +209,7 @@ constexpr int32_t KIND_SIGNAL = 1;
 constexpr int32_t KIND_GUI = 2;
 
 #if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(void*) == 4, "the host loads 32-bit libraries");
+static_assert(sizeof(void*) == 4 && sizeof(HostWord) == 4, "the host loads 32-bit libraries");
 static_assert(sizeof(ModuleProperties) == 24 && offsetof(ModuleProperties, flags) == 16 &&
                   offsetof(ModuleProperties, sdkVersion) == 20,
               "ModuleProperties layout");

@@ -24,8 +24,7 @@ void Pin::init(ModuleBase* o, int32_t i, int32_t dt, void* var) {
         if (TARN_FRAME_VERSION == 2230) variable = &storage;
         break;
     case DT_AUDIO:
-        storage.buffer =
-            reinterpret_cast<float*>(static_cast<intptr_t>(o->callHost(HOST_GET_PIN_BUFFER, i)));
+        storage.buffer = reinterpret_cast<float*>(o->callHost(HOST_GET_PIN_BUFFER, i));
         variable = &storage;
         break;
     default:
@@ -48,7 +47,8 @@ float Pin::valueNow() const {
     if (datatype != DT_AUDIO || variable == nullptr) return 0.0f;
     const float* buffer = *static_cast<float* const*>(variable);
     if (buffer == nullptr) return 0.0f;
-    const int32_t frame = owner->sampleClock() - owner->callHost(HOST_GET_BLOCK_START, index);
+    const int32_t frame =
+        owner->sampleClock() - static_cast<int32_t>(owner->callHost(HOST_GET_BLOCK_START, index));
     return buffer[frame];
 }
 
@@ -99,7 +99,8 @@ void ModuleBase::handleEvent(const ModuleEvent& event) {
     }
 }
 
-int32_t ModuleBase::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+HostWord ModuleBase::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr,
+                              float opt) {
     switch (opcode) {
     case MOD_OPEN:
         open();
@@ -116,22 +117,23 @@ int32_t ModuleBase::dispatch(int32_t opcode, int32_t index, int32_t value, void*
         return 0;
     case MOD_GET_PIN_PROPERTIES:
         if (ptr == nullptr) return 0;
-        return getPinProperties(index, *static_cast<PinProperties*>(ptr)) ? 1 : 0;
+        return getPinProperties(static_cast<int32_t>(index), *static_cast<PinProperties*>(ptr)) ? 1
+                                                                                              : 0;
     case MOD_NOTIFY_8:
         notify8();
 #if TARN_FRAME_VERSION == 2230
-        if (index > 0) notify8Index(index);
+        if (index > 0) notify8Index(static_cast<int32_t>(index));
 #endif
         return 0;
     case MOD_NOTIFY_12:
-        notify12(value, index, ptr);
+        notify12(value, static_cast<int32_t>(index), ptr);
         return 0;
 #if TARN_FRAME_VERSION == 2230
     case MOD_GET_PROCESS_INFO: {
         // One record per library, as the host expects; it points into the object asked last.
         static ProcessInfo info;
         info = ProcessInfo{1, 16, &processFunction_, 0};
-        return static_cast<int32_t>(reinterpret_cast<intptr_t>(&info));
+        return reinterpret_cast<HostWord>(&info);
     }
 #endif
     default:
@@ -153,7 +155,8 @@ void ModuleBase::notify8Index(int32_t) {}
 void ModuleBase::onDataEvent(int32_t, int32_t, int16_t) {}
 void ModuleBase::notify12(int32_t, int32_t, void*) {}
 
-int32_t ModuleBase::callHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+HostWord ModuleBase::callHost(int32_t opcode, HostWord index, int32_t value, void* ptr,
+                              float opt) {
     if (callback_ == nullptr) return 0;
     return callback_(&record_, opcode, index, value, ptr, opt);
 }
@@ -163,7 +166,7 @@ Pin* ModuleBase::findPin(int32_t index) {
     return &pins_[index];
 }
 
-int32_t ModuleBase::sampleClock() { return callHost(HOST_GET_SAMPLE_CLOCK); }
+int32_t ModuleBase::sampleClock() { return static_cast<int32_t>(callHost(HOST_GET_SAMPLE_CLOCK)); }
 
 void ModuleBase::setProcessFunction(const ProcessFunction& pf) {
     const ProcessFunction& cur = processFunction_;
@@ -184,7 +187,7 @@ bool ModuleBase::belongsToSignalSide(const PinProperties& props) const {
 
 void ModuleBase::buildPinTable() {
     releasePins();
-    const int32_t count = callHost(HOST_GET_PIN_COUNT);
+    const int32_t count = static_cast<int32_t>(callHost(HOST_GET_PIN_COUNT));
     if (count <= 0) return;
     pins_ = new (std::nothrow) Pin[count];
     if (pins_ == nullptr) return;  // no pins: events and pin reads find nothing
@@ -210,9 +213,9 @@ void ModuleBase::buildPinTable() {
     }
 }
 
-int32_t TARN_CDECL ModuleBase::dispatcherEntry(ModuleRecord* record, int32_t opcode,
-                                               int32_t index, int32_t value, void* ptr,
-                                               float opt) noexcept {
+HostWord TARN_CDECL ModuleBase::dispatcherEntry(ModuleRecord* record, int32_t opcode,
+                                                HostWord index, int32_t value, void* ptr,
+                                                float opt) noexcept {
     if (record == nullptr || record->object == nullptr) return 0;
     try {
         return fromRecord(record)->dispatch(opcode, index, value, ptr, opt);

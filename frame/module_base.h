@@ -65,7 +65,7 @@ public:
 
     virtual void onPinStatusChanged(Pin& pin);
     virtual void handleEvent(const ModuleEvent& event);
-    virtual int32_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    virtual HostWord dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt);
     virtual void open();
     virtual void close();
     virtual void setSampleRate(float rate);
@@ -80,8 +80,8 @@ public:
     virtual void onDataEvent(int32_t timeStamp, int32_t value, int16_t value2);
     virtual void notify12(int32_t value, int32_t index, void* ptr);
 
-    int32_t callHost(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
-                     float opt = 0.0f);
+    HostWord callHost(int32_t opcode, HostWord index = 0, int32_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
     // The index-th pin, or null when the table has no initialised pin there.
     Pin* findPin(int32_t index);
     Pin& getPin(int32_t index) { return *findPin(index); }
@@ -104,9 +104,9 @@ private:
     static void TARN_CDECL processTrampoline(void* object, int32_t first, int32_t count) noexcept {
         (static_cast<Module*>(static_cast<ModuleBase*>(object))->*Member)(first, count);
     }
-    static int32_t TARN_CDECL dispatcherEntry(ModuleRecord* record, int32_t opcode,
-                                              int32_t index, int32_t value, void* ptr,
-                                              float opt) noexcept;
+    static HostWord TARN_CDECL dispatcherEntry(ModuleRecord* record, int32_t opcode,
+                                               HostWord index, int32_t value, void* ptr,
+                                               float opt) noexcept;
     static void TARN_CDECL eventEntry(void* object, const ModuleEvent* event) noexcept;
     static void TARN_CDECL doNothing(void*, int32_t, int32_t) noexcept {}
 

@@ -95,7 +95,7 @@ void unregisterReceiver(int32_t hostData) {
     }
 }
 
-int32_t TARN_CDECL hostCallback(void* record, int32_t opcode, int32_t index, int32_t value,
+HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
                                 void* ptr, float opt) {
     if (record == nullptr) return 0;
     const uint32_t* words = static_cast<const uint32_t*>(record);

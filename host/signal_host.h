@@ -20,7 +20,7 @@ public:
 };
 
 // The one callback the host hands to every object; routes by the record's hostData.
-int32_t TARN_CDECL hostCallback(void* record, int32_t opcode, int32_t index, int32_t value,
+HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
                                 void* ptr, float opt);
 int32_t registerReceiver(CallbackReceiver* receiver);
 void unregisterReceiver(int32_t hostData);

@@ -19,8 +19,8 @@ FakeHost::FakeHost() {
 
 FakeHost::~FakeHost() { hosts()[slot_ - 1] = nullptr; }
 
-int32_t TARN_CDECL FakeHost::callback(void* record, int32_t opcode, int32_t index,
-                                      int32_t value, void* ptr, float opt) {
+HostWord TARN_CDECL FakeHost::callback(void* record, int32_t opcode, HostWord index,
+                                       int32_t value, void* ptr, float opt) {
     const ModuleRecord* r = static_cast<const ModuleRecord*>(record);
     FakeHost* host = hosts()[r->hostData - 1];
     HostCall c{opcode, index, value, ptr, opt};
@@ -34,23 +34,23 @@ int FakeHost::count(int32_t opcode) const {
     return n;
 }
 
-int32_t FakeHost::answer(const HostCall& c) {
+HostWord FakeHost::answer(const HostCall& c) {
     switch (c.opcode) {
     case HOST_GET_PIN_COUNT: return pinCount;
     case HOST_GET_SAMPLE_CLOCK: return clock;
     case HOST_GET_BLOCK_START: return blockStart;
     case HOST_GET_HANDLE: return handle;
     case HOST_GET_PIN_BUFFER: {
-        std::vector<float>& b = buffers[c.index];
+        std::vector<float>& b = buffers[static_cast<int32_t>(c.index)];
         if (b.empty()) b.assign(16, 0.0f);
-        // Native tests are 64-bit; the test reads the buffer back through the pin instead.
-        return static_cast<int32_t>(c.index + 1);
+        return reinterpret_cast<HostWord>(b.data());
     }
     case HOST_ALLOCATE_SHARED: {
         const std::string name(static_cast<const char*>(c.ptr));
         sharedNames.push_back(name);
         std::vector<float>& block = shared[name];
         if (block.empty()) block.assign(c.value, c.opt);
+        if (c.index != 0) *reinterpret_cast<float**>(c.index) = block.data();
         return 1;
     }
     default: return 0;

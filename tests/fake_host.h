@@ -12,7 +12,7 @@ namespace tarntest {
 
 struct HostCall {
     int32_t opcode;
-    int32_t index;
+    HostWord index;
     int32_t value;
     void* ptr;
     float opt;
@@ -24,8 +24,8 @@ public:
     ~FakeHost();
 
     // The callback to hand to makeModule; the host data is this host's slot.
-    static int32_t TARN_CDECL callback(void* record, int32_t opcode, int32_t index,
-                                       int32_t value, void* ptr, float opt);
+    static HostWord TARN_CDECL callback(void* record, int32_t opcode, HostWord index,
+                                        int32_t value, void* ptr, float opt);
     int32_t hostData() const { return slot_; }
 
     int count(int32_t opcode) const;
@@ -40,7 +40,7 @@ public:
     std::vector<std::string> sharedNames;
 
 private:
-    int32_t answer(const HostCall& c);
+    HostWord answer(const HostCall& c);
     int32_t slot_;
 };
 

@@ -38,8 +38,8 @@ public:
             if (props[i].datatype == DT_TEXT) *static_cast<const char**>(v) = texts[i].c_str();
         }
     }
-    int32_t dispatch(int32_t op, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
-                     float opt = 0.0f) {
+    HostWord dispatch(int32_t op, HostWord index = 0, int32_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f) {
         return rec->dispatcher(rec, op, index, value, ptr, opt);
     }
     void open() { dispatch(MOD_OPEN); }

@@ -7,7 +7,7 @@ dump=$(i686-w64-mingw32-objdump -p "$dll")
 fail() { echo "FAIL $dll: $*"; exit 1; }
 
 i686-w64-mingw32-objdump -f "$dll" | grep -q "file format pei-i386" || fail "not a PE32 i386 image"
-echo "$dump" | grep -q "^Magic.*010b" || fail "optional header is not PE32"
+grep -q "^Magic.*010b" <<< "$dump" || fail "optional header is not PE32"
 
 exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E "^\s+\[ *[0-9]+\] " | awk "{print \$NF}" | sort | tr '\n' ' ')
 [ "$exports" = "getModuleProperties makeModule " ] || fail "exports are '$exports'"
