@@ -1,5 +1,6 @@
 // The two exports of the Tarn Contour4 library.
 #include "contour4/contour4_module.h"
+#include "contour4/editor/contour4_gui.h"
 #include "frame/entry_points.h"
 
 TARN_DLL_ENTRY_POINT
@@ -23,5 +24,6 @@ TARN_EXPORT void* TARN_CDECL makeModule(int32_t index, int32_t kind, HostCallbac
                                         int32_t hostData) {
     if (index != 0) return nullptr;
     if (kind == KIND_SIGNAL) return tarn::makeObject<tarn::Contour4Module>(callback, hostData);
+    if (kind == KIND_GUI) return tarn::makeObject<tarn::Contour4Gui>(callback, hostData);
     return nullptr;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "frame/host_interface.h"
 
@@ -174,6 +175,45 @@ TEST_P(EachLibrary, LoadsAndFreesRepeatedly) {
 
 const ModuleCase kLfo{"TarnLFO.dll", "Tarn LFO", 0xECCFE810u, 2120, false};
 
-INSTANTIATE_TEST_SUITE_P(Lfo, EachLibrary, ::testing::Values(kLfo));
+const ModuleCase kContour4{"TarnContour4.dll", "Tarn Contour4", 0x04C48300u, 2230, true};
+
+INSTANTIATE_TEST_SUITE_P(Modules, EachLibrary, ::testing::Values(kLfo, kContour4),
+                         [](const auto& info) { return std::string(info.param.hasGui ? "Contour4" : "Lfo"); });
+
+struct GuiCall {
+    int32_t opcode;
+    HostWord index;
+    int32_t value;
+};
+std::vector<GuiCall> guiCalls;
+HostWord TARN_CDECL recordingGuiHost(void*, int32_t opcode, HostWord index, int32_t value, void*,
+                                     float) {
+    guiCalls.push_back({opcode, index, value});
+    return 0;
+}
+
+TEST(Contour4Gui, FreshGuiRecordReadsAsDocumentedAndAsksForItsSize) {
+    Library lib("TarnContour4.dll");
+    ASSERT_NE(lib.make, nullptr);
+    guiCalls.clear();
+    void* r = lib.make(0, 2, &recordingGuiHost, 0x77);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(word(r, 0), 0x5A4B504Du);
+    EXPECT_EQ(word(r, 4), 1u);
+    EXPECT_NE(word(r, 8), 0u);
+    EXPECT_EQ(word(r, 12), 0x77u);
+    EXPECT_NE(word(r, 16), 0u);
+    for (int off = 20; off < 40; off += 4) EXPECT_EQ(word(r, off), 0u) << off;
+    ASSERT_EQ(guiCalls.size(), 2u);
+    EXPECT_EQ(guiCalls[0].opcode, GUI_HOST_SET_SIZE);
+    EXPECT_EQ(guiCalls[0].index, 256);
+    EXPECT_EQ(guiCalls[0].value, 100);
+    EXPECT_EQ(guiCalls[1].opcode, 4);
+    EXPECT_EQ(guiCalls[1].index, 1);
+    auto d = reinterpret_cast<GuiDispatcher>(word(r, 8));
+    EXPECT_EQ(d(static_cast<GuiRecord*>(r), 10, 0, 0, nullptr, 0), 0) << "slot 10 answers false";
+    EXPECT_EQ(d(static_cast<GuiRecord*>(r), 77, 0, 0, nullptr, 0), 0);
+    EXPECT_EQ(d(static_cast<GuiRecord*>(r), GUI_CLOSE, 0, 0, nullptr, 0), 1);
+}
 
 }  // namespace
