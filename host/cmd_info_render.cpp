@@ -7,22 +7,13 @@
 #include "commands.h"
 #include "module_library.h"
 #include "number_text.h"
+#include "render_options.h"
 #include "signal_host.h"
 #include "wav_file.h"
 
 namespace tarnhost {
 
 namespace {
-
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "tarn-host: %s\n", message.c_str());
-    return kExitUsage;
-}
-
-int failure(const std::string& message) {
-    std::fprintf(stderr, "tarn-host: %s\n", message.c_str());
-    return kExitFailure;
-}
 
 const char* datatypeName(int32_t dt) {
     switch (dt) {
@@ -32,69 +23,6 @@ const char* datatypeName(int32_t dt) {
     case DT_AUDIO: return "audio";
     default: return "other";
     }
-}
-
-// Options of render shared with later commands.
-struct RenderOptions {
-    std::string out;
-    double rate = 44100.0;
-    long long block = 1024;
-    long long frames = -1;
-    double seconds = 1.0;
-    bool trace = false;
-    std::vector<std::pair<std::string, std::string>> sets;
-    std::vector<std::pair<std::string, std::string>> inputs;
-};
-
-bool splitAssignment(const std::string& s, std::pair<std::string, std::string>& out) {
-    const size_t eq = s.find('=');
-    if (eq == std::string::npos || eq == 0) return false;
-    out = {s.substr(0, eq), s.substr(eq + 1)};
-    return true;
-}
-
-// Parses render's options; returns an empty string or the usage error.
-std::string parseRenderOptions(const std::vector<std::string>& args, size_t from,
-                               RenderOptions& o) {
-    for (size_t i = from; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto next = [&](std::string& v) {
-            if (i + 1 >= args.size()) return false;
-            v = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--trace") {
-            o.trace = true;
-        } else if (a == "--out" || a == "--frames" || a == "--seconds" || a == "--rate" ||
-                   a == "--block" || a == "--set" || a == "--input" || a == "--shape") {
-            if (!next(v)) return a + " needs a value";
-            if (a == "--out") {
-                o.out = v;
-            } else if (a == "--frames") {
-                if (!parseInt(v, o.frames) || o.frames < 0 || o.frames > (1LL << 31) - 1)
-                    return "--frames takes a whole number of frames from 0, not \"" + v + "\"";
-            } else if (a == "--seconds") {
-                if (!parseDouble(v, o.seconds) || o.seconds < 0 || o.seconds > 3600)
-                    return "--seconds takes a time from 0 to 3600, not \"" + v + "\"";
-            } else if (a == "--rate") {
-                if (!parseDouble(v, o.rate) || !(o.rate > 0) || o.rate > 1e7)
-                    return "--rate takes a sample rate in Hz above 0, not \"" + v + "\"";
-            } else if (a == "--block") {
-                if (!parseInt(v, o.block) || o.block < 1 || o.block > 1 << 20)
-                    return "--block takes a block size from 1 to 1048576, not \"" + v + "\"";
-            } else if (a == "--shape") {
-                o.sets.push_back({"shape", v});
-            } else {
-                std::pair<std::string, std::string> kv;
-                if (!splitAssignment(v, kv)) return a + " takes PIN=VALUE, not \"" + v + "\"";
-                (a == "--set" ? o.sets : o.inputs).push_back(kv);
-            }
-        } else {
-            return "unknown option \"" + a + "\"";
-        }
-    }
-    return "";
 }
 
 }  // namespace
@@ -140,35 +68,21 @@ int runRender(const std::vector<std::string>& args) {
     if (args.empty() || args[0].rfind("--", 0) == 0)
         return usageError("usage: tarn-host render MODULE.dll --out FILE [options]");
     RenderOptions o;
-    const std::string problem = parseRenderOptions(args, 1, o);
-    if (!problem.empty()) return usageError(problem);
+    std::string error;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (!takeRenderOption(args, i, o, error)) return usageError("unknown option \"" + args[i] + "\"");
+        if (!error.empty()) return usageError(error);
+    }
     if (o.out.empty()) return usageError("render needs --out FILE (.wav or .f32)");
-    long long frames = o.frames >= 0 ? o.frames : static_cast<long long>(std::floor(o.seconds * o.rate + 0.5));
-    if (frames > (1LL << 31) - 1) return usageError("too many frames");
 
     ModuleLibrary lib;
-    std::string error;
     if (!lib.load(args[0], error)) return failure(error);
     SignalHost host(lib, o.trace ? stdout : nullptr);
-    if (!host.create(error)) return failure(error);
-    host.setSampleRate(static_cast<float>(o.rate));
-    host.setBlockSize(static_cast<int32_t>(o.block));
-    host.queryPins();
-    for (const auto& kv : o.sets) {
-        HostPin* pin = host.pinByName(kv.first);
-        if (pin == nullptr || !pin->input)
-            return usageError("no input pin \"" + kv.first + "\"; the inputs are " + host.pinNames());
-        if (!host.setPinFromUser(*pin, kv.second, error)) return usageError(error);
-    }
-    for (const auto& kv : o.inputs) {
-        HostPin* pin = host.pinByName(kv.first);
-        if (pin == nullptr || !pin->input)
-            return usageError("no input pin \"" + kv.first + "\"; the inputs are " + host.pinNames());
-        if (!host.setPinInput(*pin, kv.second, error)) return usageError(error);
-    }
+    const int prepared = prepareSignal(host, o, error);
+    if (prepared != kExitOk) return prepared;
     host.open();
     std::vector<float> samples;
-    host.render(frames, samples);
+    host.render(o.frameCount(), samples);
     host.close();
     if (!writeSamples(o.out, samples, o.rate, error)) return failure(error);
     return kExitOk;

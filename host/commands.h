@@ -12,5 +12,7 @@ constexpr int kExitUsage = 2;    // the command line is wrong
 
 int runInfo(const std::vector<std::string>& args);
 int runRender(const std::vector<std::string>& args);
+int runPanel(const std::vector<std::string>& args);
+int runEdit(const std::vector<std::string>& args);
 
 }  // namespace tarnhost

@@ -17,7 +17,13 @@ void printUsage(std::FILE* to) {
         "      module properties and the pin table\n"
         "  render MODULE.dll --out FILE [--frames N | --seconds S] [--rate HZ] [--block N]\n"
         "                    [--set PIN=VALUE]... [--shape TEXT] [--input PIN=FILE.f32]... [--trace]\n"
-        "      renders the \"Output\" pin to a 32-bit float WAV (.wav) or raw float32 (.f32)\n",
+        "      renders the \"Output\" pin to a 32-bit float WAV (.wav) or raw float32 (.f32)\n"
+        "  panel MODULE.dll [--shape TEXT] [--size WxH] [EVENTS...] [--png FILE] [--out FILE ...]\n"
+        "      opens the panel of one instance, runs the events in order, prints the final\n"
+        "      \"shape: TEXT\", writes the painted panel and, with --out, the edited sound\n"
+        "      EVENTS: --press X,Y  --move X,Y  --release  --menu PATH  --menu-dismiss\n"
+        "  edit MODULE.dll [--shape TEXT]\n"
+        "      a window that hosts the panel for a person\n",
         to);
 }
 
@@ -34,6 +40,8 @@ int main(int argc, char** argv) {
     try {
         if (command == "info") return tarnhost::runInfo(args);
         if (command == "render") return tarnhost::runRender(args);
+        if (command == "panel") return tarnhost::runPanel(args);
+        if (command == "edit") return tarnhost::runEdit(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tarn-host: %s\n", e.what());
         return tarnhost::kExitFailure;

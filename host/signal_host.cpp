@@ -300,12 +300,17 @@ void SignalHost::open() {
     }
 }
 
-void SignalHost::changePinText(int32_t signalIndex, const std::string& text) {
-    HostPin* pin = signalPin(signalIndex);
-    if (pin == nullptr) return;
-    pin->text = text;
+void SignalHost::changePinText(int32_t declaredIndex, const std::string& text) {
+    if (declaredIndex < 0 || declaredIndex >= static_cast<int32_t>(pins_.size())) return;
+    HostPin& pin = pins_[declaredIndex];
+    pin.text = text;
     bindPins();
-    if (opened_) sendPinStatus(signalIndex, ST_ONE_OFF);
+    if (opened_ && pin.signalIndex >= 0) sendPinStatus(pin.signalIndex, ST_ONE_OFF);
+}
+
+const char* SignalHost::pinText(int32_t declaredIndex) const {
+    if (declaredIndex < 0 || declaredIndex >= static_cast<int32_t>(pins_.size())) return "";
+    return pins_[declaredIndex].text.c_str();
 }
 
 void SignalHost::render(int64_t frames, std::vector<float>& out) {

@@ -56,8 +56,10 @@ public:
     void open();
     // Renders frames of the "Output" pin, one process call per block.
     void render(int64_t frames, std::vector<float>& out);
-    // A new text for a text pin, delivered like a pin change from the host.
-    void changePinText(int32_t signalIndex, const std::string& text);
+    // A new text for the declared pin, delivered to the signal object as a pin change.
+    void changePinText(int32_t declaredIndex, const std::string& text);
+    // The text of a declared pin; the empty text for any other index. Never null.
+    const char* pinText(int32_t declaredIndex) const;
     void close();
 
     HostPin* pinByName(const std::string& name);

@@ -1,0 +1,231 @@
+// The host's GUI side: element chain, capture, redraw by painting into a DIB section, pin text.
+#include "gui_host.h"
+
+#include <cstring>
+
+#include "number_text.h"
+#include "png_file.h"
+
+namespace tarnhost {
+
+namespace {
+
+const char kWindowClass[] = "TarnHostPanelOwner";
+
+LRESULT CALLBACK ownerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+std::string guiOpName(int32_t op) {
+    switch (op) {
+    case GUI_HOST_REDRAW: return "GUI_HOST_REDRAW";
+    case GUI_HOST_SET_SIZE: return "GUI_HOST_SET_SIZE";
+    case GUI_HOST_CONSTRUCTED: return "GUI_HOST_OP_4";
+    case GUI_HOST_SET_PIN_TEXT: return "GUI_HOST_SET_PIN_TEXT";
+    case GUI_HOST_GET_PIN_TEXT: return "GUI_HOST_GET_PIN_TEXT";
+    case GUI_HOST_GET_WINDOW: return "GUI_HOST_GET_WINDOW";
+    case GUI_HOST_CAPTURE_MOUSE: return "GUI_HOST_CAPTURE_MOUSE";
+    case GUI_HOST_RELEASE_MOUSE: return "GUI_HOST_RELEASE_MOUSE";
+    case GUI_HOST_HAS_CAPTURE: return "GUI_HOST_HAS_CAPTURE";
+    case GUI_HOST_GET_PARENT: return "GUI_HOST_GET_PARENT";
+    case GUI_HOST_TO_SCREEN: return "GUI_HOST_TO_SCREEN";
+    default: return "GUI_HOST_OP_" + std::to_string(op);
+    }
+}
+
+std::string guiDispatchName(int32_t op) {
+    switch (op) {
+    case GUI_OPEN: return "GUI_OPEN";
+    case GUI_CLOSE: return "GUI_CLOSE";
+    case GUI_PAINT: return "GUI_PAINT";
+    case GUI_MOUSE_DOWN: return "GUI_MOUSE_DOWN";
+    case GUI_MOUSE_UP: return "GUI_MOUSE_UP";
+    case GUI_MOUSE_MOVE: return "GUI_MOUSE_MOVE";
+    case GUI_PIN_CHANGED: return "GUI_PIN_CHANGED";
+    default: return "GUI_OP_" + std::to_string(op);
+    }
+}
+
+}  // namespace
+
+GuiHost::GuiHost(ModuleLibrary& library, SignalHost& signal, std::FILE* trace)
+    : library_(library), signal_(signal), trace_(trace) {
+    hostData_ = registerReceiver(this);
+}
+
+GuiHost::~GuiHost() {
+    close();
+    if (hwnd_ != nullptr && ownsWindow_) DestroyWindow(hwnd_);
+    unregisterReceiver(hostData_);
+}
+
+void GuiHost::traceLine(const std::string& line) {
+    if (trace_ == nullptr) return;
+    std::fputs(line.c_str(), trace_);
+    std::fputc('\n', trace_);
+}
+
+bool GuiHost::create(std::string& error) {
+    traceLine("makeModule index=0 kind=2");
+    void* r = library_.makeModule(0, KIND_GUI, &hostCallback, hostData_);
+    if (r == nullptr) {
+        error = library_.path + ": makeModule(0, 2) returned null (the module has no panel)";
+        return false;
+    }
+    record_ = static_cast<GuiRecord*>(r);
+    return true;
+}
+
+bool GuiHost::createWindow(int width, int height, bool visible, std::string& error) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &ownerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kWindowClass;
+    RegisterClassA(&wc);
+    RECT r{0, 0, width > 0 ? width : 1, height > 0 ? height : 1};
+    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+    hwnd_ = CreateWindowA(kWindowClass, "tarn-host panel", WS_OVERLAPPEDWINDOW, 40, 30,
+                          r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance,
+                          nullptr);
+    if (hwnd_ == nullptr) {
+        error = "cannot create the panel's window";
+        return false;
+    }
+    if (visible) {
+        ShowWindow(hwnd_, SW_SHOW);
+        UpdateWindow(hwnd_);
+    }
+    return true;
+}
+
+void GuiHost::setViewSize(int width, int height) {
+    view_.width = width;
+    view_.height = height;
+}
+
+HostWord GuiHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
+    if (record_ == nullptr) return 0;
+    traceLine("gui " + guiDispatchName(opcode) + " index=" + std::to_string(index) +
+              " value=" + std::to_string(value));
+    const HostWord result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
+    if (opcode == GUI_CLOSE) record_ = nullptr;
+    return result;
+}
+
+void GuiHost::open() { dispatch(GUI_OPEN, 1); }
+void GuiHost::press(int x, int y) { dispatch(GUI_MOUSE_DOWN, x, y, &view_); }
+void GuiHost::move(int x, int y) { dispatch(GUI_MOUSE_MOVE, x, y, &view_); }
+void GuiHost::release() { dispatch(GUI_MOUSE_UP, 0, 0, &view_); }
+
+void GuiHost::paint() {
+    redrawAsked_ = false;
+    const int w = view_.width > 0 ? view_.width : 1;
+    const int h = view_.height > 0 ? view_.height : 1;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top row first
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    if (dc == nullptr || bmp == nullptr) {
+        if (bmp != nullptr) DeleteObject(bmp);
+        if (dc != nullptr) DeleteDC(dc);
+        return;
+    }
+    HGDIOBJ old = SelectObject(dc, bmp);
+    HBRUSH background = CreateSolidBrush(kBackground);
+    RECT all{0, 0, w, h};
+    FillRect(dc, &all, background);
+    DeleteObject(background);
+    dispatch(GUI_PAINT, reinterpret_cast<HostWord>(dc), 0, &view_);
+    GdiFlush();
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    pixels_.assign(p, p + static_cast<size_t>(w) * h);
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+}
+
+void GuiHost::paintIfAsked() {
+    if (redrawAsked_) paint();
+}
+
+bool GuiHost::writePanelPng(const std::string& path, std::string& error) {
+    if (pixels_.empty()) paint();
+    const int w = view_.width > 0 ? view_.width : 1;
+    const int h = view_.height > 0 ? view_.height : 1;
+    return writePng(path, pixels_.data(), w, h, error);
+}
+
+const std::string& GuiHost::shapeText() {
+    static std::string text;
+    text = signal_.pinText(0);
+    return text;
+}
+
+void GuiHost::close() { dispatch(GUI_CLOSE); }
+
+HostWord GuiHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t value, void* ptr,
+                             float) {
+    HostWord result = 0;
+    switch (opcode) {
+    case GUI_HOST_REDRAW:
+        ++redraws_;
+        redrawAsked_ = true;
+        break;
+    case GUI_HOST_SET_SIZE:
+        break;
+    case GUI_HOST_SET_PIN_TEXT: {
+        const std::string text = ptr != nullptr ? static_cast<const char*>(ptr) : "";
+        traceLine("gui host " + guiOpName(opcode) + " index=" + std::to_string(index) +
+                  " text=" + text);
+        signal_.changePinText(static_cast<int32_t>(index), text);
+        // Reported to the panel from inside its own write, as the host does.
+        dispatch(GUI_PIN_CHANGED, index);
+        return 0;
+    }
+    case GUI_HOST_GET_PIN_TEXT:
+        result = reinterpret_cast<HostWord>(signal_.pinText(static_cast<int32_t>(index)));
+        break;
+    case GUI_HOST_GET_WINDOW:
+        if (index == kContainerHandle || index == kWindowHandle) result = reinterpret_cast<HostWord>(hwnd_);
+        break;
+    case GUI_HOST_CAPTURE_MOUSE:
+        captured_ = true;
+        break;
+    case GUI_HOST_RELEASE_MOUSE:
+        captured_ = false;
+        break;
+    case GUI_HOST_HAS_CAPTURE:
+        result = captured_ ? 1 : 0;
+        break;
+    case GUI_HOST_GET_PARENT:
+        if (index == kPanelHandle) result = kContainerHandle;
+        else if (index == kContainerHandle) result = kWindowHandle;
+        break;
+    case GUI_HOST_TO_SCREEN:
+        if (ptr != nullptr && hwnd_ != nullptr) {
+            int32_t* xy = static_cast<int32_t*>(ptr);
+            POINT p{xy[0], xy[1]};
+            ClientToScreen(hwnd_, &p);
+            xy[0] = p.x;
+            xy[1] = p.y;
+        }
+        break;
+    default:
+        break;
+    }
+    if (opcode != GUI_HOST_SET_PIN_TEXT) {
+        traceLine("gui host " + guiOpName(opcode) + " index=" + std::to_string(index) +
+                  " value=" + std::to_string(value) + " -> " + std::to_string(result));
+    }
+    return result;
+}
+
+}  // namespace tarnhost

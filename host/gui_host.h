@@ -1,0 +1,75 @@
+// The host's side of one GUI object: the panel's element chain, a native window, mouse
+// capture, redraws answered by painting into a DIB section, and the pin text it shares with
+// the signal object of the same instance.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "signal_host.h"
+
+namespace tarnhost {
+
+class GuiHost : public CallbackReceiver {
+public:
+    // Handles of the host's elements: the panel, its container, the window element.
+    static constexpr int32_t kPanelHandle = 0x301;
+    static constexpr int32_t kContainerHandle = 0x302;
+    static constexpr int32_t kWindowHandle = 0x303;
+    static constexpr COLORREF kBackground = RGB(228, 226, 214);
+
+    GuiHost(ModuleLibrary& library, SignalHost& signal, std::FILE* trace);
+    ~GuiHost() override;
+
+    bool create(std::string& error);
+    // The native window that owns the panel; the panel sits at its client origin.
+    bool createWindow(int width, int height, bool visible, std::string& error);
+    // Uses a window made by the caller instead (the host does not destroy it).
+    void adoptWindow(HWND window) { hwnd_ = window; ownsWindow_ = false; }
+    void setViewSize(int width, int height);
+    bool redrawAsked() const { return redrawAsked_; }
+    HWND window() const { return hwnd_; }
+
+    HostWord dispatch(int32_t opcode, HostWord index = 0, int32_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
+    void open();
+    void press(int x, int y);
+    void move(int x, int y);
+    void release();
+    // Paints the panel into a fresh DIB section filled with the host's background.
+    void paint();
+    // Paints when a redraw was asked since the last paint.
+    void paintIfAsked();
+    const std::vector<uint32_t>& pixels() const { return pixels_; }
+    int width() const { return view_.width; }
+    int height() const { return view_.height; }
+    bool writePanelPng(const std::string& path, std::string& error);
+    const std::string& shapeText();
+    int redrawCount() const { return redraws_; }
+    void close();
+
+    HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
+                        float opt) override;
+
+private:
+    void traceLine(const std::string& line);
+
+    ModuleLibrary& library_;
+    SignalHost& signal_;
+    std::FILE* trace_;
+    int32_t hostData_ = 0;
+    GuiRecord* record_ = nullptr;
+    HWND hwnd_ = nullptr;
+    bool ownsWindow_ = true;
+    ViewRecord view_{256, 100, kPanelHandle};
+    bool captured_ = false;
+    bool redrawAsked_ = false;
+    int redraws_ = 0;
+    std::vector<uint32_t> pixels_;
+};
+
+}  // namespace tarnhost

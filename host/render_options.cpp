@@ -1,0 +1,98 @@
+// Render options and the signal object's set-up from them.
+#include "render_options.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "commands.h"
+#include "number_text.h"
+
+namespace tarnhost {
+
+namespace {
+
+bool splitAssignment(const std::string& s, std::pair<std::string, std::string>& out) {
+    const size_t eq = s.find('=');
+    if (eq == std::string::npos || eq == 0) return false;
+    out = {s.substr(0, eq), s.substr(eq + 1)};
+    return true;
+}
+
+}  // namespace
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "tarn-host: %s\n", message.c_str());
+    return kExitUsage;
+}
+
+int failure(const std::string& message) {
+    std::fprintf(stderr, "tarn-host: %s\n", message.c_str());
+    return kExitFailure;
+}
+
+long long RenderOptions::frameCount() const {
+    return frames >= 0 ? frames : static_cast<long long>(std::floor(seconds * rate + 0.5));
+}
+
+bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOptions& o,
+                      std::string& error) {
+    const std::string& a = args[i];
+    if (a == "--trace") {
+        o.trace = true;
+        return true;
+    }
+    if (a != "--out" && a != "--frames" && a != "--seconds" && a != "--rate" && a != "--block" &&
+        a != "--set" && a != "--input" && a != "--shape") {
+        return false;
+    }
+    if (i + 1 >= args.size()) {
+        error = a + " needs a value";
+        return true;
+    }
+    const std::string v = args[++i];
+    if (a == "--out") {
+        o.out = v;
+    } else if (a == "--frames") {
+        if (!parseInt(v, o.frames) || o.frames < 0 || o.frames > (1LL << 31) - 1)
+            error = "--frames takes a whole number of frames from 0, not \"" + v + "\"";
+    } else if (a == "--seconds") {
+        if (!parseDouble(v, o.seconds) || o.seconds < 0 || o.seconds > 3600)
+            error = "--seconds takes a time from 0 to 3600, not \"" + v + "\"";
+    } else if (a == "--rate") {
+        if (!parseDouble(v, o.rate) || !(o.rate > 0) || o.rate > 1e7)
+            error = "--rate takes a sample rate in Hz above 0, not \"" + v + "\"";
+    } else if (a == "--block") {
+        if (!parseInt(v, o.block) || o.block < 1 || o.block > 1 << 20)
+            error = "--block takes a block size from 1 to 1048576, not \"" + v + "\"";
+    } else if (a == "--shape") {
+        o.sets.push_back({"shape", v});
+    } else {
+        std::pair<std::string, std::string> kv;
+        if (!splitAssignment(v, kv)) error = a + " takes PIN=VALUE, not \"" + v + "\"";
+        else (a == "--set" ? o.sets : o.inputs).push_back(kv);
+    }
+    return true;
+}
+
+int prepareSignal(SignalHost& host, const RenderOptions& o, std::string& error) {
+    if (o.frameCount() > (1LL << 31) - 1) return usageError("too many frames");
+    if (!host.create(error)) return failure(error);
+    host.setSampleRate(static_cast<float>(o.rate));
+    host.setBlockSize(static_cast<int32_t>(o.block));
+    host.queryPins();
+    for (const auto& kv : o.sets) {
+        HostPin* pin = host.pinByName(kv.first);
+        if (pin == nullptr || !pin->input)
+            return usageError("no input pin \"" + kv.first + "\"; the inputs are " + host.pinNames());
+        if (!host.setPinFromUser(*pin, kv.second, error)) return usageError(error);
+    }
+    for (const auto& kv : o.inputs) {
+        HostPin* pin = host.pinByName(kv.first);
+        if (pin == nullptr || !pin->input)
+            return usageError("no input pin \"" + kv.first + "\"; the inputs are " + host.pinNames());
+        if (!host.setPinInput(*pin, kv.second, error)) return usageError(error);
+    }
+    return kExitOk;
+}
+
+}  // namespace tarnhost
