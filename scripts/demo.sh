@@ -56,3 +56,32 @@ contour4_demo() {
 }
 
 contour4_demo
+
+presets_demo() {
+  local dir=$OUT/presets
+  mkdir -p "$dir"
+  local presets=("Sine" "Saw/Digital Saw" "Saw/Analog Saw 1" "Saw/Analog Saw 2" "Saw/Analog Saw 3"
+    "Saw/Double Saw 1" "Saw/Double Saw 2" "Saw/Saw 90" "Saw/Saw 180" "Ramp" "Triangle/Triangle"
+    "Triangle/TriPulse" "Triangle/TriFold" "Pulse/50%" "Pulse/25%" "Pulse/12.5%" "Pulse/6.25%"
+    "Various/Cosine" "Various/A Spline" "Various/M Spline" "Various/Resonator" "Various/DNA"
+    "Various/DC Woodwind" "Various/Extra Pulse" "Various/Cosine Saw" "Various/Oboesque " "Random")
+  local i
+  for i in "${!presets[@]}"; do
+    printf '%s\0' "${presets[$i]}"
+  done | xargs -0 -P 3 -I{} bash -c '
+    name=$(printf "%s" "${3##*/}" | sed "s/ *$//; s/[^A-Za-z0-9.]/_/g")
+    "$0" host panel "$1" --menu "$3" --png "$2/$name.png" --set Pitch=5 --seconds 2 \
+      --out "$2/$name.wav" > "$2/$name.txt"
+  ' "$ROOT/run" "$ROOT/dist/TarnContour4.dll" "$dir" {}
+  local args=()
+  for i in "${!presets[@]}"; do
+    local path=${presets[$i]}
+    local name
+    name=$(printf "%s" "${path##*/}" | sed "s/ *$//; s/[^A-Za-z0-9.]/_/g")
+    args+=(-label "${path##*/}" "$dir/$name.png")
+  done
+  montage "${args[@]}" -tile 5x -geometry +6+6 -pointsize 14 -background "#f4f2ea" "$dir/presets_contact_sheet.png"
+  echo "Tarn Contour4 presets: $dir/*.png (panel), *.wav (5 V), *.txt (shape text) and $dir/presets_contact_sheet.png"
+}
+
+presets_demo
