@@ -1,7 +1,9 @@
 // Shape text parsing and writing without the C library's locale or printf.
 #include "shape_text.h"
 
+#include <cfloat>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace tarn {
@@ -121,7 +123,11 @@ void parseShapeText(Node* nodes, const char* text) {
 
 namespace {
 
+// A node beyond the float range (a foreign text can give one) is written as the largest float,
+// which reads back to the same node: "inf" or "nan" would not be numbers of the text at all.
 void appendVolts(std::string& out, double v) {
+    if (std::isnan(v)) v = 0.0;
+    if (std::isinf(v)) v = v > 0 ? FLT_MAX : -FLT_MAX;
     char buf[400];  // the widest double in fixed notation with one decimal fits
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 1);
     out.append(buf, r.ptr);

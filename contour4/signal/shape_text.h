@@ -26,6 +26,7 @@ void parseShapeText(Node* nodes, const char* text);
 float parseShapeNumber(const char* field, size_t length);
 
 // The 25 nodes as "(%3.1f,%3.1f)" pairs of volts, computed in double; as long as it needs to be.
+// Infinite values are written as the largest float (which reads back as infinite), NaN as 0.
 std::string formatShapeText(const Node* nodes);
 
 // The rising line from -5 V to 4.98 V, with two decimals.
