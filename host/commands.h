@@ -14,5 +14,6 @@ int runInfo(const std::vector<std::string>& args);
 int runRender(const std::vector<std::string>& args);
 int runPanel(const std::vector<std::string>& args);
 int runEdit(const std::vector<std::string>& args);
+int runValidate(const std::vector<std::string>& args);
 
 }  // namespace tarnhost

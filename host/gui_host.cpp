@@ -48,8 +48,8 @@ std::string guiDispatchName(int32_t op) {
 
 }  // namespace
 
-GuiHost::GuiHost(ModuleLibrary& library, SignalHost& signal, std::FILE* trace)
-    : library_(library), signal_(signal), trace_(trace) {
+GuiHost::GuiHost(ModuleLibrary& library, PinTextStore& pins, std::FILE* trace)
+    : library_(library), signal_(pins), trace_(trace) {
     hostData_ = registerReceiver(this);
 }
 
@@ -143,8 +143,10 @@ void GuiHost::paint() {
     RECT all{0, 0, w, h};
     FillRect(dc, &all, background);
     DeleteObject(background);
+    gdiBefore_ = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     dispatch(GUI_PAINT, reinterpret_cast<HostWord>(dc), 0, &view_);
     GdiFlush();
+    gdiAfter_ = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     const uint32_t* p = static_cast<const uint32_t*>(bits);
     pixels_.assign(p, p + static_cast<size_t>(w) * h);
     SelectObject(dc, old);

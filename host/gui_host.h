@@ -22,7 +22,7 @@ public:
     static constexpr int32_t kWindowHandle = 0x303;
     static constexpr COLORREF kBackground = RGB(228, 226, 214);
 
-    GuiHost(ModuleLibrary& library, SignalHost& signal, std::FILE* trace);
+    GuiHost(ModuleLibrary& library, PinTextStore& pins, std::FILE* trace);
     ~GuiHost() override;
 
     bool create(std::string& error);
@@ -45,6 +45,10 @@ public:
     // Paints when a redraw was asked since the last paint.
     void paintIfAsked();
     const std::vector<uint32_t>& pixels() const { return pixels_; }
+    // GDI objects of the process around the panel's last paint call, where the system counts
+    // them (0 and 0 where it does not).
+    int gdiObjectsBefore() const { return gdiBefore_; }
+    int gdiObjectsAfter() const { return gdiAfter_; }
     int width() const { return view_.width; }
     int height() const { return view_.height; }
     bool writePanelPng(const std::string& path, std::string& error);
@@ -59,7 +63,7 @@ private:
     void traceLine(const std::string& line);
 
     ModuleLibrary& library_;
-    SignalHost& signal_;
+    PinTextStore& signal_;
     std::FILE* trace_;
     int32_t hostData_ = 0;
     GuiRecord* record_ = nullptr;
@@ -70,6 +74,8 @@ private:
     bool redrawAsked_ = false;
     int redraws_ = 0;
     std::vector<uint32_t> pixels_;
+    int gdiBefore_ = 0;
+    int gdiAfter_ = 0;
 };
 
 }  // namespace tarnhost

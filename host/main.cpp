@@ -23,7 +23,9 @@ void printUsage(std::FILE* to) {
         "      \"shape: TEXT\", writes the painted panel and, with --out, the edited sound\n"
         "      EVENTS: --press X,Y  --move X,Y  --release  --menu PATH  --menu-dismiss\n"
         "  edit MODULE.dll [--shape TEXT]\n"
-        "      a window that hosts the panel for a person\n",
+        "      a window that hosts the panel for a person\n"
+        "  validate MODULE.dll [--strictness 1..10] [--seed N] [--only REGEX]\n"
+        "      runs the module through a battery of host conditions; PASS/FAIL/SKIP per check\n",
         to);
 }
 
@@ -42,6 +44,7 @@ int main(int argc, char** argv) {
         if (command == "render") return tarnhost::runRender(args);
         if (command == "panel") return tarnhost::runPanel(args);
         if (command == "edit") return tarnhost::runEdit(args);
+        if (command == "validate") return tarnhost::runValidate(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tarn-host: %s\n", e.what());
         return tarnhost::kExitFailure;

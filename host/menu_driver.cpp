@@ -85,8 +85,15 @@ std::vector<std::string> MenuDriver::splitPath(const std::string& path) {
     return parts;
 }
 
+void MenuDriver::startRandom(uint64_t seed) {
+    random_ = true;
+    seed_ = seed;
+    start({"*"});
+}
+
 void MenuDriver::start(const std::vector<std::string>& path) {
     path_ = path;
+    walked_.clear();
     pressDone_ = false;
     outcome_ = static_cast<int>(Outcome::NO_MENU);
     missing_.clear();
@@ -123,6 +130,17 @@ void MenuDriver::run() {
         return;
     }
     for (size_t level = 0; level < path_.size(); ++level) {
+        if (random_) {
+            // Pick any item here; a submenu makes the walk one level longer.
+            std::vector<int> items;
+            for (int pos = 0; pos < GetMenuItemCount(menu); ++pos)
+                if ((itemInfo(menu, pos).fType & MFT_SEPARATOR) == 0) items.push_back(pos);
+            if (items.empty()) break;
+            seed_ = seed_ * 6364136223846793005ull + 1442695040888963407ull;
+            path_[level] = itemText(menu, items[(seed_ >> 33) % items.size()]);
+            if (itemInfo(menu, findItem(menu, path_[level])).hSubMenu != nullptr) path_.push_back("*");
+        }
+        walked_ += (level > 0 ? "/" : "") + path_[level];
         const int target = findItem(menu, path_[level]);
         if (target < 0) {
             for (size_t i = 0; i < level; ++i) missing_ += path_[i] + "/";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,10 @@ public:
     ~MenuDriver();
     // path: the item texts from the main menu down; empty: dismiss whatever menu opens.
     void start(const std::vector<std::string>& path);
+    // Walks to a random item, choosing among each menu's items with `seed`.
+    void startRandom(uint64_t seed);
+    // The texts of the items walked through, joined by "/".
+    const std::string& walked() const { return walked_; }
     // After the press has returned: stops the helper and says what it did.
     Outcome finish();
     // The text of the path that was not found, for the message.
@@ -33,6 +38,9 @@ private:
     std::atomic<bool> pressDone_{false};
     std::atomic<int> outcome_{0};
     std::string missing_;
+    std::string walked_;
+    bool random_ = false;
+    uint64_t seed_ = 0;
 };
 
 }  // namespace tarnhost

@@ -23,6 +23,16 @@ public:
 HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
                                 void* ptr, float opt);
 int32_t registerReceiver(CallbackReceiver* receiver);
+
+// Where a GUI object's pin texts live: the signal object of the same instance.
+class PinTextStore {
+public:
+    virtual ~PinTextStore() = default;
+    // The text of a declared pin; the empty text for any other index. Never null.
+    virtual const char* pinText(int32_t declaredIndex) const = 0;
+    // A new text for the declared pin, delivered to the signal object as a pin change.
+    virtual void changePinText(int32_t declaredIndex, const std::string& text) = 0;
+};
 void unregisterReceiver(int32_t hostData);
 
 struct HostPin {
@@ -41,7 +51,7 @@ struct HostPin {
     int32_t outputStatus = 0;
 };
 
-class SignalHost : public CallbackReceiver {
+class SignalHost : public CallbackReceiver, public PinTextStore {
 public:
     SignalHost(ModuleLibrary& library, std::FILE* trace);
     ~SignalHost() override;
@@ -56,10 +66,8 @@ public:
     void open();
     // Renders frames of the "Output" pin, one process call per block.
     void render(int64_t frames, std::vector<float>& out);
-    // A new text for the declared pin, delivered to the signal object as a pin change.
-    void changePinText(int32_t declaredIndex, const std::string& text);
-    // The text of a declared pin; the empty text for any other index. Never null.
-    const char* pinText(int32_t declaredIndex) const;
+    void changePinText(int32_t declaredIndex, const std::string& text) override;
+    const char* pinText(int32_t declaredIndex) const override;
     void close();
 
     HostPin* pinByName(const std::string& name);

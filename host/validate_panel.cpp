@@ -1,0 +1,164 @@
+// The validator's battery for the panel: random mouse sequences over random view sizes with
+// menus dismissed and chosen and pin changes during drags, GDI balance of every paint, and the
+// write-back of random shape texts.
+#include <windows.h>
+
+#include <memory>
+
+#include "gui_host.h"
+#include "menu_driver.h"
+#include "probe_host.h"
+#include "text_generator.h"
+#include "validator.h"
+
+namespace tarnhost {
+
+namespace {
+
+// A well-formed write-back: 25 nodes "(x,y)" of numbers with one decimal, nothing else.
+bool wellFormed(const std::string& t, std::string& why) {
+    size_t i = 0;
+    auto number = [&] {
+        const size_t start = i;
+        if (i < t.size() && t[i] == '-') ++i;
+        const size_t digits = i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+        if (i == digits || i >= t.size() || t[i] != '.') return false;
+        ++i;
+        if (i >= t.size() || t[i] < '0' || t[i] > '9') return false;
+        ++i;
+        return i > start;
+    };
+    int nodes = 0;
+    while (i < t.size()) {
+        if (t[i++] != '(' || !number() || i >= t.size() || t[i++] != ',' || !number() || i >= t.size() ||
+            t[i++] != ')') {
+            why = "not a node at character " + std::to_string(i);
+            return false;
+        }
+        ++nodes;
+    }
+    if (nodes != 25) why = std::to_string(nodes) + " nodes";
+    return nodes == 25;
+}
+
+struct Instance {
+    ProbeHost signal;
+    std::unique_ptr<GuiHost> gui;
+    int textPin = -1;
+    explicit Instance(Validator& v) : signal(v.library()) {
+        if (!signal.create()) throw std::runtime_error("makeModule(0, 1) returned null");
+        signal.setBlockSize(64);
+        signal.queryPins();
+        for (int i = 0; i < signal.pinCount(); ++i)
+            if (signal.pin(i).datatype == DT_TEXT) textPin = i;
+        signal.open();
+        gui = std::make_unique<GuiHost>(v.library(), signal, nullptr);
+        std::string error;
+        if (!gui->create(error)) throw std::runtime_error(error);
+        if (!gui->createWindow(600, 300, true, error)) throw std::runtime_error(error);
+        gui->open();
+    }
+    // The pin text as the host now holds it.
+    std::string text() const { return signal.pinText(textPin < 0 ? 0 : textPin); }
+    void pinChange(const std::string& t) {
+        signal.changePinText(textPin, t);
+        gui->dispatch(GUI_PIN_CHANGED, textPin);
+    }
+};
+
+bool hasPanel(Validator& v) {
+    void* r = v.library().makeModule(0, KIND_GUI, nullptr, 0);
+    if (r == nullptr) return false;
+    auto* g = static_cast<GuiRecord*>(r);
+    g->dispatcher(g, GUI_CLOSE, 0, 0, nullptr, 0);
+    return true;
+}
+
+}  // namespace
+
+void validatePanel(Validator& v) {
+    if (!hasPanel(v)) {
+        v.check("panel", [] { return std::string("skip: the module has no panel (makeModule kind 2 is null)"); });
+        return;
+    }
+    v.check("load.memory.gui", [&] {
+        Instance in(v);  // one signal object and window stand for the host's
+        auto cycle = [&] {
+            GuiHost gui(v.library(), in.signal, nullptr);
+            std::string error;
+            if (!gui.create(error)) throw std::runtime_error(error);
+            gui.adoptWindow(in.gui->window());
+            gui.open();
+            gui.paint();
+            gui.close();
+        };
+        for (int i = 0; i < 10; ++i) cycle();
+        const size_t before = processPrivateBytes();
+        if (before == 0) return std::string("skip: the process's memory counters are not reported");
+        for (int i = 0; i < v.scaled(100); ++i) cycle();
+        const size_t after = processPrivateBytes();
+        if (after > before + 512 * 1024)
+            return "private memory grew by " + std::to_string((after - before) / 1024) + " KiB";
+        return std::string();
+    });
+    v.check("panel.random-sequences", [&] {
+        Instance in(v);
+        ShapeTextGenerator gen(v.rng()());
+        int gdiCounted = 0;
+        const int sizes[][2] = {{0, 0}, {1, 1}, {256, 100}, {37, 500}, {600, 13}};
+        for (int step = 0; step < v.scaled(400); ++step) {
+            const uint64_t r = v.rng()();
+            if (step % 40 == 0) {
+                const auto* s = sizes[(r >> 4) % 5];
+                in.gui->setViewSize(s[0], s[1]);
+            }
+            const int w = in.gui->width(), h = in.gui->height();
+            const int x = static_cast<int>((r >> 8) % (w + 40)) - 20;
+            const int y = static_cast<int>((r >> 24) % (h + 40)) - 20;
+            switch (r % 8) {
+            case 0:
+            case 1: {
+                MenuDriver menu;
+                if ((r >> 40) % 2 == 0) menu.start({});
+                else menu.startRandom(r);
+                in.gui->press(x, (r >> 41) % 2 == 0 ? y : static_cast<int>((r >> 42) % 12));
+                menu.finish();
+                break;
+            }
+            case 2:
+            case 3:
+            case 4: in.gui->move(x, y); break;
+            case 5: in.gui->release(); break;
+            case 6: in.pinChange(gen.next()); break;
+            default: in.gui->paint(); break;
+            }
+            if (r % 3 == 0) in.gui->paint();
+            if (in.gui->gdiObjectsBefore() != 0) ++gdiCounted;
+            if (in.gui->gdiObjectsBefore() != in.gui->gdiObjectsAfter())
+                return "step " + std::to_string(step) + ": a paint left " +
+                       std::to_string(in.gui->gdiObjectsAfter() - in.gui->gdiObjectsBefore()) + " GDI objects";
+            const CallReport c = in.signal.process(0, 64);
+            if (c.called && c.nonFinite) return "step " + std::to_string(step) + ": the signal side wrote a non-finite sample";
+        }
+        if (gdiCounted == 0) return std::string("note: GDI objects are not counted here; the native tests check the balance");
+        return std::string();
+    });
+    v.check("panel.write-back", [&] {
+        Instance in(v);
+        ShapeTextGenerator gen(v.rng()());
+        for (int i = 0; i < v.scaled(2000); ++i) {
+            in.pinChange(gen.next());
+            in.gui->press(100, 50);
+            in.gui->release();
+            std::string why;
+            if (!wellFormed(in.text(), why))
+                return "text " + std::to_string(i) + " (" + gen.describe() + "): the write-back is malformed: " + why;
+            const CallReport c = in.signal.process(0, 64);
+            if (c.called && c.nonFinite) return "text " + std::to_string(i) + ": a non-finite sample";
+        }
+        return std::string();
+    });
+}
+
+}  // namespace tarnhost

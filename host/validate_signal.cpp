@@ -1,0 +1,417 @@
+// The validator's battery for the signal object: loading, lifecycle orders, rates, block
+// sizes, inputs, events, shape texts, determinism and a denormal timing smoke test.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <sstream>
+
+#include "number_text.h"
+#include "probe_host.h"
+#include "text_generator.h"
+#include "validator.h"
+
+namespace tarnhost {
+
+namespace {
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+const float kSpecialValues[] = {0.0f, 1.0f, -1.0f, 10.0f, -10.0f, 1e30f, -1e30f, kInf, -kInf,
+                                std::numeric_limits<float>::quiet_NaN(), FLT_MIN / 2, -FLT_MIN / 2,
+                                FLT_TRUE_MIN};
+
+HostWord TARN_CDECL silentHost(void*, int32_t, HostWord, int32_t, void*, float) { return 0; }
+
+std::string floatText(float f) { return formatFloat(f); }
+
+// A choice value outside the enum list lets a module leave its output alone.
+bool choiceInList(const PinProperties& p, int16_t choice) {
+    if (p.enumList == nullptr) return true;
+    std::string list = p.enumList;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos) end = list.size();
+        const std::string item = list.substr(start, end - start);
+        const size_t eq = item.rfind('=');
+        long long v = 0;
+        if (eq != std::string::npos && parseInt(item.substr(eq + 1), v) && v == choice) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+struct Probe {
+    std::unique_ptr<ProbeHost> host;
+    std::vector<float> audio;          // current value of each pin (audio inputs)
+    std::vector<int16_t> choices;
+
+    // Whether the output may stay unwritten (an enum outside its list) and whether every
+    // input is finite and of a sane size, so that the output must be finite.
+    bool mayWriteNothing() const {
+        for (int i = 0; i < host->pinCount(); ++i)
+            if (host->pin(i).datatype == DT_ENUM && !choiceInList(host->pin(i), choices[i])) return true;
+        return false;
+    }
+    bool saneInputs() const {
+        for (int i = 0; i < host->pinCount(); ++i)
+            if (host->pin(i).datatype == DT_AUDIO && host->pin(i).direction == DIR_IN &&
+                !(std::fabs(audio[i]) <= 1e30f))
+                return false;
+        return true;
+    }
+    void setAudio(int pin, float v, bool notify = true) {
+        audio[pin] = v;
+        host->setAudio(pin, v, notify);
+    }
+    void setChoice(int pin, int16_t c, bool notify = true) {
+        choices[pin] = c;
+        host->setChoice(pin, c, notify);
+    }
+    // One process call judged: "" or what went wrong.
+    std::string run(int first, int count) {
+        const CallReport r = host->process(first, count);
+        if (!r.called) return "";
+        std::string bad;
+        if (r.outside || r.inputsChanged || r.sleptAfterSound) bad = r.describe(first, count);
+        if (r.written != count && !(r.written == 0 && mayWriteNothing())) bad = r.describe(first, count);
+        if (r.nonFinite && saneInputs()) bad = r.describe(first, count);
+        return bad;
+    }
+    std::string blocks(int n, int count) {
+        for (int b = 0; b < n; ++b) {
+            const std::string bad = run(0, count);
+            if (!bad.empty()) return "block " + std::to_string(b) + ": " + bad;
+        }
+        return "";
+    }
+};
+
+// Makes a signal object with every input at its default, rate and block set before the pins
+// are asked (or after, with pinsFirst), opened unless told otherwise.
+Probe makeProbe(Validator& v, float rate, int block, bool open = true, bool pinsFirst = false) {
+    Probe p;
+    p.host = std::make_unique<ProbeHost>(v.library());
+    if (!p.host->create()) throw std::runtime_error("makeModule(0, 1) returned null");
+    if (pinsFirst) p.host->queryPins();
+    p.host->setSampleRate(rate);
+    p.host->setBlockSize(block);
+    if (!pinsFirst) p.host->queryPins();
+    p.audio.assign(p.host->pinCount(), 0.0f);
+    p.choices.assign(p.host->pinCount(), 0);
+    for (int i = 0; i < p.host->pinCount(); ++i) {
+        const PinProperties& pp = p.host->pin(i);
+        if (pp.direction != DIR_IN) continue;
+        double d = 0;
+        const std::string def = pp.defaultValue != nullptr ? pp.defaultValue : "";
+        if (pp.datatype == DT_AUDIO && parseDouble(def, d)) p.setAudio(i, static_cast<float>(d / 10.0), false);
+        long long c = 0;
+        if (pp.datatype == DT_ENUM && parseInt(def, c)) p.setChoice(i, static_cast<int16_t>(c), false);
+    }
+    if (open) p.host->open();
+    return p;
+}
+
+int textPin(Probe& p) {
+    for (int i = 0; i < p.host->pinCount(); ++i)
+        if (p.host->pin(i).datatype == DT_TEXT && p.host->pin(i).direction == DIR_IN) return i;
+    return -1;
+}
+
+}  // namespace
+
+size_t processPrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
+        return 0;
+    return pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
+}
+
+namespace {
+
+void loading(Validator& v) {
+    v.check("load.library-cycles", [&] {
+        for (int i = 0; i < v.scaled(10); ++i) {
+            ModuleLibrary lib;
+            std::string error;
+            if (!lib.load(v.path(), error)) return "cycle " + std::to_string(i) + ": " + error;
+        }
+        return std::string();
+    });
+    v.check("load.properties", [&] {
+        for (int32_t index = -2; index <= 3; ++index) {
+            uint32_t raw[6];
+            std::memset(raw, 0xA5, sizeof raw);
+            const int32_t r = v.library().getModuleProperties(index, reinterpret_cast<ModuleProperties*>(raw));
+            if ((r == 1) != (index == 0)) return "index " + std::to_string(index) + " answered " + std::to_string(r);
+            if (raw[5] == 0xA5A5A5A5u) return "index " + std::to_string(index) + " left the interface version unwritten";
+            for (int w = 0; w < 5 && index != 0; ++w)
+                if (raw[w] != 0xA5A5A5A5u) return "index " + std::to_string(index) + " wrote word " + std::to_string(w);
+            if (index == 0 && (raw[0] == 0 || raw[0] == 0xA5A5A5A5u)) return std::string("index 0 wrote no name");
+        }
+        return std::string();
+    });
+    v.check("load.make-module", [&] {
+        for (int32_t index = -2; index <= 3; ++index) {
+            for (int32_t kind = -2; kind <= 3; ++kind) {
+                void* r = v.library().makeModule(index, kind, &silentHost, 0);
+                const std::string at = "index " + std::to_string(index) + " kind " + std::to_string(kind);
+                if (index == 0 && kind == KIND_SIGNAL && r == nullptr) return at + " returned null";
+                if (r == nullptr) continue;
+                if (index != 0 || (kind != KIND_SIGNAL && kind != KIND_GUI)) return at + " made an object";
+                if (kind == KIND_GUI) {
+                    auto* g = static_cast<GuiRecord*>(r);
+                    if (g->magic != GUI_RECORD_MAGIC) return at + " returned no GUI record";
+                    g->dispatcher(g, GUI_CLOSE, 0, 0, nullptr, 0);
+                } else {
+                    auto* m = static_cast<ModuleRecord*>(r);
+                    if (m->dispatcher(m, MOD_CLOSE, 0, 0, nullptr, 0) != 1) return at + ": MOD_CLOSE did not answer 1";
+                }
+            }
+        }
+        return std::string();
+    });
+    v.check("load.memory.signal", [&] {
+        auto cycle = [&] {
+            Probe p = makeProbe(v, 44100.0f, 256);
+            p.blocks(2, 256);
+        };
+        for (int i = 0; i < 10; ++i) cycle();
+        const size_t before = processPrivateBytes();
+        if (before == 0) return std::string("skip: the process's memory counters are not reported");
+        for (int i = 0; i < v.scaled(100); ++i) cycle();
+        const size_t after = processPrivateBytes();
+        if (after > before + 512 * 1024)
+            return "private memory grew by " + std::to_string((after - before) / 1024) + " KiB over " +
+                   std::to_string(v.scaled(100)) + " cycles";
+        return std::string();
+    });
+}
+
+void lifecycle(Validator& v) {
+    v.check("lifecycle.rate-and-block-before-pins", [&] { return makeProbe(v, 48000.0f, 128).blocks(3, 128); });
+    v.check("lifecycle.rate-and-block-after-pins", [&] {
+        return makeProbe(v, 48000.0f, 128, true, true).blocks(3, 128);
+    });
+    v.check("lifecycle.process-before-open", [&] {
+        Probe p = makeProbe(v, 44100.0f, 64, false);
+        const CallReport r = p.host->process(0, 64);
+        if (r.written != 0 || r.outside) return "the entry before open wrote: " + r.describe(0, 64);
+        return std::string();
+    });
+    v.check("lifecycle.close-without-open", [&] {
+        ProbeHost h(v.library());
+        if (!h.create()) return std::string("makeModule(0, 1) returned null");
+        h.close();
+        return std::string();
+    });
+    v.check("lifecycle.events-before-first-block", [&] {
+        Probe p = makeProbe(v, 44100.0f, 256);
+        for (int i = 0; i < p.host->pinCount(); ++i) p.host->event(EV_PIN_STATUS, i, ST_ONE_OFF);
+        p.host->event(EV_DATA, 0, 5);
+        return p.blocks(3, 256);
+    });
+}
+
+void ratesAndBlocks(Validator& v) {
+    const double rates[] = {8000, 11025, 22050, 44100, 48000, 88200, 96000, 192000, 384000, 1234.5678, 123456.78};
+    for (double rate : rates) {
+        std::ostringstream name;
+        name.precision(10);
+        name << "rates." << rate;
+        v.check(name.str(), [&] { return makeProbe(v, static_cast<float>(rate), 512).blocks(v.scaled(5), 512); });
+    }
+    const float degenerate[] = {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN()};
+    for (float rate : degenerate) {
+        v.check("rates.degenerate." + floatText(rate), [&] { return makeProbe(v, rate, 256).blocks(v.scaled(5), 256); });
+    }
+    const int sizes[] = {1, 2, 3, 7, 10, 17, 64, 256, 1024, 1536, 2027, 4096, 16384};
+    for (int size : sizes) {
+        v.check("blocks." + std::to_string(size), [&] {
+            return makeProbe(v, 44100.0f, size).blocks(v.scaled(5), size);
+        });
+    }
+    v.check("blocks.random-calls", [&] {
+        const int block = 1024;
+        Probe p = makeProbe(v, 44100.0f, block);
+        for (int i = 0; i < v.scaled(200); ++i) {
+            const int count = static_cast<int>(v.rng()() % (block + 1));
+            const int first = static_cast<int>(v.rng()() % (block - count + 1));
+            const std::string bad = p.run(first, count);
+            if (!bad.empty()) return "random call " + std::to_string(i) + ": " + bad;
+        }
+        return std::string();
+    });
+}
+
+void inputs(Validator& v) {
+    Probe shape = makeProbe(v, 44100.0f, 64);
+    for (int pin = 0; pin < shape.host->pinCount(); ++pin) {
+        const PinProperties& pp = shape.host->pin(pin);
+        const std::string name = shape.host->pinName(pin);
+        if (pp.direction != DIR_IN) continue;
+        if (pp.datatype == DT_AUDIO) {
+            v.check("inputs." + name + ".held", [&] {
+                // At a low rate too, where a high pitch steps past a whole cycle per sample.
+                for (float rate : {44100.0f, 8000.0f}) {
+                    for (float value : kSpecialValues) {
+                        Probe p = makeProbe(v, rate, 64);
+                        p.setAudio(pin, value);
+                        const std::string bad = p.blocks(2, 64);
+                        if (!bad.empty()) return "held at " + floatText(value) + " at " + floatText(rate) + " Hz: " + bad;
+                    }
+                }
+                return std::string();
+            });
+            v.check("inputs." + name + ".switched", [&] {
+                Probe p = makeProbe(v, 44100.0f, 64);
+                for (int b = 0; b < v.scaled(40); ++b) {
+                    const float value = kSpecialValues[v.rng()() % (sizeof kSpecialValues / sizeof(float))];
+                    p.setAudio(pin, value, v.rng()() % 2 == 0);
+                    const std::string bad = p.run(0, 64);
+                    if (!bad.empty()) return "block " + std::to_string(b) + " at " + floatText(value) + ": " + bad;
+                }
+                return std::string();
+            });
+        }
+        if (pp.datatype == DT_ENUM) {
+            v.check("inputs." + name + ".outside-the-list", [&] {
+                for (int16_t c : {int16_t(-1), int16_t(8), int16_t(32767)}) {
+                    Probe p = makeProbe(v, 44100.0f, 64);
+                    p.setChoice(pin, c);
+                    const std::string bad = p.blocks(2, 64);
+                    if (!bad.empty()) return "choice " + std::to_string(c) + ": " + bad;
+                }
+                return std::string();
+            });
+        }
+    }
+    const int level = shape.host->findPin("Level");
+    if (level >= 0) {
+        v.check("inputs.Level.crossing-the-gate", [&] {
+            Probe p = makeProbe(v, 44100.0f, 64);
+            for (int b = 0; b < v.scaled(40); ++b) {
+                p.setAudio(level, b % 4 < 2 ? 0.004f : 0.006f, true);
+                const std::string bad = p.blocks(1 + b % 3, 64);
+                if (!bad.empty()) return "switch " + std::to_string(b) + ": " + bad;
+                if (b % 4 >= 2 && p.host->sleeping()) return "switch " + std::to_string(b) + ": asleep above the gate";
+            }
+            return std::string();
+        });
+    }
+    v.check("events.random", [&] {
+        Probe p = makeProbe(v, 44100.0f, 128);
+        const int pins = p.host->pinCount();
+        for (int b = 0; b < v.scaled(60); ++b) {
+            for (int e = static_cast<int>(v.rng()() % 4); e > 0; --e) {
+                const uint64_t r = v.rng()();
+                int32_t type = EV_PIN_STATUS;
+                if (r % 5 == 3) type = EV_DATA;
+                if (r % 5 == 4) type = static_cast<int32_t>(1 + (r >> 8) % 19);  // unknown types, never EV_CALL
+                const intptr_t target = static_cast<intptr_t>((r >> 16) % (pins + 8)) - 4;
+                p.host->event(type, target, static_cast<int32_t>((r >> 24) % 3));
+            }
+            const std::string bad = p.run(0, 128);
+            if (!bad.empty()) return "block " + std::to_string(b) + ": " + bad;
+        }
+        return std::string();
+    });
+    const int text = textPin(shape);
+    if (text >= 0) {
+        v.check("shape.random-texts", [&] {
+            Probe p = makeProbe(v, 44100.0f, 64);
+            ShapeTextGenerator gen(v.rng()());
+            for (int i = 0; i < v.scaled(10000); ++i) {
+                const std::string t = gen.next();
+                p.host->setText(text, t);
+                const std::string bad = p.run(0, 64);
+                if (!bad.empty()) return "text " + std::to_string(i) + " (" + gen.describe() + "): " + bad;
+            }
+            return std::string();
+        });
+    }
+}
+
+// Renders blocks of one probe while copying the output.
+std::vector<float> take(Probe& p, int blocks, int count) {
+    std::vector<float> out;
+    for (int b = 0; b < blocks; ++b) {
+        p.run(0, count);
+        out.insert(out.end(), p.host->output(), p.host->output() + count);
+    }
+    return out;
+}
+
+void determinism(Validator& v) {
+    v.check("determinism.two-instances", [&] {
+        Probe a = makeProbe(v, 44100.0f, 256), b = makeProbe(v, 44100.0f, 256);
+        for (int pin = 0; pin < a.host->pinCount(); ++pin) {
+            const PinProperties& pp = a.host->pin(pin);
+            if (pp.datatype != DT_ENUM || pp.enumList == nullptr) continue;
+            // Waves drawn from the C library's generator share it between instances.
+            std::string list = pp.enumList;
+            for (int16_t c = 0; c < 64; ++c) {
+                if (!choiceInList(pp, c)) continue;
+                const size_t at = list.find("=" + std::to_string(c));
+                const std::string label = list.substr(0, at);
+                if (label.substr(label.rfind(',') + 1).find("Rand") != std::string::npos) continue;
+                a.setChoice(pin, c);
+                b.setChoice(pin, c);
+                const auto oa = take(a, 4, 256), ob = take(b, 4, 256);
+                if (std::memcmp(oa.data(), ob.data(), oa.size() * 4) != 0)
+                    return "choice " + std::to_string(c) + " of \"" + a.host->pinName(pin) + "\" differs";
+            }
+        }
+        const int text = textPin(a);
+        if (text >= 0) {
+            a.host->setText(text, "(0,3.5)(0,-3.5)(0,1.2)(0,-0.3)");
+            b.host->setText(text, "(0,3.5)(0,-3.5)(0,1.2)(0,-0.3)");
+        }
+        const auto oa = take(a, 8, 256), ob = take(b, 8, 256);
+        if (std::memcmp(oa.data(), ob.data(), oa.size() * 4) != 0) return std::string("outputs differ");
+        return std::string();
+    });
+}
+
+void denormals(Validator& v) {
+    v.check("performance.denormals", [&] {
+        auto time = [&](float value) {
+            Probe p = makeProbe(v, 44100.0f, 1024);
+            for (int i = 0; i < p.host->pinCount(); ++i)
+                if (p.host->pin(i).datatype == DT_AUDIO && p.host->pin(i).direction == DIR_IN &&
+                    p.host->pinName(i) != "Level")
+                    p.setAudio(i, value);
+            LARGE_INTEGER f, t0, t1;
+            QueryPerformanceFrequency(&f);
+            p.blocks(5, 1024);
+            QueryPerformanceCounter(&t0);
+            for (int b = 0; b < v.scaled(100); ++b) p.host->process(0, 1024);
+            QueryPerformanceCounter(&t1);
+            return static_cast<double>(t1.QuadPart - t0.QuadPart) / f.QuadPart;
+        };
+        const double normal = time(0.3f), denormal = time(FLT_MIN / 4);
+        std::ostringstream s;
+        s.precision(3);
+        s << "denormal blocks cost " << (normal > 0 ? denormal / normal : 1.0) << "x normal ones";
+        if (normal > 0 && denormal > 2 * normal) return "note: warning: " + s.str();
+        return "note: " + s.str();
+    });
+}
+
+}  // namespace
+
+void validateSignal(Validator& v) {
+    loading(v);
+    lifecycle(v);
+    ratesAndBlocks(v);
+    inputs(v);
+    determinism(v);
+    denormals(v);
+}
+
+}  // namespace tarnhost

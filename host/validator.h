@@ -1,0 +1,49 @@
+// The validator's bookkeeping: strictness, seed, the --only filter, and the PASS/FAIL/SKIP lines.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <regex>
+#include <string>
+
+#include "module_library.h"
+
+namespace tarnhost {
+
+class Validator {
+public:
+    Validator(ModuleLibrary& library, const std::string& path, int strictness, uint64_t seed,
+              const std::string& only);
+
+    // Runs one check unless --only leaves it out. The body returns "" for a pass, "skip: why"
+    // for a skip, and anything else as the failure.
+    void check(const std::string& name, const std::function<std::string()>& body);
+    // A count scaled by strictness (the counts given are those of strictness 5).
+    int scaled(int atFive) const;
+    std::mt19937_64& rng() { return rng_; }
+    uint64_t seed() const { return seed_; }
+    int strictness() const { return strictness_; }
+    ModuleLibrary& library() { return library_; }
+    const std::string& path() const { return path_; }
+    int passed() const { return passed_; }
+    int failed() const { return failed_; }
+    int skipped() const { return skipped_; }
+
+private:
+    ModuleLibrary& library_;
+    std::string path_;
+    int strictness_;
+    uint64_t seed_;
+    std::regex only_;
+    bool filtered_;
+    std::mt19937_64 rng_;
+    int passed_ = 0, failed_ = 0, skipped_ = 0;
+};
+
+void validateSignal(Validator& v);
+// Private bytes of this process, 0 where the system does not report them.
+size_t processPrivateBytes();
+void validatePanel(Validator& v);
+
+}  // namespace tarnhost
