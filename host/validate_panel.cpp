@@ -147,7 +147,7 @@ void validatePanel(Validator& v) {
     v.check("panel.write-back", [&] {
         Instance in(v);
         ShapeTextGenerator gen(v.rng()());
-        for (int i = 0; i < v.scaled(2000); ++i) {
+        for (int i = 0; i < v.scaled(10000); ++i) {
             in.pinChange(gen.next());
             in.gui->press(100, 50);
             in.gui->release();

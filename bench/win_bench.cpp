@@ -1,0 +1,137 @@
+// Timing of the DLLs the host loads, under Wine: each process function per sample, as a ratio
+// to a plain loop of the same per-sample work measured in the same run. Google Benchmark is not
+// built for Windows here, so this keeps to the same rule by hand: best of several repetitions,
+// every figure read against its baseline.
+#include <windows.h>
+#include <xmmintrin.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "frame/host_interface.h"
+
+namespace {
+
+int32_t gPinCount = 0;
+HostWord TARN_CDECL host(void*, int32_t op, HostWord, int32_t, void*, float) {
+    return op == HOST_GET_PIN_COUNT ? gPinCount : 0;
+}
+
+double nsPerSample(const std::function<void()>& block, int frames) {
+    LARGE_INTEGER f, a, b;
+    QueryPerformanceFrequency(&f);
+    double best = 1e30;
+    for (int rep = 0; rep < 7; ++rep) {
+        const int calls = 200000 / frames + 20;
+        QueryPerformanceCounter(&a);
+        for (int i = 0; i < calls; ++i) block();
+        QueryPerformanceCounter(&b);
+        const double ns = (b.QuadPart - a.QuadPart) * 1e9 / f.QuadPart / (double(calls) * frames);
+        if (ns < best) best = ns;
+    }
+    return best;
+}
+
+struct Loaded {
+    HMODULE dll;
+    ModuleRecord* rec;
+    std::vector<std::vector<float>> buffers;
+    std::vector<int16_t> choices;
+    Loaded(const std::string& path, int block, std::vector<float> values, std::vector<int16_t> ch,
+           const char* text) : choices(ch) {
+        dll = LoadLibraryA(path.c_str());
+        auto make = reinterpret_cast<MakeModuleFn>(reinterpret_cast<void*>(GetProcAddress(dll, "makeModule")));
+        gPinCount = static_cast<int32_t>(values.size());
+        rec = static_cast<ModuleRecord*>(make(0, 1, &host, 1));
+        rec->dispatcher(rec, MOD_SET_BLOCK_SIZE, 0, block, nullptr, 0);
+        for (size_t i = 0; i < values.size(); ++i) {
+            buffers.emplace_back(block, values[i]);
+            PinProperties p{};
+            rec->dispatcher(rec, MOD_GET_PIN_PROPERTIES, static_cast<int32_t>(i), 0, &p, 0);
+            if (p.datatype == DT_AUDIO) *static_cast<float**>(p.variable) = buffers[i].data();
+            if (p.datatype == DT_ENUM) *static_cast<int16_t*>(p.variable) = choices[i];
+            if (p.datatype == DT_TEXT) *static_cast<const char**>(p.variable) = text;
+        }
+        rec->dispatcher(rec, MOD_OPEN, 0, 0, nullptr, 0);
+        for (int32_t i = 0; i < gPinCount; ++i) {
+            ModuleEvent ev{};
+            ev.type = EV_PIN_STATUS;
+            ev.target = reinterpret_cast<void*>(i);
+            rec->event(rec->object, &ev);
+        }
+    }
+    ~Loaded() {
+        rec->dispatcher(rec, MOD_CLOSE, 0, 0, nullptr, 0);
+        FreeLibrary(dll);
+    }
+    void process(int n) { rec->process(rec->object, 0, n); }
+};
+
+void lfo(const std::string& dist) {
+    std::printf("Tarn LFO process function (ns/sample, ratio to a plain saw loop)\n");
+    for (int block : {64, 1024}) {
+        std::vector<float> out(block);
+        float phase = 0.0f;
+        float* o = out.data();
+        const double base = nsPerSample([&] {
+            const float inc = 0.5f * 0.00025f;
+            float ph = phase;
+            for (int k = 0; k < block; ++k) {
+                ph += inc;
+                if (ph >= 0.5f) ph = -0.5f;
+                o[k] = ph;
+            }
+            phase = ph;
+            _mm_sfence();
+        }, block);
+        std::printf("  block %4d  baseline %.2f\n", block, base);
+        for (int16_t wave = 0; wave < 8; ++wave) {
+            Loaded m(dist + "\\TarnLFO.dll", block, {0.05f, 0.0f, 0.0f}, {0, wave, 0}, nullptr);
+            const double ns = nsPerSample([&] { m.process(block); }, block);
+            std::printf("  block %4d  wave %d  %.2f  %.2fx\n", block, wave, ns, ns / base);
+        }
+    }
+}
+
+void contour4(const std::string& dist) {
+    std::printf("Tarn Contour4 generate (ns/sample, ratio to the same per-sample work in one loop)\n");
+    for (int block : {64, 1024}) {
+        for (float pitch : {0.5f, 0.78f}) {
+            Loaded m(dist + "\\TarnContour4.dll", block, {0, pitch, 0, 0.8f, 0}, {0, 0, 0, 0, 0}, "");
+            std::vector<float> value(251, 0.1f), slope(251, 0.01f), out(block), sync(block, 0.0f);
+            float phase = 0.0f, last = 0.0f;
+            const float inc = 0.0627f * (pitch == 0.5f ? 1.0f : 6.6f);
+            const float *v = value.data(), *sl = slope.data(), *sy = sync.data();
+            float* o = out.data();
+            const double base = nsPerSample([&] {
+                float ph = phase, ls = last;
+                for (int n = 0; n < block; ++n) {
+                    ph += inc;
+                    if (ph >= 6.2831855f) ph -= 6.2831855f;
+                    if (ls < 0.0f && sy[n] >= 0.0f) ph = 0.0f;
+                    ls = sy[n];
+                    const float pos = 39.390846f * ph;
+                    const int i = _mm_cvtss_si32(_mm_set_ss(pos));
+                    o[n] = (v[i] + (pos - static_cast<float>(i)) * sl[i]) * 0.8f;
+                }
+                phase = ph;
+                last = ls;
+                _mm_sfence();
+            }, block);
+            const double ns = nsPerSample([&] { m.process(block); }, block);
+            std::printf("  block %4d  %4.0f Hz  baseline %.2f  generate %.2f  %.2fx\n", block,
+                        440.0 * (pitch == 0.5f ? 1 : 6.73), base, ns, ns / base);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string dist = argc > 1 ? argv[1] : "dist";
+    lfo(dist);
+    contour4(dist);
+    return 0;
+}
