@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tarnhost {
 
@@ -12,5 +14,7 @@ bool parseInt(const std::string& text, long long& out);
 // Shortest text that reads back as the same float.
 std::string formatFloat(float v);
 std::string hex32(uint32_t v);
+// The choices of an enum list "name=value,name=value", in order; malformed items are left out.
+std::vector<std::pair<std::string, long long>> parseEnumList(const std::string& list);
 
 }  // namespace tarnhost

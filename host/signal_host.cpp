@@ -65,19 +65,12 @@ bool isGuiOnly(const PinProperties& p) {
     return (p.flags & PF_GUI) != 0 && (p.flags & PF_DUAL) == 0;
 }
 
-// Finds a choice by its name or its value in an enum list "name=value,name=value".
+// Finds a choice by its name in an enum list.
 bool findChoice(const std::string& list, const std::string& wanted, long long& value) {
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(',', start);
-        if (end == std::string::npos) end = list.size();
-        const std::string item = list.substr(start, end - start);
-        const size_t eq = item.rfind('=');
-        if (eq != std::string::npos && item.substr(0, eq) == wanted &&
-            parseInt(item.substr(eq + 1), value)) {
-            return true;
-        }
-        start = end + 1;
+    for (const auto& choice : parseEnumList(list)) {
+        if (choice.first != wanted) continue;
+        value = choice.second;
+        return true;
     }
     return false;
 }

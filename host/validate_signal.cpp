@@ -31,17 +31,8 @@ std::string floatText(float f) { return formatFloat(f); }
 // A choice value outside the enum list lets a module leave its output alone.
 bool choiceInList(const PinProperties& p, int16_t choice) {
     if (p.enumList == nullptr) return true;
-    std::string list = p.enumList;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(',', start);
-        if (end == std::string::npos) end = list.size();
-        const std::string item = list.substr(start, end - start);
-        const size_t eq = item.rfind('=');
-        long long v = 0;
-        if (eq != std::string::npos && parseInt(item.substr(eq + 1), v) && v == choice) return true;
-        start = end + 1;
-    }
+    for (const auto& c : parseEnumList(p.enumList))
+        if (c.second == choice) return true;
     return false;
 }
 
@@ -124,6 +115,19 @@ int textPin(Probe& p) {
 
 }  // namespace
 
+std::string memoryGrowth(Validator& v, const std::function<void()>& cycle) {
+    for (int i = 0; i < 10; ++i) cycle();  // warm up the heap
+    const size_t before = processPrivateBytes();
+    if (before == 0) return "skip: the process's memory counters are not reported";
+    for (int i = 0; i < v.scaled(100); ++i) cycle();
+    const size_t after = processPrivateBytes();
+    if (after > before + 512 * 1024) {
+        return "private memory grew by " + std::to_string((after - before) / 1024) + " KiB over " +
+               std::to_string(v.scaled(100)) + " cycles";
+    }
+    return "";
+}
+
 size_t processPrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX pmc{};
     pmc.cb = sizeof pmc;
@@ -177,19 +181,10 @@ void loading(Validator& v) {
         return std::string();
     });
     v.check("load.memory.signal", [&] {
-        auto cycle = [&] {
+        return memoryGrowth(v, [&] {
             Probe p = makeProbe(v, 44100.0f, 256);
             p.blocks(2, 256);
-        };
-        for (int i = 0; i < 10; ++i) cycle();
-        const size_t before = processPrivateBytes();
-        if (before == 0) return std::string("skip: the process's memory counters are not reported");
-        for (int i = 0; i < v.scaled(100); ++i) cycle();
-        const size_t after = processPrivateBytes();
-        if (after > before + 512 * 1024)
-            return "private memory grew by " + std::to_string((after - before) / 1024) + " KiB over " +
-                   std::to_string(v.scaled(100)) + " cycles";
-        return std::string();
+        });
     });
 }
 

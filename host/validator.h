@@ -44,6 +44,8 @@ private:
 void validateSignal(Validator& v);
 // Private bytes of this process, 0 where the system does not report them.
 size_t processPrivateBytes();
+// Runs a create/use/close cycle many times and judges the growth of the process's memory.
+std::string memoryGrowth(Validator& v, const std::function<void()>& cycle);
 void validatePanel(Validator& v);
 
 }  // namespace tarnhost
