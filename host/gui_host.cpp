@@ -165,11 +165,7 @@ bool GuiHost::writePanelPng(const std::string& path, std::string& error) {
     return writePng(path, pixels_.data(), w, h, error);
 }
 
-const std::string& GuiHost::shapeText() {
-    static std::string text;
-    text = signal_.pinText(0);
-    return text;
-}
+std::string GuiHost::shapeText() const { return signal_.pinText(0); }
 
 void GuiHost::close() { dispatch(GUI_CLOSE); }
 

@@ -52,7 +52,7 @@ public:
     int width() const { return view_.width; }
     int height() const { return view_.height; }
     bool writePanelPng(const std::string& path, std::string& error);
-    const std::string& shapeText();
+    std::string shapeText() const;
     int redrawCount() const { return redraws_; }
     void close();
 
