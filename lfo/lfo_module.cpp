@@ -121,14 +121,16 @@ void LfoModule::process(int32_t first, int32_t count) {
         });
         break;
     case PULSE_100:
-        run(out, count, [&] { saw(); return hl = ph > 0.0f ? 0.5f : -0.5f; });
-        break;
     case PULSE_50:
-        run(out, count, [&] { saw(); return hl = ph > -0.25f ? 0.5f : -0.5f; });
+    case PULSE_25: {
+        // A phase exactly at the threshold is low. The level is picked by index rather than
+        // by a branch, which the compiler would otherwise take per frame.
+        static constexpr float kThreshold[] = {0.0f, -0.25f, -0.37f};
+        static constexpr float kLevels[2] = {-0.5f, 0.5f};
+        const float threshold = kThreshold[wave - PULSE_100];
+        run(out, count, [&] { saw(); return hl = kLevels[ph > threshold]; });
         break;
-    case PULSE_25:
-        run(out, count, [&] { saw(); return hl = ph > -0.37f ? 0.5f : -0.5f; });
-        break;
+    }
     case FAST_RAND:
         run(out, count, [&] {
             ph += inc;
