@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The host's float WAV, read back by a real reader (sox): same rate, one channel, 32-bit float,
+# and the same samples as the raw render.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+args=(render "$root/dist/TarnContour4.dll" --set Pitch=6.3 --frames 3001 --block 100 --rate 48000)
+"$root/run" host "${args[@]}" --out "$tmp/a.wav"
+"$root/run" host "${args[@]}" --out "$tmp/a.f32"
+[ "$(soxi -r "$tmp/a.wav")" = 48000 ] || { echo "FAIL rate: $(soxi -r "$tmp/a.wav")"; exit 1; }
+[ "$(soxi -c "$tmp/a.wav")" = 1 ] || { echo "FAIL channels"; exit 1; }
+[ "$(soxi -s "$tmp/a.wav")" = 3001 ] || { echo "FAIL samples: $(soxi -s "$tmp/a.wav")"; exit 1; }
+soxi -e "$tmp/a.wav" | grep -q "Floating Point" || { echo "FAIL encoding: $(soxi -e "$tmp/a.wav")"; exit 1; }
+sox "$tmp/a.wav" -t f32 -e floating-point -b 32 -L "$tmp/b.f32"
+cmp "$tmp/a.f32" "$tmp/b.f32" || { echo "FAIL the WAV's samples differ from the raw render"; exit 1; }
+echo "ok the WAV reads back through sox with the raw render's 3001 samples"
