@@ -79,9 +79,10 @@ void LfoModule::process(int32_t first, int32_t count) {
     float s = speed[first];
     if (!(s > kMinSpeed)) s = kMinSpeed;
     increment = s * kIncrementPerSpeed;
-    // An infinite speed would make the increment, and with it the phase, infinite for good;
-    // the largest finite step keeps the state finite so the output recovers with the speed.
-    if (!std::isfinite(increment)) increment = 1.0f;
+    // An infinite or enormous speed would leave the phase and the triangle's level infinite or
+    // so far out that a sane speed never brings them back; a whole cycle per frame is the most
+    // any speed can mean, and with it every state stays within a cycle of its range.
+    if (!(increment <= kMaxIncrement)) increment = kMaxIncrement;
     if (wave < 0 || wave >= kWaveCount) return;
 
     float* out = output + first;

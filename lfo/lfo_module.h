@@ -14,6 +14,7 @@ public:
     // The phase step per frame per unit of speed; one cycle is a phase travel of 1.0.
     static constexpr float kIncrementPerSpeed = 0.00025f;
     static constexpr float kMinSpeed = 0.0001f;
+    static constexpr float kMaxIncrement = 1.0f;  // a whole cycle per frame
 
     enum Wave : int16_t {
         SINE = 0, SAW, RAMP, PULSE_100, PULSE_50, PULSE_25, FAST_RAND, SLOW_RAND
