@@ -68,7 +68,7 @@ presets_demo() {
   local i
   for i in "${!presets[@]}"; do
     printf '%s\0' "${presets[$i]}"
-  done | xargs -0 -P 3 -I{} bash -c '
+  done | xargs -0 -P 1 -I{} bash -c '
     name=$(printf "%s" "${3##*/}" | sed "s/ *$//; s/[^A-Za-z0-9.]/_/g")
     "$0" host panel "$1" --menu "$3" --png "$2/$name.png" --set Pitch=5 --seconds 2 \
       --out "$2/$name.wav" > "$2/$name.txt"
