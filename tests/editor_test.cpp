@@ -151,7 +151,7 @@ TEST_F(Editor, AShortTextMovesOnlyTheNodesItReaches) {
     EXPECT_GE(host.redraws, 1);
 }
 
-TEST_F(Editor, OpenWithAnyIndexLoadsThePinAndNullTextsReadAsEmpty) {
+TEST_F(Editor, OpenWithAnyIndexLoadsThePinAndOtherOpcodesAnswerZero) {
     GuiHost::current->text = "(1,1)";
     dispatch(GUI_OPEN, 0);
     EXPECT_EQ(gui->nodes[0].x, 60.0f);
