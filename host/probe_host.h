@@ -37,7 +37,6 @@ public:
     void queryPins();
     void open();
     void close();
-    bool isOpen() const { return record_ != nullptr && opened_; }
 
     int pinCount() const { return static_cast<int>(pins_.size()); }
     const PinProperties& pin(int i) const { return pins_[i].props; }
@@ -54,7 +53,6 @@ public:
     CallReport process(int first, int count);
     // The output frames of the last call.
     const float* output() const;
-    int32_t blockSize() const { return blockSize_; }
     bool sleeping() const { return sleeping_; }
     ModuleRecord* record() { return record_; }
 

@@ -344,18 +344,11 @@ int32_t SignalHost::onHostCall(void*, int32_t opcode, int32_t index, int32_t val
     case HOST_GET_SAMPLE_CLOCK:
         result = clock_;
         break;
-    case HOST_GET_PIN_BUFFER: {
+    case HOST_GET_PIN_BUFFER:
         if (HostPin* p = signalPin(index)) {
-            if (p->props.datatype == DT_AUDIO) {
-                result = static_cast<int32_t>(reinterpret_cast<intptr_t>(p->buffer.data()));
-            }
-        } else if (index >= signalPinCount_ &&
-                   index - signalPinCount_ < static_cast<int32_t>(repeatBuffers_.size())) {
-            result = static_cast<int32_t>(
-                reinterpret_cast<intptr_t>(repeatBuffers_[index - signalPinCount_].data()));
+            if (p->props.datatype == DT_AUDIO) result = reinterpret_cast<HostWord>(p->buffer.data());
         }
         break;
-    }
     case HOST_GET_BLOCK_START:
         result = blockStart_;
         break;

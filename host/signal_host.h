@@ -93,7 +93,6 @@ private:
     ModuleRecord* record_ = nullptr;
     ProcessEntry process_ = nullptr;
     std::vector<HostPin> pins_;
-    std::vector<std::vector<float>> repeatBuffers_;
     int32_t signalPinCount_ = 0;
     float sampleRate_ = 44100.0f;
     int32_t blockSize_ = 1024;
