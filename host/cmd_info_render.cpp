@@ -47,7 +47,7 @@ int runInfo(const std::vector<std::string>& args) {
     std::printf("about:\n  %s\n", indented.c_str());
     std::printf("interface version: %d\n", props.sdkVersion);
     if (props.flags == kUnwritten) std::printf("flags: not written\n");
-    else std::printf("flags: %d (%s)\n", props.flags, hex32(static_cast<uint32_t>(props.flags)).c_str());
+    else std::printf("flags: %d (%s)\n", props.flags, hex(static_cast<uint32_t>(props.flags)).c_str());
 
     SignalHost host(lib, nullptr);
     if (!host.create(error)) return failure(error);
@@ -58,7 +58,7 @@ int runInfo(const std::vector<std::string>& args) {
                     datatypeName(p.props.datatype));
         if (p.props.defaultValue != nullptr) std::printf(" default \"%s\"", p.defaultText.c_str());
         if (p.props.enumList != nullptr) std::printf(" choices \"%s\"", p.enumList.c_str());
-        std::printf(" flags %s\n", hex32(static_cast<uint32_t>(p.props.flags)).c_str());
+        std::printf(" flags %s\n", hex(static_cast<uint32_t>(p.props.flags)).c_str());
     }
     host.close();
     return kExitOk;

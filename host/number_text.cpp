@@ -47,7 +47,7 @@ std::vector<std::pair<std::string, long long>> parseEnumList(const std::string& 
     return choices;
 }
 
-std::string hex32(uint32_t v) {
+std::string hex(uint64_t v) {
     char buf[16];
     auto r = std::to_chars(buf, buf + sizeof buf, v, 16);
     return "0x" + std::string(buf, r.ptr);

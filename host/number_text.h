@@ -13,7 +13,7 @@ bool parseDouble(const std::string& text, double& out);
 bool parseInt(const std::string& text, long long& out);
 // Shortest text that reads back as the same float.
 std::string formatFloat(float v);
-std::string hex32(uint32_t v);
+std::string hex(uint64_t v);
 // The choices of an enum list "name=value,name=value", in order; malformed items are left out.
 std::vector<std::pair<std::string, long long>> parseEnumList(const std::string& list);
 

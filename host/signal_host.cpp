@@ -55,9 +55,9 @@ std::string modOpName(int32_t op) {
     }
 }
 
-std::string callArgs(int32_t index, int32_t value, void* ptr, float opt) {
+std::string callArgs(HostWord index, int32_t value, void* ptr, float opt) {
     return " index=" + std::to_string(index) + " value=" + std::to_string(value) +
-           " ptr=" + hex32(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(ptr))) +
+           " ptr=" + hex(reinterpret_cast<uintptr_t>(ptr)) +
            " opt=" + formatFloat(opt);
 }
 
@@ -91,10 +91,10 @@ void unregisterReceiver(int32_t hostData) {
 HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
                                 void* ptr, float opt) {
     if (record == nullptr) return 0;
-    const uint32_t* words = static_cast<const uint32_t*>(record);
     // The two records keep the host's value at different offsets; the magic tells them apart.
-    const int32_t hostData =
-        static_cast<int32_t>(words[0] == GUI_RECORD_MAGIC ? words[3] : words[2]);
+    const bool gui = static_cast<const GuiRecord*>(record)->magic == GUI_RECORD_MAGIC;
+    const int32_t hostData = gui ? static_cast<const GuiRecord*>(record)->hostData
+                                 : static_cast<const ModuleRecord*>(record)->hostData;
     if (hostData < 1 || hostData > static_cast<int32_t>(receivers().size())) return 0;
     CallbackReceiver* receiver = receivers()[hostData - 1];
     return receiver == nullptr ? 0 : receiver->onHostCall(record, opcode, index, value, ptr, opt);
@@ -129,10 +129,10 @@ bool SignalHost::create(std::string& error) {
     return true;
 }
 
-int32_t SignalHost::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+HostWord SignalHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     if (record_ == nullptr) return 0;
     traceLine("dispatch " + modOpName(opcode) + callArgs(index, value, ptr, opt));
-    const int32_t result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
+    const HostWord result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
     traceLine("  -> " + std::to_string(result));
     return result;
 }
@@ -178,7 +178,7 @@ HostPin* SignalHost::pinByName(const std::string& name) {
     return nullptr;
 }
 
-HostPin* SignalHost::signalPin(int32_t signalIndex) {
+HostPin* SignalHost::signalPin(HostWord signalIndex) {
     for (HostPin& p : pins_) {
         if (p.signalIndex == signalIndex && signalIndex >= 0) return &p;
     }
@@ -334,9 +334,9 @@ void SignalHost::close() {
     opened_ = false;
 }
 
-int32_t SignalHost::onHostCall(void*, int32_t opcode, int32_t index, int32_t value, void* ptr,
-                               float opt) {
-    int32_t result = 0;
+HostWord SignalHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t value, void* ptr,
+                                float opt) {
+    HostWord result = 0;
     switch (opcode) {
     case HOST_SET_PIN_STATUS:
         if (HostPin* p = signalPin(index)) p->outputStatus = value;

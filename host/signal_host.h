@@ -15,8 +15,8 @@ namespace tarnhost {
 class CallbackReceiver {
 public:
     virtual ~CallbackReceiver() = default;
-    virtual int32_t onHostCall(void* record, int32_t opcode, int32_t index, int32_t value,
-                               void* ptr, float opt) = 0;
+    virtual HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value,
+                                void* ptr, float opt) = 0;
 };
 
 // The one callback the host hands to every object; routes by the record's hostData.
@@ -71,16 +71,16 @@ public:
     void close();
 
     HostPin* pinByName(const std::string& name);
-    HostPin* signalPin(int32_t signalIndex);
+    HostPin* signalPin(HostWord signalIndex);
     std::vector<HostPin>& pins() { return pins_; }
     ModuleRecord* record() { return record_; }
     std::string pinNames() const;
 
-    int32_t onHostCall(void* record, int32_t opcode, int32_t index, int32_t value, void* ptr,
-                       float opt) override;
+    HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
+                        float opt) override;
 
 private:
-    int32_t dispatch(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
+    HostWord dispatch(int32_t opcode, HostWord index = 0, int32_t value = 0, void* ptr = nullptr,
                      float opt = 0.0f);
     void bindPins();
     void sendPinStatus(int32_t signalIndex, int32_t status);

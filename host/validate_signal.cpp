@@ -5,6 +5,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -148,15 +149,23 @@ void loading(Validator& v) {
         return std::string();
     });
     v.check("load.properties", [&] {
+        constexpr uint8_t kFill = 0xA5;
+        constexpr size_t kVersionAt = offsetof(ModuleProperties, sdkVersion);
         for (int32_t index = -2; index <= 3; ++index) {
-            uint32_t raw[6];
-            std::memset(raw, 0xA5, sizeof raw);
-            const int32_t r = v.library().getModuleProperties(index, reinterpret_cast<ModuleProperties*>(raw));
-            if ((r == 1) != (index == 0)) return "index " + std::to_string(index) + " answered " + std::to_string(r);
-            if (raw[5] == 0xA5A5A5A5u) return "index " + std::to_string(index) + " left the interface version unwritten";
-            for (int w = 0; w < 5 && index != 0; ++w)
-                if (raw[w] != 0xA5A5A5A5u) return "index " + std::to_string(index) + " wrote word " + std::to_string(w);
-            if (index == 0 && (raw[0] == 0 || raw[0] == 0xA5A5A5A5u)) return std::string("index 0 wrote no name");
+            ModuleProperties props;
+            std::memset(&props, kFill, sizeof props);
+            const int32_t r = v.library().getModuleProperties(index, &props);
+            const auto* bytes = reinterpret_cast<const uint8_t*>(&props);
+            auto unwritten = [&](size_t at, size_t size) {
+                return std::all_of(bytes + at, bytes + at + size, [](uint8_t b) { return b == kFill; });
+            };
+            const std::string at = "index " + std::to_string(index);
+            if ((r == 1) != (index == 0)) return at + " answered " + std::to_string(r);
+            if (unwritten(kVersionAt, sizeof props.sdkVersion)) return at + " left the interface version unwritten";
+            for (size_t b = 0; b < kVersionAt && index != 0; ++b)
+                if (bytes[b] != kFill) return at + " wrote the byte at offset " + std::to_string(b);
+            if (index == 0 && (props.name == nullptr || unwritten(offsetof(ModuleProperties, name), sizeof props.name)))
+                return at + " wrote no name";
         }
         return std::string();
     });

@@ -1,5 +1,6 @@
-// The libraries as the host sees them: exports, records read back as raw 32-bit words at their
-// offsets, and the edge cases of the two exports. Runs under Wine against dist/.
+// The libraries as the host sees them: exports, record fields read back as raw bytes at their
+// offsets (the 32-bit offsets are pinned by static_assert in the header), and the edge cases
+// of the two exports. Runs under Wine against dist/ of either Windows build.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -36,21 +37,28 @@ struct Library {
 };
 
 int calls = 0;
-int32_t TARN_CDECL countingHost(void*, int32_t, int32_t, int32_t, void*, float) {
+HostWord TARN_CDECL countingHost(void*, int32_t, HostWord, int32_t, void*, float) {
     ++calls;
     return 0;
 }
 
-uint32_t word(const void* record, int offset) {
-    uint32_t w;
-    std::memcpy(&w, static_cast<const uint8_t*>(record) + offset, 4);
-    return w;
+// A field read as the host reads it: bytes at an offset, whatever the C++ type says.
+template <typename T>
+T at(const void* record, size_t offset) {
+    T value;
+    std::memcpy(&value, static_cast<const uint8_t*>(record) + offset, sizeof value);
+    return value;
 }
+uint32_t word(const void* record, size_t offset) { return at<uint32_t>(record, offset); }
+uintptr_t address(const void* record, size_t offset) { return at<uintptr_t>(record, offset); }
+#define FIELD(Record, field) offsetof(Record, field)
 
-float floatAt(const void* record, int offset) {
-    float f;
-    std::memcpy(&f, static_cast<const uint8_t*>(record) + offset, 4);
-    return f;
+// Every byte of a record still holds the fill pattern between two offsets.
+bool untouched(const void* record, size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+        if (static_cast<const uint8_t*>(record)[i] != 0xA5) return false;
+    }
+    return true;
 }
 
 struct ModuleCase {
@@ -73,20 +81,23 @@ TEST_P(EachLibrary, LoadsAndExportsBothEntryPointsByName) {
 TEST_P(EachLibrary, PropertiesWriteTheVersionFirstWhateverTheIndex) {
     Library lib(GetParam().file);
     ASSERT_NE(lib.props, nullptr);
-    uint32_t raw[6];
-    std::memset(raw, 0xA5, sizeof raw);
-    EXPECT_EQ(lib.props(1, reinterpret_cast<ModuleProperties*>(raw)), 0);
-    EXPECT_EQ(static_cast<int32_t>(raw[5]), GetParam().version);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(raw[i], 0xA5A5A5A5u) << "word " << i;
+    ModuleProperties props;
+    std::memset(&props, 0xA5, sizeof props);
+    EXPECT_EQ(lib.props(1, &props), 0);
+    EXPECT_EQ(at<int32_t>(&props, FIELD(ModuleProperties, sdkVersion)), GetParam().version);
+    EXPECT_TRUE(untouched(&props, 0, FIELD(ModuleProperties, sdkVersion)));
 
-    std::memset(raw, 0xA5, sizeof raw);
-    EXPECT_EQ(lib.props(0, reinterpret_cast<ModuleProperties*>(raw)), 1);
-    EXPECT_STREQ(reinterpret_cast<const char*>(raw[0]), GetParam().name);
-    EXPECT_STREQ(reinterpret_cast<const char*>(raw[1]), GetParam().name);
-    EXPECT_NE(raw[2], 0xA5A5A5A5u);
-    EXPECT_EQ(raw[3], 0xA5A5A5A5u) << "offset 12 is left as the host passed it";
-    EXPECT_EQ(raw[4], GetParam().hasGui ? 384u : 0xA5A5A5A5u) << "flags";
-    EXPECT_EQ(static_cast<int32_t>(raw[5]), GetParam().version);
+    std::memset(&props, 0xA5, sizeof props);
+    EXPECT_EQ(lib.props(0, &props), 1);
+    EXPECT_STREQ(at<const char*>(&props, FIELD(ModuleProperties, name)), GetParam().name);
+    EXPECT_STREQ(at<const char*>(&props, FIELD(ModuleProperties, id)), GetParam().name);
+    EXPECT_FALSE(untouched(&props, FIELD(ModuleProperties, about),
+                           FIELD(ModuleProperties, about) + sizeof(void*)));
+    EXPECT_TRUE(untouched(&props, FIELD(ModuleProperties, untouched), FIELD(ModuleProperties, flags)))
+        << "the word after about is left as the host passed it";
+    EXPECT_EQ(word(&props, FIELD(ModuleProperties, flags)), GetParam().hasGui ? 384u : 0xA5A5A5A5u)
+        << "flags";
+    EXPECT_EQ(at<int32_t>(&props, FIELD(ModuleProperties, sdkVersion)), GetParam().version);
 }
 
 TEST_P(EachLibrary, FreshSignalRecordReadsAsDocumentedWordByWord) {
@@ -95,28 +106,30 @@ TEST_P(EachLibrary, FreshSignalRecordReadsAsDocumentedWordByWord) {
     calls = 0;
     void* r = lib.make(0, 1, &countingHost, 0x5eed);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(word(r, 0), GetParam().magic);
-    EXPECT_EQ(word(r, 4), 1u);
-    EXPECT_EQ(word(r, 8), 0x5eedu);
-    EXPECT_NE(word(r, 12), 0u);
-    EXPECT_EQ(word(r, 16), 0u);
-    EXPECT_NE(word(r, 20), 0u);
-    EXPECT_NE(word(r, 24), 0u);
-    EXPECT_NE(word(r, 28), 0u);
-    for (int off = 32; off < 48; off += 4) EXPECT_EQ(word(r, off), 0u) << off;
-    EXPECT_EQ(floatAt(r, 48), 44100.0f);
-    EXPECT_EQ(word(r, 52), 1024u);
+    EXPECT_EQ(word(r, FIELD(ModuleRecord, magic)), GetParam().magic);
+    EXPECT_EQ(word(r, FIELD(ModuleRecord, version)), 1u);
+    EXPECT_EQ(word(r, FIELD(ModuleRecord, hostData)), 0x5eedu);
+    EXPECT_NE(address(r, FIELD(ModuleRecord, object)), 0u);
+    EXPECT_EQ(word(r, FIELD(ModuleRecord, reserved0)), 0u);
+    EXPECT_NE(address(r, FIELD(ModuleRecord, dispatcher)), 0u);
+    EXPECT_NE(address(r, FIELD(ModuleRecord, process)), 0u);
+    EXPECT_NE(address(r, FIELD(ModuleRecord, event)), 0u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(word(r, FIELD(ModuleRecord, reserved1) + 4 * i), 0u) << "reserved word " << i;
+    }
+    EXPECT_EQ(at<float>(r, FIELD(ModuleRecord, sampleRate)), 44100.0f);
+    EXPECT_EQ(word(r, FIELD(ModuleRecord, blockSize)), 1024u);
     EXPECT_EQ(calls, 0) << "construction makes no host call";
 
     // The process entry before open does nothing.
-    auto process = reinterpret_cast<ProcessEntry>(word(r, 24));
-    process(reinterpret_cast<void*>(word(r, 12)), 0, 16);
-    auto dispatcher = reinterpret_cast<ModuleDispatcher>(word(r, 20));
+    auto process = at<ProcessEntry>(r, FIELD(ModuleRecord, process));
+    process(at<void*>(r, FIELD(ModuleRecord, object)), 0, 16);
+    auto dispatcher = at<ModuleDispatcher>(r, FIELD(ModuleRecord, dispatcher));
     auto* rec = static_cast<ModuleRecord*>(r);
     EXPECT_EQ(dispatcher(rec, MOD_SET_SAMPLE_RATE, 0, 96000, nullptr, 48000.0f), 0);
-    EXPECT_EQ(floatAt(r, 48), 48000.0f);
+    EXPECT_EQ(at<float>(r, FIELD(ModuleRecord, sampleRate)), 48000.0f);
     EXPECT_EQ(dispatcher(rec, MOD_SET_BLOCK_SIZE, 0, 64, nullptr, 0), 0);
-    EXPECT_EQ(word(r, 52), 64u);
+    EXPECT_EQ(word(r, FIELD(ModuleRecord, blockSize)), 64u);
     EXPECT_EQ(dispatcher(rec, 9, 0, 0, nullptr, 0), 0);
     EXPECT_EQ(dispatcher(rec, MOD_CLOSE, 0, 0, nullptr, 0), 1);
 }
@@ -130,13 +143,12 @@ TEST_P(EachLibrary, MakeModuleAnswersNullForEveryOtherIndexAndKind) {
             const bool expected = index == 0 && (kind == 1 || (kind == 2 && GetParam().hasGui));
             EXPECT_EQ(r != nullptr, expected) << "index " << index << " kind " << kind;
             if (r == nullptr) continue;
-            const uint32_t magic = word(r, 0);
             if (kind == 2) {
-                EXPECT_EQ(magic, GUI_RECORD_MAGIC);
-                auto d = reinterpret_cast<GuiDispatcher>(word(r, 8));
+                EXPECT_EQ(word(r, FIELD(GuiRecord, magic)), GUI_RECORD_MAGIC);
+                auto d = at<GuiDispatcher>(r, FIELD(GuiRecord, dispatcher));
                 EXPECT_EQ(d(static_cast<GuiRecord*>(r), GUI_CLOSE, 0, 0, nullptr, 0), 1);
             } else {
-                auto d = reinterpret_cast<ModuleDispatcher>(word(r, 20));
+                auto d = at<ModuleDispatcher>(r, FIELD(ModuleRecord, dispatcher));
                 EXPECT_EQ(d(static_cast<ModuleRecord*>(r), MOD_CLOSE, 0, 0, nullptr, 0), 1);
             }
         }
@@ -148,17 +160,19 @@ TEST_P(EachLibrary, ProcessInfoExistsOnlyInContour4) {
     ASSERT_NE(lib.make, nullptr);
     auto* a = static_cast<ModuleRecord*>(lib.make(0, 1, &countingHost, 1));
     auto* b = static_cast<ModuleRecord*>(lib.make(0, 1, &countingHost, 2));
-    const int32_t ia = a->dispatcher(a, MOD_GET_PROCESS_INFO, 0, 0, nullptr, 0);
-    const int32_t ib = b->dispatcher(b, MOD_GET_PROCESS_INFO, 0, 0, nullptr, 0);
+    const HostWord ia = a->dispatcher(a, MOD_GET_PROCESS_INFO, 0, 0, nullptr, 0);
+    const HostWord ib = b->dispatcher(b, MOD_GET_PROCESS_INFO, 0, 0, nullptr, 0);
     if (GetParam().hasGui) {
         ASSERT_NE(ia, 0);
         EXPECT_EQ(ia, ib) << "one static record per library";
-        const uint32_t* info = reinterpret_cast<const uint32_t*>(ib);
-        EXPECT_EQ(info[0], 1u);
-        EXPECT_EQ(info[1], 16u);
-        EXPECT_GT(info[2], reinterpret_cast<uint32_t>(b)) << "points into the object asked last";
-        EXPECT_LT(info[2], reinterpret_cast<uint32_t>(b) + 256);
-        EXPECT_EQ(info[3], 0u);
+        const void* info = reinterpret_cast<const void*>(ib);
+        EXPECT_EQ(word(info, FIELD(ProcessInfo, one)), 1u);
+        EXPECT_EQ(word(info, FIELD(ProcessInfo, size)), 16u);
+        const uintptr_t function = address(info, FIELD(ProcessInfo, function));
+        const uintptr_t object = reinterpret_cast<uintptr_t>(b);
+        EXPECT_GT(function, object) << "points into the object asked last";
+        EXPECT_LT(function, object + 512);
+        EXPECT_EQ(word(info, FIELD(ProcessInfo, zero)), 0u);
     } else {
         EXPECT_EQ(ia, 0);
     }
@@ -198,19 +212,21 @@ TEST(Contour4Gui, FreshGuiRecordReadsAsDocumentedAndAsksForItsSize) {
     guiCalls.clear();
     void* r = lib.make(0, 2, &recordingGuiHost, 0x77);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(word(r, 0), 0x5A4B504Du);
-    EXPECT_EQ(word(r, 4), 1u);
-    EXPECT_NE(word(r, 8), 0u);
-    EXPECT_EQ(word(r, 12), 0x77u);
-    EXPECT_NE(word(r, 16), 0u);
-    for (int off = 20; off < 40; off += 4) EXPECT_EQ(word(r, off), 0u) << off;
+    EXPECT_EQ(word(r, FIELD(GuiRecord, magic)), 0x5A4B504Du);
+    EXPECT_EQ(word(r, FIELD(GuiRecord, version)), 1u);
+    EXPECT_NE(address(r, FIELD(GuiRecord, dispatcher)), 0u);
+    EXPECT_EQ(word(r, FIELD(GuiRecord, hostData)), 0x77u);
+    EXPECT_NE(address(r, FIELD(GuiRecord, object)), 0u);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(word(r, FIELD(GuiRecord, reserved) + 4 * i), 0u) << "reserved word " << i;
+    }
     ASSERT_EQ(guiCalls.size(), 2u);
     EXPECT_EQ(guiCalls[0].opcode, GUI_HOST_SET_SIZE);
     EXPECT_EQ(guiCalls[0].index, 256);
     EXPECT_EQ(guiCalls[0].value, 100);
     EXPECT_EQ(guiCalls[1].opcode, 4);
     EXPECT_EQ(guiCalls[1].index, 1);
-    auto d = reinterpret_cast<GuiDispatcher>(word(r, 8));
+    auto d = at<GuiDispatcher>(r, FIELD(GuiRecord, dispatcher));
     EXPECT_EQ(d(static_cast<GuiRecord*>(r), 10, 0, 0, nullptr, 0), 0) << "slot 10 answers false";
     EXPECT_EQ(d(static_cast<GuiRecord*>(r), 77, 0, 0, nullptr, 0), 0);
     EXPECT_EQ(d(static_cast<GuiRecord*>(r), GUI_CLOSE, 0, 0, nullptr, 0), 1);
