@@ -1,4 +1,7 @@
 // tarn-host: loads a module library the way the host does and plays the host's side.
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -32,6 +35,9 @@ void printUsage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Plain "\n" line ends: scripts on the other side of Wine read this output.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         printUsage(args.empty() ? stderr : stdout);

@@ -3,7 +3,40 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+
 namespace tarnhost {
+
+namespace {
+
+// The machine word of a PE image (IMAGE_FILE_MACHINE_*), or 0 when the file is not one.
+uint16_t peMachine(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    char dos[64] = {};
+    if (!file.read(dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return 0;
+    uint32_t peOffset = 0;
+    std::memcpy(&peOffset, dos + 60, 4);
+    char head[6] = {};
+    if (!file.seekg(peOffset) || !file.read(head, sizeof head)) return 0;
+    if (std::memcmp(head, "PE\0\0", 4) != 0) return 0;
+    uint16_t machine = 0;
+    std::memcpy(&machine, head + 4, 2);
+    return machine;
+}
+
+const char* wordSize(uint16_t machine) {
+    switch (machine) {
+    case IMAGE_FILE_MACHINE_I386: return "32-bit";
+    case IMAGE_FILE_MACHINE_AMD64: return "64-bit";
+    default: return nullptr;
+    }
+}
+
+constexpr const char* kHostWordSize = sizeof(void*) == 8 ? "64-bit" : "32-bit";
+
+}  // namespace
 
 ModuleLibrary::~ModuleLibrary() { unload(); }
 
@@ -12,7 +45,14 @@ bool ModuleLibrary::load(const std::string& p, std::string& error) {
     path = p;
     HMODULE h = LoadLibraryA(p.c_str());
     if (h == nullptr) {
-        error = "cannot load " + p + " (Windows error " + std::to_string(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        const char* moduleWordSize = wordSize(peMachine(p));
+        if (moduleWordSize != nullptr && std::string(moduleWordSize) != kHostWordSize) {
+            error = p + " is a " + moduleWordSize + " module and this tarn-host is " +
+                    kHostWordSize;
+        } else {
+            error = "cannot load " + p + " (Windows error " + std::to_string(code) + ")";
+        }
         return false;
     }
     handle_ = h;
