@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Checks a module DLL as the host loads it: PE32 for i386, exactly the two exports by name,
-# and imports from system DLLs only.
+# Checks a module DLL as the host loads it: the image format of its build (PE32 i386 for win32,
+# the product; PE32+ x86-64 for win64), exactly the two exports by name, and imports from system
+# DLLs only. Usage: check_dll.sh win32|win64 FILE.dll
 set -euo pipefail
-dll=$1
-dump=$(i686-w64-mingw32-objdump -p "$dll")
+arch=$1
+dll=$2
+case "$arch" in
+  win32) objdump=i686-w64-mingw32-objdump format=pei-i386 magic=010b ;;
+  win64) objdump=x86_64-w64-mingw32-objdump format=pei-x86-64 magic=020b ;;
+  *) echo "usage: check_dll.sh win32|win64 FILE.dll" >&2; exit 2 ;;
+esac
 fail() { echo "FAIL $dll: $*"; exit 1; }
+dump=$($objdump -p "$dll" 2>&1) || fail "not a $format image"
 
-i686-w64-mingw32-objdump -f "$dll" | grep -q "file format pei-i386" || fail "not a PE32 i386 image"
-grep -q "^Magic.*010b" <<< "$dump" || fail "optional header is not PE32"
+$objdump -f "$dll" | grep -q "file format $format" || fail "not a $format image"
+grep -q "^Magic.*$magic" <<< "$dump" || fail "optional header magic is not $magic"
 
 exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E "^\s+\[ *[0-9]+\] " | awk "{print \$NF}" | sort | tr '\n' ' ')
 [ "$exports" = "getModuleProperties makeModule " ] || fail "exports are '$exports'"
