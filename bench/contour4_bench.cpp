@@ -1,6 +1,8 @@
 // Contour4's generate per sample against the same per-sample work written plainly in one loop,
 // its idle path against a plain block fill, and one table rebuild.
 #include <benchmark/benchmark.h>
+
+#include "wave_table_reference.h"
 #include <xmmintrin.h>
 
 #include <cstring>
@@ -95,6 +97,7 @@ void BM_Contour4Idle(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * block);
 }
 
+// A rebuild as the module runs it, against the plain build it must equal bit for bit.
 void BM_Contour4RebuildTable(benchmark::State& state) {
     tarn::WaveTable table;
     table.clear();
@@ -104,10 +107,46 @@ void BM_Contour4RebuildTable(benchmark::State& state) {
     }
 }
 
+void BM_Contour4RebuildTablePlain(benchmark::State& state) {
+    tarn::WaveTable table;
+    table.clear();
+    for (auto _ : state) {
+        tarntest::referenceRebuild(table, tarn::kDefaultShapeText);
+        benchmark::DoNotOptimize(table.bandValue);
+    }
+}
+
+// The stages of a rebuild, each on the curve of the default text.
+void BM_Contour4RebuildStage(benchmark::State& state) {
+    tarn::WaveTable table;
+    table.rebuild(tarn::kDefaultShapeText);
+    table.buildWindowMeans();
+    tarn::WaveTable means = table;  // the filter's input, restored before each filter pass
+    tarn::Node nodes[tarn::kNodeCount];
+    for (auto _ : state) {
+        switch (state.range(0)) {
+        case 0: tarn::parseShapeText(nodes, tarn::kDefaultShapeText); table.buildCurve(nodes); break;
+        case 1: table.buildWindowMeans(); break;
+        case 2: table.buildWindowMeansPlain(); break;
+        default:
+            std::memcpy(table.bandValue, means.bandValue, sizeof table.bandValue);
+            table.filterRows();
+            break;
+        }
+        benchmark::DoNotOptimize(table.bandValue);
+    }
+    state.SetLabel(state.range(0) == 0   ? "parse and curve"
+                   : state.range(0) == 1 ? "window means"
+                   : state.range(0) == 2 ? "window means, plain"
+                                         : "filter and slopes");
+}
+
 BENCHMARK(BM_Contour4Baseline)->ArgsProduct({{64, 1024}, {440, 3000}})->ArgNames({"block", "hz"});
 BENCHMARK(BM_Contour4Generate)->ArgsProduct({{64, 1024}, {440, 3000}})->ArgNames({"block", "hz"});
 BENCHMARK(BM_BlockFillBaseline)->Arg(64)->Arg(1024);
 BENCHMARK(BM_Contour4Idle)->Arg(64)->Arg(1024);
 BENCHMARK(BM_Contour4RebuildTable)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Contour4RebuildTablePlain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Contour4RebuildStage)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

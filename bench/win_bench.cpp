@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frame/host_interface.h"
+#include "wave_table_reference.h"
 
 namespace {
 
@@ -19,19 +20,23 @@ HostWord TARN_CDECL host(void*, int32_t op, HostWord, int32_t, void*, float) {
     return op == HOST_GET_PIN_COUNT ? gPinCount : 0;
 }
 
-double nsPerSample(const std::function<void()>& block, int frames) {
+// Best of seven repetitions of `calls` calls, in ns per call.
+double bestNsPerCall(const std::function<void()>& call, int calls) {
     LARGE_INTEGER f, a, b;
     QueryPerformanceFrequency(&f);
     double best = 1e30;
     for (int rep = 0; rep < 7; ++rep) {
-        const int calls = 200000 / frames + 20;
         QueryPerformanceCounter(&a);
-        for (int i = 0; i < calls; ++i) block();
+        for (int i = 0; i < calls; ++i) call();
         QueryPerformanceCounter(&b);
-        const double ns = (b.QuadPart - a.QuadPart) * 1e9 / f.QuadPart / (double(calls) * frames);
+        const double ns = (b.QuadPart - a.QuadPart) * 1e9 / f.QuadPart / calls;
         if (ns < best) best = ns;
     }
     return best;
+}
+
+double nsPerSample(const std::function<void()>& block, int frames) {
+    return bestNsPerCall(block, 200000 / frames + 20) / frames;
 }
 
 struct Loaded {
@@ -127,11 +132,30 @@ void contour4(const std::string& dist) {
     }
 }
 
+// A shape change as the host delivers it (a pin event), against the plain table build compiled
+// into this program with the same compiler and flags.
+void rebuild(const std::string& dist) {
+    std::printf("Tarn Contour4 shape change (us per rebuild, ratio to the plain build)\n");
+    const char* texts[] = {"", "(-5,3.5)(-0.2,3.5)(0,-3.5)(4.8,-3.5)(5,3.5)"};
+    for (const char* text : texts) {
+        Loaded m(dist + "\\TarnContour4.dll", 64, {0, 0.5f, 0, 0.8f, 0}, {0, 0, 0, 0, 0}, text);
+        ModuleEvent ev{};
+        ev.type = EV_PIN_STATUS;
+        ev.target = nullptr;  // pin 0, "shape"
+        const double dll = bestNsPerCall([&] { m.rec->event(m.rec->object, &ev); }, 2000) / 1000;
+        static tarn::WaveTable table;
+        const double plain = bestNsPerCall([&] { tarntest::referenceRebuild(table, text); }, 500) / 1000;
+        std::printf("  %-12.12s  plain %.1f  DLL %.1f  %.2fx faster\n", *text ? text : "(default)", plain,
+                    dll, plain / dll);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string dist = argc > 1 ? argv[1] : "dist";
     lfo(dist);
     contour4(dist);
+    rebuild(dist);
     return 0;
 }

@@ -2,6 +2,7 @@
 // then one two-pole resonant low-pass run across all rows with a falling cut-off.
 #include "wave_table.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -11,22 +12,46 @@ namespace {
 
 constexpr float kOneEleventh = 0.09090909f;
 
-// The window sums and the filter coefficients are carried in x87 extended precision. A host
-// may have lowered the x87 precision control (some set it to 53 bits), so the build sets it
-// to 64 bits for its own duration and restores the host's setting afterwards.
-class ExtendedPrecision {
+// The build's own floating-point environment. The window sums and the filter are carried in
+// x87 extended precision, which a host may have lowered (some set 53 bits); the build computes
+// infinities on purpose for an overflowing text, which would trap under a host that unmasks
+// exceptions; and a host's flush-to-zero or rounding mode would change the float steps. So for
+// its duration the build masks every x87 and SSE exception, rounds to nearest, uses 64-bit x87
+// precision and no flush-to-zero, and afterwards gives the host back both environments exactly,
+// status flags included. enter and leave are real calls, so the x87 register stack is empty
+// there (the calling convention asks it) and the saved tag word stays true.
+class BuildEnvironment {
 public:
-#if defined(__i386__)
-    ExtendedPrecision() {
-        __asm__ volatile("fnstcw %0" : "=m"(saved_));
-        const uint16_t extended = static_cast<uint16_t>(saved_ | 0x0300);
-        __asm__ volatile("fldcw %0" : : "m"(extended));
-    }
-    ~ExtendedPrecision() { __asm__ volatile("fldcw %0" : : "m"(saved_)); }
+    BuildEnvironment() { enter(x87_, &mxcsr_); }
+    ~BuildEnvironment() { leave(x87_, mxcsr_); }
+    BuildEnvironment(const BuildEnvironment&) = delete;
+    BuildEnvironment& operator=(const BuildEnvironment&) = delete;
 
 private:
-    uint16_t saved_;
+#if defined(__i386__) || defined(__x86_64__)
+    // x87 control word: all six exception masks, precision 64 bits, rounding to nearest.
+    static constexpr uint16_t kX87Build = 0x033F;
+    // MXCSR: all six exception masks; rounding to nearest, no flush-to-zero, no denormals-are-zero.
+    static constexpr uint32_t kMxcsrBuild = 0x1F80;
+
+    [[gnu::noinline]] static void enter(unsigned char* x87, uint32_t* mxcsr) {
+        __asm__ volatile("fnstenv %0" : "=m"(*reinterpret_cast<unsigned char(*)[28]>(x87)));
+        __asm__ volatile("stmxcsr %0" : "=m"(*mxcsr));
+        const uint16_t control = kX87Build;
+        const uint32_t sse = kMxcsrBuild;
+        __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(control));
+        __asm__ volatile("ldmxcsr %0" : : "m"(sse));
+    }
+    [[gnu::noinline]] static void leave(const unsigned char* x87, uint32_t mxcsr) {
+        __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr));
+        __asm__ volatile("fldenv %0" : : "m"(*reinterpret_cast<const unsigned char(*)[28]>(x87)));
+    }
+#else
+    static void enter(unsigned char*, uint32_t*) {}
+    static void leave(const unsigned char*, uint32_t) {}
 #endif
+    unsigned char x87_[28];
+    uint32_t mxcsr_;
 };
 
 void steppedCurve(float* raw, const Node* nodes) {
@@ -54,43 +79,161 @@ void WaveTable::buildCurve(const Node* nodes) {
     smooth(rawCurve);
 }
 
-void WaveTable::buildWindowMeans() {
-    WaveTable& w = *this;
-    for (int k = 0; k < WaveTable::kRows; ++k) {
-        const int a = kBandHalfWidth[k];
-        float* row = w.bandValue + k * WaveTable::kEntries;
-        for (int j = 0; j <= WaveTable::kEntries; ++j) {
-            long double sum = 0.0L;
-            int at = j - a + WaveTable::kEntries;  // (j - a + t) mod 250, kept non-negative
-            for (int t = 0; t < 2 * a; ++t, ++at) sum += w.rawCurve[at % WaveTable::kEntries];
-            row[j] = static_cast<float>(sum / a * w.bandScale);
-        }
-    }
+namespace {
+
+// Three cycles: every window of every row, (j - a + t) mod 250, lies inside entries
+// 250 + j - a ... 250 + j + a - 1 of the cycle laid out three times.
+constexpr int kExtended = 3 * WaveTable::kEntries;
+
+// The exponent of the lowest set bit of a finite nonzero float.
+int lowestBitExponent(float x) {
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    const int biased = static_cast<int>((bits >> 23) & 0xFF);
+    uint32_t mantissa = bits & 0x7FFFFF;
+    if (biased != 0) mantissa |= 0x800000;  // the implicit bit of a normal number
+    return (biased == 0 ? -149 : biased - 150) + __builtin_ctz(mantissa);
 }
 
-void WaveTable::filterRows() {
-    WaveTable& w = *this;
+// Whether every sum of up to kExtended curve entries is exact in extended precision (64-bit
+// significand): all entries are multiples of 2^E, so every such sum is one too, and none can
+// reach 2^(64+E) in magnitude. Then any order of additions and subtractions gives the exact
+// sum, and with it the same bits as the sums from t = 0 upward.
+bool sumsAreExact(const float* curve) {
+    int lowest = 1 << 30;
+    float largest = 0.0f;
+    for (int n = 0; n < WaveTable::kEntries; ++n) {
+        const float x = curve[n];
+        if (!std::isfinite(x)) return false;
+        if (x == 0.0f) continue;
+        lowest = std::min(lowest, lowestBitExponent(x));
+        largest = std::max(largest, std::fabs(x));
+    }
+    if (largest == 0.0f) return true;
+    return static_cast<long double>(largest) * kExtended < std::ldexp(1.0L, 64 + lowest);
+}
+
+// Window means from prefix sums of the laid-out cycle: each window sum is the difference of
+// two prefix sums, exact when sumsAreExact holds.
+class RunningMeans {
+public:
+    RunningMeans(const float* curve, float bandScale) : scale_(bandScale) {
+        prefix_[0] = 0.0L;
+        for (int n = 0; n < kExtended; ++n) prefix_[n + 1] = prefix_[n] + curve[n % WaveTable::kEntries];
+    }
+    // Entry j of row k, as the plain sum gives it.
+    float mean(int k, int j) const {
+        const int a = kBandHalfWidth[k];
+        const long double sum = prefix_[WaveTable::kEntries + j + a] - prefix_[WaveTable::kEntries + j - a];
+        return static_cast<float>(sum / a * scale_);
+    }
+
+private:
+    long double prefix_[kExtended + 1];
+    long double scale_;
+};
+
+// The filter pass over all rows (states A and B run on from row to row), then the slopes.
+// `alongside(k, i)` runs before step i of row k: work independent of the filter's chain of
+// dependent steps, which the processor can then overlap with it.
+template <typename Alongside>
+void runFilter(WaveTable& w, Alongside alongside) {
+    constexpr int kEntries = WaveTable::kEntries;
+    // Entry 0 of each later row is filtered twice: once as the last step of the row before,
+    // whose slope is taken from that first result, and again as the row's own first step.
+    float rowStart[WaveTable::kRows + 1];
     float A = 0.0f;
     float B = 0.0f;
     for (int k = 0; k < WaveTable::kRows; ++k) {
         const long double f = 0.9L - 0.09L * k;
         const long double fb = 0.1L + 0.1L / (1.0L - f);
-        float* value = w.bandValue + k * WaveTable::kEntries;
-        float* slope = w.bandSlope + k * WaveTable::kEntries;
-        for (int i = 0; i <= WaveTable::kEntries; ++i) {
-            // The states are floats; each step is evaluated in extended precision.
+        float* value = w.bandValue + k * kEntries;
+        // States are floats; each step is evaluated in extended precision.
+        for (int i = 0; i <= kEntries; ++i) {
+            alongside(k, i);
             const long double in = value[i];
             A = static_cast<float>(A + f * ((static_cast<long double>(A) - B) * fb + (in - A)));
             B = static_cast<float>(B + f * (static_cast<long double>(A) - B));
             value[i] = B;
-            if (i > 0) slope[i] = B - value[i - 1];
         }
+        rowStart[k + 1] = value[kEntries];
+    }
+    for (int k = 0; k < WaveTable::kRows; ++k) {
+        const float* v = w.bandValue + k * kEntries;
+        float* slope = w.bandSlope + k * kEntries;
+        for (int i = 1; i < kEntries; ++i) slope[i] = v[i] - v[i - 1];
+        slope[kEntries] = rowStart[k + 1] - v[kEntries - 1];
     }
     // Band 0 reads this slope for the first half-entry of the cycle: the step from the end.
-    w.bandSlope[0] = w.bandValue[0] - w.bandValue[WaveTable::kEntries - 1];
+    w.bandSlope[0] = w.bandValue[0] - w.bandValue[kEntries - 1];
+}
+
+}  // namespace
+
+bool WaveTable::buildWindowMeans() {
+    if (!sumsAreExact(rawCurve)) {
+        buildWindowMeansPlain();
+        return false;
+    }
+    const RunningMeans means(rawCurve, bandScale);
+    for (int k = 0; k < kRows; ++k) {
+        for (int j = 0; j <= kEntries; ++j) bandValue[k * kEntries + j] = means.mean(k, j);
+    }
+    return true;
+}
+
+void WaveTable::buildWindowMeansPlain() {
+    for (int k = 0; k < kRows; ++k) {
+        const int a = kBandHalfWidth[k];
+        float* row = bandValue + k * kEntries;
+        for (int j = 0; j <= kEntries; ++j) {
+            long double sum = 0.0L;
+            int at = j - a + kEntries;  // (j - a + t) mod 250, kept non-negative
+            for (int t = 0; t < 2 * a; ++t, ++at) sum += rawCurve[at % kEntries];
+            row[j] = static_cast<float>(sum / a * bandScale);
+        }
+    }
+}
+
+void WaveTable::filterRows() {
+    runFilter(*this, [](int, int) {});
+}
+
+bool WaveTable::buildBandRows() {
+    if (!sumsAreExact(rawCurve)) {
+        buildWindowMeansPlain();
+        filterRows();
+        return false;
+    }
+    // Row 0's means first; each later row's entry i while the row before is at step i, which
+    // is in time: that row first reads the entry at its step 250. Entry 250 of each row is the
+    // next row's entry 0, overwritten by that row's own mean before anything reads it, as in
+    // the plain order.
+    const RunningMeans means(rawCurve, bandScale);
+    for (int j = 0; j <= kEntries; ++j) bandValue[j] = means.mean(0, j);
+    runFilter(*this, [&](int k, int i) {
+        if (k + 1 < kRows) bandValue[(k + 1) * kEntries + i] = means.mean(k + 1, i);
+    });
+    return true;
 }
 
 namespace {
+
+// Subnormal entries become zero of the same sign: playback then neither computes with them
+// nor writes them into the host's buffers. Every other entry keeps all its bits. Returns
+// whether every entry is finite.
+bool flushSubnormals(float* v, int n) {
+    uint32_t notFinite = 0;
+    for (int i = 0; i < n; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, &v[i], sizeof bits);
+        const uint32_t exponent = bits & 0x7F800000u;
+        if (exponent == 0) bits &= 0x80000000u;
+        notFinite |= exponent == 0x7F800000u;
+        std::memcpy(&v[i], &bits, sizeof bits);
+    }
+    return notFinite == 0;
+}
 
 bool allFinite(const float* v, int n) {
     for (int i = 0; i < n; ++i) {
@@ -109,15 +252,22 @@ void WaveTable::clear() {
 }
 
 bool WaveTable::rebuild(const char* shapeText) {
-    [[maybe_unused]] ExtendedPrecision precision;
+    [[maybe_unused]] BuildEnvironment environment;
     Node nodes[kNodeCount];
     for (Node& n : nodes) n = Node{0.0f, 0.0f};
     parseShapeText(nodes, shapeText);
     bandScale = 0.5f;
     buildCurve(nodes);
-    buildWindowMeans();
-    filterRows();
-    if (allFinite(bandValue, kStorage) && allFinite(bandSlope, kStorage)) return true;
+    // A curve that is not finite makes some entry of every row's means, and from there the
+    // filter's states, not finite: the result would be silence. Stopping here spares the audio
+    // thread the slow arithmetic of infinities and NaNs (milliseconds for one rebuild).
+    if (allFinite(rawCurve, kEntries)) {
+        buildBandRows();
+        flushSubnormals(rawCurve, kEntries);
+        const bool values = flushSubnormals(bandValue, kStorage);
+        const bool slopes = flushSubnormals(bandSlope, kStorage);
+        if (values && slopes) return true;
+    }
     clear();
     return false;
 }

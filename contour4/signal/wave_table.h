@@ -26,8 +26,14 @@ struct WaveTable {
 
     // The stages of a rebuild, in order.
     void buildCurve(const Node* nodes);  // stepped, then smoothed
-    void buildWindowMeans();             // circular window means per row
-    void filterRows();                   // low-pass across all rows, then the slopes
+    // Circular window means per row, from running sums where they are provably exact (the
+    // result is then that of the plain sums); false when it fell back to the plain sums.
+    bool buildWindowMeans();
+    void buildWindowMeansPlain();  // each window summed from its start
+    void filterRows();             // low-pass across all rows, then the slopes
+    // Both of the above; where running sums are exact, each row's means are computed while
+    // the filter runs over the row before. Returns what buildWindowMeans would.
+    bool buildBandRows();
 
     const float* valueRow(int32_t row) const { return bandValue + row * kEntries; }
     const float* slopeRow(int32_t row) const { return bandSlope + row * kEntries; }
