@@ -1,6 +1,8 @@
 // ModuleBase and Pin: record entries, the dispatcher, the pin table, events, process switching.
 #include "module_base.h"
 
+#include <algorithm>
+
 #include <new>
 
 namespace tarn {
@@ -47,9 +49,12 @@ float Pin::valueNow() const {
     if (datatype != DT_AUDIO || variable == nullptr) return 0.0f;
     const float* buffer = *static_cast<float* const*>(variable);
     if (buffer == nullptr) return 0.0f;
-    const int32_t frame =
-        owner->sampleClock() - static_cast<int32_t>(owner->callHost(HOST_GET_BLOCK_START, index));
-    return buffer[frame];
+    // A host may stamp an event with a clock outside the current block; the read stays inside
+    // the buffer, at its nearest end.
+    const int64_t frame = static_cast<int64_t>(owner->sampleClock()) -
+                          static_cast<int64_t>(owner->callHost(HOST_GET_BLOCK_START, index));
+    const int64_t last = std::max<int64_t>(owner->getBlockSize() - 1, 0);
+    return buffer[std::clamp<int64_t>(frame, 0, last)];
 }
 
 ModuleBase::ModuleBase(HostCallback callback, int32_t hostData, uint32_t magic) noexcept
