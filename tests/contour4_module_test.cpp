@@ -2,8 +2,16 @@
 // and the host conditions it must survive (low and bad rates, overflowing texts, long idling).
 #include <gtest/gtest.h>
 
+#include <xmmintrin.h>
+
+#include <cfenv>
+#include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <string>
+
+#include "host/text_generator.h"
 
 #include "contour4/contour4_module.h"
 #include "module_harness.h"
@@ -183,6 +191,24 @@ TEST_F(Contour4, ALevelChangeInsideABlockTakesEffectAtTheNextBlock) {
     EXPECT_NEAR(out[10], expectedSample(module->phase() - 9 * module->phaseIncrement(), 0.4f), 1e-5);
 }
 
+TEST_F(Contour4, ALevelEventStampedOutsideTheBlockReadsTheNearestEndOfTheBuffer) {
+    h.dispatch(MOD_SET_BLOCK_SIZE, 0, 64);
+    start(0.5f, 0.4f);
+    h.buffers[LEVEL][0] = 0.0f;   // silent at the block's first frame
+    h.buffers[LEVEL][63] = 0.8f;  // sounding at its last
+    host.blockStart = 5000;
+    for (const int32_t clock : {5000 + 64, 5000 + 100000000, INT32_MAX}) {
+        host.clock = clock;
+        h.pinEvent(LEVEL);
+        EXPECT_TRUE(module->active()) << "clock " << clock << " reads the last frame";
+    }
+    for (const int32_t clock : {5000 - 1, 0, INT32_MIN}) {
+        host.clock = clock;
+        h.pinEvent(LEVEL);
+        EXPECT_FALSE(module->active()) << "clock " << clock << " reads the first frame";
+    }
+}
+
 TEST_F(Contour4, TheIdleCountdownStopsOnceDue) {
     h.dispatch(MOD_SET_BLOCK_SIZE, 0, 64);
     start(0.5f, 0.0f);
@@ -218,8 +244,35 @@ TEST_F(Contour4, BadSampleRatesNeverReadOutsideTheTables) {
     }
 }
 
-TEST_F(Contour4, AnOverflowingShapeTextPlaysSilenceUntilTheNextText) {
-    start(0.5f, 0.8f, 44100.0f, "(0,1e39)");
+// A host that traps on floating-point exceptions, with 53-bit x87 precision and flush-to-zero;
+// its environment comes back whole when the scope ends.
+struct TrappingHostEnvironment {
+    std::fenv_t saved;
+    TrappingHostEnvironment() {
+        std::fegetenv(&saved);
+        const uint16_t control = 0x027F;  // 53-bit precision, all masked, then unmasked below
+        __asm__ volatile("fldcw %0" : : "m"(control));
+        _mm_setcsr(_mm_getcsr() | 0x8000);  // flush-to-zero
+        feenableexcept(FE_OVERFLOW | FE_UNDERFLOW | FE_INVALID | FE_DIVBYZERO);
+    }
+    ~TrappingHostEnvironment() { std::fesetenv(&saved); }
+    static uint16_t x87() {
+        uint16_t cw;
+        __asm__ volatile("fnstcw %0" : "=m"(cw));
+        return cw;
+    }
+};
+
+TEST_F(Contour4, AnOverflowingShapeTextPlaysSilenceUntilTheNextTextWithoutTrapping) {
+    start(0.5f, 0.8f, 44100.0f, "(0,5)");
+    {
+        TrappingHostEnvironment trapping;
+        const uint16_t x87 = TrappingHostEnvironment::x87();
+        const uint32_t sse = _mm_getcsr();
+        h.setText(SHAPE, "(0,1e39)");
+        EXPECT_EQ(TrappingHostEnvironment::x87(), x87);
+        EXPECT_EQ(_mm_getcsr(), sse);
+    }
     h.process(0, 256);
     for (int n = 0; n < 256; ++n) ASSERT_EQ(out[n], 0.0f);
     h.setText(SHAPE, "(0,5)(0,-5)");
@@ -234,4 +287,22 @@ TEST_F(Contour4, ProcessBeforeOpenIsHarmless) {
     EXPECT_EQ(out[0], 9.0f);
 }
 
+bool subnormal(float x) { return x != 0.0f && std::fabs(x) < FLT_MIN; }
+
+TEST_F(Contour4, NoShapePlaysSubnormalSamples) {
+    // A pulse into a long zero stretch: the filter decays through subnormal numbers there.
+    std::string decaying = "(0,3.5)";
+    for (int i = 0; i < 24; ++i) decaying += "(0,0)";
+    start(0.5f, 0.8f, 44100.0f, decaying.c_str());
+    tarnhost::ShapeTextGenerator random(7);
+    for (int text = 0; text < 300; ++text) {
+        for (int block = 0; block < 4; ++block) {
+            h.process(0, 1024);
+            for (int n = 0; n < 1024; ++n) ASSERT_FALSE(subnormal(out[n])) << "text " << text << " frame " << n;
+        }
+        h.setText(SHAPE, random.next());
+    }
+}
+
 }  // namespace
+

@@ -3,6 +3,7 @@
 
 #include <xmmintrin.h>
 
+#include <cfloat>
 #include <cmath>
 
 namespace tarn {
@@ -53,7 +54,10 @@ void renderCycle(OscillatorState& s, const WaveTable& table, int32_t row, const 
         const float position = scale * phase;
         const int32_t i = _mm_cvtss_si32(_mm_set_ss(position));  // nearest, ties to even
         const float frac = position - static_cast<float>(i);
-        out[n] = (value[i] + frac * slope[i]) * level;
+        // Between two tiny entries of opposite sign, or at a tiny level, a sample can fall
+        // below the normal range; it becomes 0 rather than reach the modules downstream.
+        const float sample = (value[i] + frac * slope[i]) * level;
+        out[n] = std::fabs(sample) < FLT_MIN ? 0.0f : sample;
     }
     s.phase = phase;
     s.lastSync = lastSync;
