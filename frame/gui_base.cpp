@@ -24,6 +24,29 @@ GuiBase::GuiBase(HostCallback callback, int32_t hostData) noexcept
 }
 
 HostWord GuiBase::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
+    // Closed as far as the host knows: nothing more runs until the outer call ends.
+    if (closePending_) return opcode == GUI_CLOSE ? 1 : 0;
+    if (opcode == GUI_CLOSE) {
+        // A close from inside one of this object's own calls (a popup menu runs a message
+        // loop, a pin write calls the host) waits until that call has returned.
+        if (dispatchDepth_ > 0) {
+            closePending_ = true;
+            return 1;
+        }
+        onClose();
+        delete this;
+        return 1;
+    }
+    ++dispatchDepth_;
+    const HostWord result = dispatchOpen(opcode, index, value, ptr, opt);
+    if (--dispatchDepth_ == 0 && closePending_) {
+        onClose();
+        delete this;
+    }
+    return result;
+}
+
+HostWord GuiBase::dispatchOpen(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     const ViewRecord* view = static_cast<const ViewRecord*>(ptr);
     uint32_t word;
     std::memcpy(&word, &opt, sizeof word);
@@ -32,10 +55,6 @@ HostWord GuiBase::dispatch(int32_t opcode, HostWord index, int32_t value, void* 
     case GUI_OPEN:
         onOpen(index == 1);
         return 0;
-    case GUI_CLOSE:
-        onClose();
-        delete this;
-        return 1;
     case GUI_PAINT:
         paint(reinterpret_cast<void*>(index), view);
         return 0;

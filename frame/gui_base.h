@@ -69,13 +69,19 @@ public:
     void toScreen(const ViewRecord* view, GuiPoint& point);
 
     GuiRecord& record() { return record_; }
+    // The host closed the panel during one of its calls; the object goes when that call ends.
+    bool closePending() const { return closePending_; }
 
 private:
+    // Every opcode but GUI_CLOSE, on an object that stays alive throughout.
+    HostWord dispatchOpen(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt);
     static HostWord TARN_CDECL dispatcherEntry(GuiRecord* record, int32_t opcode, HostWord index,
                                                int32_t value, void* ptr, float opt) noexcept;
 
     HostCallback callback_;
     GuiRecord record_;
+    int dispatchDepth_ = 0;
+    bool closePending_ = false;
 };
 
 }  // namespace tarn

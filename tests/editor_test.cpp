@@ -89,6 +89,7 @@ struct Editor : ::testing::Test {
         host.gui = gui;
     }
     void TearDown() override {
+        if (gui == nullptr) return;  // the test closed it
         GuiRecord& r = gui->record();
         EXPECT_EQ(r.dispatcher(&r, GUI_CLOSE, 0, 0, nullptr, 0), 1);
     }
@@ -403,6 +404,19 @@ TEST_F(EditorMenu, ADismissedMenuChangesNothingAndSendsNothing) {
     EXPECT_EQ(host.redraws, redraws);
     EXPECT_TRUE(host.captured);
     EXPECT_EQ(gui->menuChoice, 0);
+}
+
+TEST_F(EditorMenu, ACloseWhileTheMenuRunsEndsThePanelWhenThePressEnds) {
+    open("");
+    host.written.clear();
+    gdi().trackAnswer = tarn::CMD_RAMP;
+    gdi().duringTrack = [&] { EXPECT_EQ(dispatch(GUI_CLOSE), 1); };
+    press(5, 5);
+    gdi().duringTrack = nullptr;
+    gui = nullptr;  // freed when the press returned; the sanitizers see any later write
+    EXPECT_TRUE(host.written.empty()) << "a closed panel writes no shape";
+    EXPECT_FALSE(host.captured);
+    for (const auto& [menu, items] : gdi().menus) EXPECT_TRUE(gdi().menuDestroyed[menu]);
 }
 
 TEST_F(EditorMenu, AParentChainWithoutAWindowShowsNoMenuButStillCaptures) {

@@ -168,6 +168,7 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND own
     ++g.trackCalls;
     tarntest::record("TrackPopupMenu", {tarntest::id(menu), flags, x, y, reserved, tarntest::id(owner),
                                         r == nullptr ? 0 : 1});
+    if (g.duringTrack) g.duringTrack();
     return g.trackAnswer;
 }
 BOOL DestroyMenu(HMENU menu) {

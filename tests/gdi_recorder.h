@@ -3,6 +3,7 @@
 // TrackPopupMenu with a scripted choice.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ struct GdiRecorder {
     std::map<HMENU, bool> menuDestroyed;
     int trackCalls = 0;
     int trackAnswer = 0;  // what TrackPopupMenu returns: a command id, or 0 for dismissed
+    std::function<void()> duringTrack;  // runs inside TrackPopupMenu, as the menu's message loop
     int errors = 0;       // selections of deleted objects, double deletes, deletes while selected
     uintptr_t next = 0x1000;
 

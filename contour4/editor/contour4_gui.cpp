@@ -226,6 +226,8 @@ void Contour4Gui::onMouseDown(const ViewRecord* view, uint32_t, GuiPoint point) 
     const RECT strip{1, 0, view->width, kMenuStripHeight};
     if (PtInRect(&strip, POINT{point.x, point.y})) {
         menuChoice = showMenu(view, point);
+        // Closed while the menu ran: the view and the pin are the host's no more.
+        if (closePending()) return;
         if (menuChoice != 0) {
             for (int i = 0; i < kNodeCount; ++i) savedHeights[i] = nodes[i].y;
             if (runCommand(menuChoice)) {
