@@ -45,7 +45,7 @@ TEST_F(Lfo, DeclaresThreePinsAsTheHostSeesThem) {
 }
 
 TEST_F(Lfo, OpenReportsTheOutputRunningAndHandsTheHostAScratchBuffer) {
-    start(LfoModule::SAW, 0.1f);
+    start(tarn::LFO_SAW, 0.1f);
     int running = 0, scratch = 0;
     for (const auto& c : host.calls) {
         if (c.opcode == HOST_SET_PIN_STATUS && c.index == 2 && c.value == ST_RUN) ++running;
@@ -60,7 +60,7 @@ TEST_F(Lfo, OpenReportsTheOutputRunningAndHandsTheHostAScratchBuffer) {
 }
 
 TEST_F(Lfo, SawAtSpeedOneWrapsAtTheTwoThousandthSample) {
-    start(LfoModule::SAW, 1.0f);
+    start(tarn::LFO_SAW, 1.0f);
     h.process(0, 2001);
     EXPECT_EQ(out[0], 0.00025f);
     EXPECT_EQ(out[1], 0.0005f);
@@ -70,7 +70,7 @@ TEST_F(Lfo, SawAtSpeedOneWrapsAtTheTwoThousandthSample) {
 }
 
 TEST_F(Lfo, SineIsATriangleThatPassesHalfBeforeTurning) {
-    start(LfoModule::SINE, 1.0f);
+    start(tarn::LFO_SINE, 1.0f);
     h.process(0, 2010);
     EXPECT_EQ(out[0], 0.00025f);
     EXPECT_EQ(out[1], 0.0005f);
@@ -81,7 +81,7 @@ TEST_F(Lfo, SineIsATriangleThatPassesHalfBeforeTurning) {
 }
 
 TEST_F(Lfo, RampFallsAndWrapsToHalf) {
-    start(LfoModule::RAMP, 1.0f);
+    start(tarn::LFO_RAMP, 1.0f);
     h.process(0, 2001);
     EXPECT_EQ(out[0], -0.00025f);
     EXPECT_EQ(out[1999], 0.5f);
@@ -89,7 +89,7 @@ TEST_F(Lfo, RampFallsAndWrapsToHalf) {
 
 TEST_F(Lfo, PulsesAreHighForTheirShareOfTheCycle) {
     const struct { int16_t wave; int high; } cases[] = {
-        {LfoModule::PULSE_100, 2000}, {LfoModule::PULSE_50, 3000}, {LfoModule::PULSE_25, 3480}};
+        {tarn::LFO_PULSE_100, 2000}, {tarn::LFO_PULSE_50, 3000}, {tarn::LFO_PULSE_25, 3480}};
     for (const auto& c : cases) {
         FakeHost host2;
         LfoModule* m = new LfoModule(&FakeHost::callback, host2.hostData());
@@ -110,7 +110,7 @@ TEST_F(Lfo, PulsesAreHighForTheirShareOfTheCycle) {
 }
 
 TEST_F(Lfo, HundredPercentPulseIsLowWhileThePhaseIsAtOrBelowZero) {
-    start(LfoModule::PULSE_100, 1.0f);
+    start(tarn::LFO_PULSE_100, 1.0f);
     h.process(0, 2500);
     EXPECT_EQ(out[0], 0.5f);      // phase 0.00025
     EXPECT_EQ(out[1999], -0.5f);  // wrapped to -0.5
@@ -119,7 +119,7 @@ TEST_F(Lfo, HundredPercentPulseIsLowWhileThePhaseIsAtOrBelowZero) {
 
 TEST_F(Lfo, RandomWavesDrawTheCrtSequenceAndOnlyTenLevels) {
     tarn::crtRandState() = 1;
-    start(LfoModule::FAST_RAND, 1.0f);
+    start(tarn::LFO_FAST_RAND, 1.0f);
     h.process(0, 4000);
     EXPECT_EQ(out[198], 0.0f) << "before the first draw the held level is 0";
     EXPECT_EQ(out[199], -0.4f) << "the first rand() on a fresh thread is 41";
@@ -135,7 +135,7 @@ TEST_F(Lfo, RandomWavesDrawTheCrtSequenceAndOnlyTenLevels) {
 
 TEST_F(Lfo, SlowRandDrawsOncePerCycle) {
     tarn::crtRandState() = 1;
-    start(LfoModule::SLOW_RAND, 1.0f);
+    start(tarn::LFO_SLOW_RAND, 1.0f);
     h.process(0, 4000);
     EXPECT_EQ(out[1998], 0.0f);
     EXPECT_EQ(out[1999], -0.4f);
@@ -143,17 +143,17 @@ TEST_F(Lfo, SlowRandDrawsOncePerCycle) {
 }
 
 TEST_F(Lfo, WaveSwitchesKeepThePhase) {
-    start(LfoModule::SAW, 1.0f);
+    start(tarn::LFO_SAW, 1.0f);
     h.process(0, 100);
     const float before = out[99];
-    h.choices[1] = LfoModule::RAMP;
+    h.choices[1] = tarn::LFO_RAMP;
     h.bind();
     h.process(100, 1);
     EXPECT_EQ(out[100], before - 0.00025f);
 }
 
 TEST_F(Lfo, SpeedIsReadOnceAtTheCallStartAndFlooredAtTheMinimum) {
-    start(LfoModule::SAW, 0.0f);
+    start(tarn::LFO_SAW, 0.0f);
     h.buffers[0][1] = 100.0f;  // not read: only the first sample of the call counts
     h.process(0, 2);
     EXPECT_EQ(out[0], 0.0001f * 0.00025f);
@@ -184,7 +184,7 @@ TEST_F(Lfo, AWaveOutsideTheListWritesNothing) {
 }
 
 TEST_F(Lfo, ACountOfZeroWritesNothing) {
-    start(LfoModule::SAW, 1.0f);
+    start(tarn::LFO_SAW, 1.0f);
     h.fill(2, 3.0f);
     h.process(5, 0);
     EXPECT_EQ(out[5], 3.0f);
@@ -195,7 +195,7 @@ TEST_F(Lfo, ACountOfZeroWritesNothing) {
 TEST_F(Lfo, AnInfiniteOrEnormousSpeedLeavesTheStateFiniteSoTheOutputRecovers) {
     const float inf = std::numeric_limits<float>::infinity();
     for (float wild : {inf, 3.0e38f, 1.0e20f}) {
-        for (int16_t wave = 0; wave < LfoModule::kWaveCount; ++wave) {
+        for (int16_t wave = 0; wave < tarn::kLfoWaveCount; ++wave) {
             for (int frames : {63, 64}) {  // either parity of a wild stretch
                 FakeHost host2;
                 LfoModule* m = new LfoModule(&FakeHost::callback, host2.hostData());
@@ -216,4 +216,47 @@ TEST_F(Lfo, AnInfiniteOrEnormousSpeedLeavesTheStateFiniteSoTheOutputRecovers) {
     }
 }
 
+// The waves frame by frame as their rules state them, for any increment.
+struct PerFrameRule {
+    float phase = 0, held = 0, level = 0, direction = 1;
+    float next(int wave, float inc) {
+        static const float threshold[] = {0.0f, -0.25f, -0.37f};
+        if (wave == 0) {
+            if (direction >= 1.0f) {
+                if ((level += inc) >= 0.5f) direction = 0.0f;
+            } else if ((level -= inc) <= -0.5f) {
+                direction = 1.0f;
+            }
+            return level;
+        }
+        if (wave == 2) return (phase -= inc) <= -0.5f ? (phase = 0.5f) : phase;
+        phase += inc;
+        if (wave == 6 || wave == 7) return held;  // random waves are checked elsewhere
+        if (phase >= 0.5f) phase = -0.5f;
+        if (wave == 1) return phase;
+        return held = phase > threshold[wave - 3] ? 0.5f : -0.5f;
+    }
+};
+
+TEST_F(Lfo, SawRampTriangleAndPulsesFollowTheirPerFrameRulesAcrossSpeedsBlocksAndWaveSwitches) {
+    start(tarn::LFO_SAW, 1.0f);
+    PerFrameRule rule;
+    const float speeds[] = {1.0f, 10.0f, 0.37f, 4000.0f, 2000.0f, 1999.9f, 3.3e3f, 7.0f};
+    const int32_t blocks[] = {64, 1, 1000, 17, 4096};
+    for (int round = 0; round < 40; ++round) {
+        const int16_t wave = static_cast<int16_t>(round % 6);
+        const float speed = speeds[round % 8];
+        const int32_t count = blocks[round % 5];
+        h.choices[LfoModule::PIN_WAVE] = wave;
+        h.fill(LfoModule::PIN_SPEED, speed);
+        h.bind();
+        h.process(0, count);
+        const float inc = speed * 0.00025f;
+        for (int32_t k = 0; k < count; ++k) {
+            ASSERT_EQ(out[k], rule.next(wave, inc)) << "round " << round << " frame " << k;
+        }
+    }
+}
+
 }  // namespace
+
