@@ -19,16 +19,28 @@ namespace {
 
 Node allAt(float y) { return Node{0.0f, y}; }
 
-struct Table : ::testing::Test {
+// The curve a text gives, before the band rows.
+struct Curve {
     WaveTable w;
-    void SetUp() override { w.clear(); }
-    void curveOf(const char* text) {
+    explicit Curve(const char* text) {
         Node nodes[tarn::kNodeCount];
         for (Node& n : nodes) n = allAt(0.0f);
         tarn::parseShapeText(nodes, text);
         w.bandScale = 0.5f;
         w.buildCurve(nodes);
     }
+    bool finite() const {
+        for (float x : w.rawCurve) {
+            if (!std::isfinite(x)) return false;
+        }
+        return true;
+    }
+};
+
+struct Table : ::testing::Test {
+    WaveTable w;
+    void SetUp() override { w.clear(); }
+    void curveOf(const char* text) { w = Curve(text).w; }
 };
 
 TEST_F(Table, TheDefaultLineStepsUpInTenEntryStairs) {
@@ -143,24 +155,6 @@ std::vector<std::string> textsToCompare() {
     for (int i = 0; i < 10000; ++i) texts.push_back(random.next());
     return texts;
 }
-
-// The curve a text gives, before the band rows.
-struct Curve {
-    WaveTable w;
-    explicit Curve(const char* text) {
-        Node nodes[tarn::kNodeCount];
-        for (Node& n : nodes) n = allAt(0.0f);
-        tarn::parseShapeText(nodes, text);
-        w.bandScale = 0.5f;
-        w.buildCurve(nodes);
-    }
-    bool finite() const {
-        for (float x : w.rawCurve) {
-            if (!std::isfinite(x)) return false;
-        }
-        return true;
-    }
-};
 
 TEST(TableBuild, EqualsThePlainBuildBitForBitWithSubnormalsFlushed) {
     const std::vector<std::string> texts = textsToCompare();
