@@ -14,9 +14,9 @@ constexpr const char* kWaveList =
 
 const char* const LfoModule::kAbout =
     "Tarn LFO\n"
+    "from the Tarn modules project\n"
     "by the Tarn module makers\n"
-    "https://example.org/tarn\n"
-    "2026\n"
+    "MIT licence\n"
     "\n"
     "LFO wave oscillator\n"
     "Not for audio use";

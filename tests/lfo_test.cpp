@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <sstream>
+#include <string>
 
 #include "frame/crt_random.h"
 #include "lfo/lfo_module.h"
@@ -28,6 +30,18 @@ struct Lfo : ::testing::Test {
         h.open();
     }
 };
+
+TEST(LfoAbout, SevenLinesWithCreditsButNoWebAddress) {
+    std::vector<std::string> lines;
+    std::string about = LfoModule::kAbout, line;
+    for (std::istringstream in(about); std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 7u) << about;
+    EXPECT_EQ(lines[0], "Tarn LFO");
+    EXPECT_EQ(lines[4], "");
+    EXPECT_EQ(lines[5], "LFO wave oscillator");
+    EXPECT_EQ(lines[6], "Not for audio use");
+    EXPECT_EQ(about.find("://"), std::string::npos) << "no address the makers do not own";
+}
 
 TEST_F(Lfo, DeclaresThreePinsAsTheHostSeesThem) {
     ASSERT_EQ(h.props.size(), 3u);
