@@ -60,11 +60,9 @@ contour4_demo
 presets_demo() {
   local dir=$OUT/presets
   mkdir -p "$dir"
-  local presets=("Sine" "Saw/Digital Saw" "Saw/Analog Saw 1" "Saw/Analog Saw 2" "Saw/Analog Saw 3"
-    "Saw/Double Saw 1" "Saw/Double Saw 2" "Saw/Saw 90" "Saw/Saw 180" "Ramp" "Triangle/Triangle"
-    "Triangle/TriPulse" "Triangle/TriFold" "Pulse/50%" "Pulse/25%" "Pulse/12.5%" "Pulse/6.25%"
-    "Various/Cosine" "Various/A Spline" "Various/M Spline" "Various/Resonator" "Various/DNA"
-    "Various/DC Woodwind" "Various/Extra Pulse" "Various/Cosine Saw" "Various/Oboesque " "Random")
+  # The menu paths of the 27 presets, one a line (the host's menu texts, trailing blank included).
+  local presets
+  mapfile -t presets < "$ROOT/scripts/presets.txt"
   local i
   for i in "${!presets[@]}"; do
     printf '%s\0' "${presets[$i]}"
