@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "import_watch.h"
 #include "module_library.h"
 #include "number_text.h"
 #include "render_options.h"
@@ -64,6 +65,26 @@ int runInfo(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
+namespace {
+
+// The counts of a render, per kind of call on the audio path, then each call seen.
+void printWatch(int watched) {
+    long long perKind[3] = {0, 0, 0};
+    const std::vector<WatchedCalls> calls = watchedCalls();
+    for (const WatchedCalls& c : calls) {
+        if (c.where != "setup") perKind[static_cast<int>(c.kind)] += c.calls;
+    }
+    std::printf("watch: %d watched imports\n", watched);
+    std::printf("watch: on the audio path: heap %lld, lock or wait %lld, file or console output %lld\n",
+                perKind[0], perKind[1], perKind[2]);
+    for (const WatchedCalls& c : calls) {
+        std::printf("watch:   %s (%s) %lld in %s\n", c.function.c_str(), callKindName(c.kind), c.calls,
+                    c.where.c_str());
+    }
+}
+
+}  // namespace
+
 int runRender(const std::vector<std::string>& args) {
     if (args.empty() || args[0].rfind("--", 0) == 0)
         return usageError("usage: tarn-host render MODULE.dll --out FILE [options]");
@@ -77,14 +98,21 @@ int runRender(const std::vector<std::string>& args) {
 
     ModuleLibrary lib;
     if (!lib.load(args[0], error)) return failure(error);
+    const int watched = o.watch ? watchImports(lib.handle()) : 0;
     SignalHost host(lib, o.trace ? stdout : nullptr);
-    const int prepared = prepareSignal(host, o, error);
+    int prepared = kExitOk;
+    {
+        // Creation, pins and open are not the audio path; counted apart for comparison.
+        WatchScope setup("setup");
+        prepared = prepareSignal(host, o, error);
+        if (prepared == kExitOk) host.open();
+    }
     if (prepared != kExitOk) return prepared;
-    host.open();
     std::vector<float> samples;
     host.render(o.frameCount(), samples);
     host.close();
     if (!writeSamples(o.out, samples, o.rate, error)) return failure(error);
+    if (o.watch) printWatch(watched);
     return kExitOk;
 }
 

@@ -17,6 +17,7 @@ public:
     // Loads the library and finds both exports; on failure error says what went wrong.
     bool load(const std::string& path, std::string& error);
     void unload();
+    void* handle() const { return handle_; }
 
     GetModulePropertiesFn getModuleProperties = nullptr;
     MakeModuleFn makeModule = nullptr;

@@ -1,6 +1,8 @@
 // ProbeHost: guarded buffers and the per-call checks of the validator.
 #include "probe_host.h"
 
+#include "import_watch.h"
+
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -138,6 +140,11 @@ void ProbeHost::event(int32_t type, intptr_t target, int32_t value) {
     ev.value = value;
     ev.target = reinterpret_cast<void*>(target);
     sleeping_ = false;
+    if (!opened_) {
+        record_->event(record_->object, &ev);
+        return;
+    }
+    WatchScope audioPath("event of type " + std::to_string(type) + " on pin " + std::to_string(target));
     record_->event(record_->object, &ev);
 }
 
@@ -189,7 +196,10 @@ CallReport ProbeHost::process(int first, int count) {
     sleptNow_ = false;
     clock_ = blockStart_ + first;
     r.called = true;
-    process_(record_->object, first, count);
+    {
+        WatchScope audioPath("process");
+        process_(record_->object, first, count);
+    }
     clock_ = blockStart_ + blockSize_;
     blockStart_ = clock_;
     r.slept = sleptNow_;

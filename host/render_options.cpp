@@ -41,6 +41,10 @@ bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOpt
         o.trace = true;
         return true;
     }
+    if (a == "--watch") {
+        o.watch = true;
+        return true;
+    }
     if (a != "--out" && a != "--frames" && a != "--seconds" && a != "--rate" && a != "--block" &&
         a != "--set" && a != "--input" && a != "--shape") {
         return false;

@@ -16,6 +16,7 @@ struct RenderOptions {
     long long frames = -1;
     double seconds = 1.0;
     bool trace = false;
+    bool watch = false;  // count the library's heap, lock and output calls
     std::vector<std::pair<std::string, std::string>> sets;
     std::vector<std::pair<std::string, std::string>> inputs;
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "import_watch.h"
 #include "number_text.h"
 #include "wav_file.h"
 
@@ -275,6 +276,13 @@ void SignalHost::sendPinStatus(int32_t signalIndex, int32_t status) {
     traceLine("event EV_PIN_STATUS target=" + std::to_string(signalIndex) +
               " value=" + std::to_string(status));
     sleeping_ = false;
+    if (!opened_) {
+        record_->event(record_->object, &ev);
+        return;
+    }
+    const HostPin* pin = signalPin(signalIndex);
+    WatchScope audioPath("event on pin " + std::to_string(signalIndex) + " \"" +
+                             (pin != nullptr ? pin->name : std::string()) + "\"");
     record_->event(record_->object, &ev);
 }
 
@@ -318,6 +326,7 @@ void SignalHost::render(int64_t frames, std::vector<float>& out) {
         fillInputs(frame, count);
         if (!sleeping_ && process_ != nullptr) {
             if (trace_ != nullptr) traceLine("process first=0 count=" + std::to_string(count));
+            WatchScope audioPath("process");
             process_(record_->object, 0, count);
         }
         for (int32_t k = 0; k < count; ++k) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 
+#include "import_watch.h"
 #include "number_text.h"
 #include "probe_host.h"
 #include "text_generator.h"
@@ -409,6 +410,37 @@ void denormals(Validator& v) {
 
 }  // namespace
 
+// Nothing on the audio path may allocate, lock, wait or write a file or the console: every
+// process call and every pin event after open, a shape change included, is watched through the
+// library's own imports.
+void realtime(Validator& v) {
+    v.check("realtime.audio-path", [&] {
+        const int watched = watchImports(v.library().handle());
+        resetWatchedCalls();
+        Probe p = makeProbe(v, 44100.0f, 256);
+        ShapeTextGenerator texts(v.rng()());
+        for (int round = 0; round < v.scaled(20); ++round) {
+            for (int i = 0; i < p.host->pinCount(); ++i) {
+                const PinProperties& pin = p.host->pin(i);
+                if (pin.direction != DIR_IN) continue;
+                if (pin.datatype == DT_AUDIO) p.setAudio(i, round % 3 == 2 ? 0.0f : 0.1f * (round % 10));
+                if (pin.datatype == DT_ENUM) p.setChoice(i, static_cast<int16_t>(round % 8));
+                if (pin.datatype == DT_TEXT) p.host->setText(i, texts.next());
+            }
+            p.host->process(0, 256);
+            p.host->process(13, 100);
+        }
+        std::string calls;
+        for (const WatchedCalls& c : watchedCalls()) {
+            if (!calls.empty()) calls += "; ";
+            calls += c.function + " (" + callKindName(c.kind) + ") " + std::to_string(c.calls) + " times in " + c.where;
+        }
+        if (!calls.empty()) return calls;
+        if (watched == 0) return std::string("note: the library imports none of the watched functions");
+        return std::string("note: " + std::to_string(watched) + " watched imports, none called");
+    });
+}
+
 void validateSignal(Validator& v) {
     loading(v);
     lifecycle(v);
@@ -416,6 +448,7 @@ void validateSignal(Validator& v) {
     inputs(v);
     determinism(v);
     denormals(v);
+    realtime(v);
 }
 
 }  // namespace tarnhost
