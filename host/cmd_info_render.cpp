@@ -69,7 +69,7 @@ namespace {
 
 // The counts of a render, per kind of call on the audio path, then each call seen.
 void printWatch(int watched) {
-    long long perKind[3] = {0, 0, 0};
+    long long perKind[4] = {0, 0, 0, 0};
     const std::vector<WatchedCalls> calls = watchedCalls();
     for (const WatchedCalls& c : calls) {
         if (c.where != "setup") perKind[static_cast<int>(c.kind)] += c.calls;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "import_watch.h"
 #include "number_text.h"
 #include "png_file.h"
 
@@ -143,10 +144,13 @@ void GuiHost::paint() {
     RECT all{0, 0, w, h};
     FillRect(dc, &all, background);
     DeleteObject(background);
-    gdiBefore_ = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
-    dispatch(GUI_PAINT, reinterpret_cast<HostWord>(dc), 0, &view_);
-    GdiFlush();
-    gdiAfter_ = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    {
+        GdiPaintWatch watch(dc);
+        dispatch(GUI_PAINT, reinterpret_cast<HostWord>(dc), 0, &view_);
+        GdiFlush();
+        paintGdiVerdict_ = watch.verdict();
+        paintGdiObjects_ = watch.created();
+    }
     const uint32_t* p = static_cast<const uint32_t*>(bits);
     pixels_.assign(p, p + static_cast<size_t>(w) * h);
     SelectObject(dc, old);

@@ -45,10 +45,10 @@ public:
     // Paints when a redraw was asked since the last paint.
     void paintIfAsked();
     const std::vector<uint32_t>& pixels() const { return pixels_; }
-    // GDI objects of the process around the panel's last paint call, where the system counts
-    // them (0 and 0 where it does not).
-    int gdiObjectsBefore() const { return gdiBefore_; }
-    int gdiObjectsAfter() const { return gdiAfter_; }
+    // How the last paint kept the GDI rules ("" when it did), and the objects it created; both
+    // as the import watch saw them (no objects where the library's imports are not watched).
+    const std::string& paintGdiVerdict() const { return paintGdiVerdict_; }
+    int paintGdiObjects() const { return paintGdiObjects_; }
     int width() const { return view_.width; }
     int height() const { return view_.height; }
     bool writePanelPng(const std::string& path, std::string& error);
@@ -74,8 +74,8 @@ private:
     bool redrawAsked_ = false;
     int redraws_ = 0;
     std::vector<uint32_t> pixels_;
-    int gdiBefore_ = 0;
-    int gdiAfter_ = 0;
+    std::string paintGdiVerdict_;
+    int paintGdiObjects_ = 0;
 };
 
 }  // namespace tarnhost

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace tarnhost {
 
@@ -62,6 +63,15 @@ enum WatchedId {
 #undef TARN_ID
     ID_printf,
     ID_fprintf,
+    ID_CreatePen,
+    ID_CreatePenIndirect,
+    ID_CreateSolidBrush,
+    ID_CreateBrushIndirect,
+    ID_CreateHatchBrush,
+    ID_CreateFontIndirectA,
+    ID_CreateFontIndirectW,
+    ID_SelectObject,
+    ID_DeleteObject,
     ID_COUNT
 };
 
@@ -113,6 +123,72 @@ int CDECL standIn_fprintf(FILE* stream, const char* format, ...) {
     return r;
 }
 
+// GDI objects during a watched paint.
+struct GdiObjectRecord {
+    HGDIOBJ handle;
+    const char* createdBy;
+    int deletes;
+};
+struct GdiPaint {
+    HDC dc;
+    HGDIOBJ initial[3];  // pen, brush, font
+    std::vector<GdiObjectRecord> objects;
+    std::string broken;
+};
+GdiPaint* activePaint = nullptr;
+constexpr UINT kSelectable[3] = {OBJ_PEN, OBJ_BRUSH, OBJ_FONT};
+const char* const kSelectableName[3] = {"pen", "brush", "font"};
+
+HGDIOBJ created(HGDIOBJ h, const char* by) {
+    if (activePaint != nullptr && h != nullptr) activePaint->objects.push_back({h, by, 0});
+    return h;
+}
+
+template <typename F, typename... A>
+auto forward(int id, A... args) {
+    return reinterpret_cast<F>(original[id])(args...);
+}
+
+HPEN WINAPI standIn_CreatePen(int style, int width, COLORREF c) {
+    return static_cast<HPEN>(created(forward<decltype(&CreatePen)>(ID_CreatePen, style, width, c), "CreatePen"));
+}
+HPEN WINAPI standIn_CreatePenIndirect(const LOGPEN* p) {
+    return static_cast<HPEN>(created(forward<decltype(&CreatePenIndirect)>(ID_CreatePenIndirect, p), "CreatePenIndirect"));
+}
+HBRUSH WINAPI standIn_CreateSolidBrush(COLORREF c) {
+    return static_cast<HBRUSH>(created(forward<decltype(&CreateSolidBrush)>(ID_CreateSolidBrush, c), "CreateSolidBrush"));
+}
+HBRUSH WINAPI standIn_CreateBrushIndirect(const LOGBRUSH* b) {
+    return static_cast<HBRUSH>(created(forward<decltype(&CreateBrushIndirect)>(ID_CreateBrushIndirect, b), "CreateBrushIndirect"));
+}
+HBRUSH WINAPI standIn_CreateHatchBrush(int hatch, COLORREF c) {
+    return static_cast<HBRUSH>(created(forward<decltype(&CreateHatchBrush)>(ID_CreateHatchBrush, hatch, c), "CreateHatchBrush"));
+}
+HFONT WINAPI standIn_CreateFontIndirectA(const LOGFONTA* f) {
+    return static_cast<HFONT>(created(forward<decltype(&CreateFontIndirectA)>(ID_CreateFontIndirectA, f), "CreateFontIndirectA"));
+}
+HFONT WINAPI standIn_CreateFontIndirectW(const LOGFONTW* f) {
+    return static_cast<HFONT>(created(forward<decltype(&CreateFontIndirectW)>(ID_CreateFontIndirectW, f), "CreateFontIndirectW"));
+}
+HGDIOBJ WINAPI standIn_SelectObject(HDC dc, HGDIOBJ h) {
+    return forward<decltype(&SelectObject)>(ID_SelectObject, dc, h);
+}
+BOOL WINAPI standIn_DeleteObject(HGDIOBJ h) {
+    if (GdiPaint* p = activePaint) {
+        for (int k = 0; k < 3; ++k) {
+            if (h != nullptr && GetCurrentObject(p->dc, kSelectable[k]) == h && p->broken.empty())
+                p->broken = std::string("deleted its ") + kSelectableName[k] + " while it was selected";
+        }
+        for (auto it = p->objects.rbegin(); it != p->objects.rend(); ++it) {
+            if (it->handle == h) {
+                ++it->deletes;
+                break;
+            }
+        }
+    }
+    return forward<decltype(&DeleteObject)>(ID_DeleteObject, h);
+}
+
 const Watched kWatched[ID_COUNT] = {
 #define TARN_ENTRY(lib, conv, ret, name, kind, params, args) \
     {#lib ".DLL", #name, CallKind::kind, reinterpret_cast<void*>(&standIn_##name)},
@@ -120,6 +196,11 @@ const Watched kWatched[ID_COUNT] = {
 #undef TARN_ENTRY
     {"MSVCRT.DLL", "printf", CallKind::Output, reinterpret_cast<void*>(&standIn_printf)},
     {"MSVCRT.DLL", "fprintf", CallKind::Output, reinterpret_cast<void*>(&standIn_fprintf)},
+#define TARN_GDI(name) {"GDI32.DLL", #name, CallKind::Gdi, reinterpret_cast<void*>(&standIn_##name)},
+    TARN_GDI(CreatePen) TARN_GDI(CreatePenIndirect) TARN_GDI(CreateSolidBrush) TARN_GDI(CreateBrushIndirect)
+    TARN_GDI(CreateHatchBrush) TARN_GDI(CreateFontIndirectA) TARN_GDI(CreateFontIndirectW)
+    TARN_GDI(SelectObject) TARN_GDI(DeleteObject)
+#undef TARN_GDI
 };
 
 int findWatched(const char* library, const char* name) {
@@ -143,6 +224,7 @@ const char* callKindName(CallKind kind) {
     case CallKind::Heap: return "heap";
     case CallKind::LockOrWait: return "lock or wait";
     case CallKind::Output: return "file or console output";
+    case CallKind::Gdi: return "GDI object";
     }
     return "";
 }
@@ -195,5 +277,33 @@ std::vector<WatchedCalls> watchedCalls() {
 }
 
 void resetWatchedCalls() { counts().clear(); }
+
+GdiPaintWatch::GdiPaintWatch(void* deviceContext) : previous_(activePaint) {
+    auto* paint = new GdiPaint{static_cast<HDC>(deviceContext), {}, {}, {}};
+    for (int k = 0; k < 3; ++k) paint->initial[k] = GetCurrentObject(paint->dc, kSelectable[k]);
+    activePaint = paint;
+}
+
+GdiPaintWatch::~GdiPaintWatch() {
+    delete activePaint;
+    activePaint = static_cast<GdiPaint*>(previous_);
+}
+
+std::string GdiPaintWatch::verdict() const {
+    const GdiPaint& p = *activePaint;
+    if (!p.broken.empty()) return p.broken;
+    for (const GdiObjectRecord& o : p.objects) {
+        if (o.deletes != 1)
+            return std::string("an object from ") + o.createdBy + " was deleted " + std::to_string(o.deletes) +
+                   " times";
+    }
+    for (int k = 0; k < 3; ++k) {
+        if (GetCurrentObject(p.dc, kSelectable[k]) != p.initial[k])
+            return std::string("left the device context holding another ") + kSelectableName[k];
+    }
+    return "";
+}
+
+int GdiPaintWatch::created() const { return static_cast<int>(activePaint->objects.size()); }
 
 }  // namespace tarnhost

@@ -9,7 +9,7 @@
 
 namespace tarnhost {
 
-enum class CallKind { Heap, LockOrWait, Output };
+enum class CallKind { Heap, LockOrWait, Output, Gdi };
 const char* callKindName(CallKind kind);
 
 struct WatchedCalls {
@@ -41,5 +41,24 @@ private:
 // The calls counted since the last reset, one entry per function and scope.
 std::vector<WatchedCalls> watchedCalls();
 void resetWatchedCalls();
+
+// While one is open, the library's GDI objects are followed through its imports during a paint
+// into a device context (an HDC): each object it creates must be deleted exactly once, never
+// while it is selected into that context, and the context must hold at the end the pen, brush
+// and font it held at the start.
+class GdiPaintWatch {
+public:
+    explicit GdiPaintWatch(void* deviceContext);
+    ~GdiPaintWatch();
+    GdiPaintWatch(const GdiPaintWatch&) = delete;
+    GdiPaintWatch& operator=(const GdiPaintWatch&) = delete;
+    // "" when the paint kept every rule, else the first broken rule; call at the end.
+    std::string verdict() const;
+    // Objects the paint created (0 where the library's GDI imports are not watched).
+    int created() const;
+
+private:
+    void* previous_;
+};
 
 }  // namespace tarnhost

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "gui_host.h"
+#include "import_watch.h"
 #include "menu_driver.h"
 #include "probe_host.h"
 #include "text_generator.h"
@@ -94,10 +95,29 @@ void validatePanel(Validator& v) {
             gui.close();
         });
     });
-    v.check("panel.random-sequences", [&] {
+    v.check("panel.gdi-balance", [&] {
+        watchImports(v.library().handle());
         Instance in(v);
         ShapeTextGenerator gen(v.rng()());
-        int gdiCounted = 0;
+        const int sizes[][2] = {{256, 100}, {0, 0}, {1, 1}, {37, 500}, {600, 13}};
+        int objects = 0;
+        for (int step = 0; step < v.scaled(50); ++step) {
+            const auto* s = sizes[step % 5];
+            in.gui->setViewSize(s[0], s[1]);
+            if (step % 2 == 1) in.pinChange(gen.next());
+            in.gui->paint();
+            if (!in.gui->paintGdiVerdict().empty())
+                return "paint " + std::to_string(step) + " at " + std::to_string(s[0]) + "x" + std::to_string(s[1]) +
+                       ": " + in.gui->paintGdiVerdict();
+            objects += in.gui->paintGdiObjects();
+        }
+        if (objects == 0) return std::string("note: the panel created no GDI object the watch could see");
+        return "note: " + std::to_string(objects) + " GDI objects created, each deleted once, none while selected";
+    });
+    v.check("panel.random-sequences", [&] {
+        watchImports(v.library().handle());
+        Instance in(v);
+        ShapeTextGenerator gen(v.rng()());
         const int sizes[][2] = {{0, 0}, {1, 1}, {256, 100}, {37, 500}, {600, 13}};
         for (int step = 0; step < v.scaled(400); ++step) {
             const uint64_t r = v.rng()();
@@ -126,14 +146,11 @@ void validatePanel(Validator& v) {
             default: in.gui->paint(); break;
             }
             if (r % 3 == 0) in.gui->paint();
-            if (in.gui->gdiObjectsBefore() != 0) ++gdiCounted;
-            if (in.gui->gdiObjectsBefore() != in.gui->gdiObjectsAfter())
-                return "step " + std::to_string(step) + ": a paint left " +
-                       std::to_string(in.gui->gdiObjectsAfter() - in.gui->gdiObjectsBefore()) + " GDI objects";
+            if (!in.gui->paintGdiVerdict().empty())
+                return "step " + std::to_string(step) + ": a paint " + in.gui->paintGdiVerdict();
             const CallReport c = in.signal.process(0, 64);
             if (c.called && c.nonFinite) return "step " + std::to_string(step) + ": the signal side wrote a non-finite sample";
         }
-        if (gdiCounted == 0) return std::string("note: GDI objects are not counted here; the native tests check the balance");
         return std::string();
     });
     v.check("panel.write-back", [&] {
