@@ -292,14 +292,14 @@ GdiPaintWatch::~GdiPaintWatch() {
 std::string GdiPaintWatch::verdict() const {
     const GdiPaint& p = *activePaint;
     if (!p.broken.empty()) return p.broken;
+    for (int k = 0; k < 3; ++k) {
+        if (GetCurrentObject(p.dc, kSelectable[k]) != p.initial[k])
+            return std::string("left the device context holding another ") + kSelectableName[k];
+    }
     for (const GdiObjectRecord& o : p.objects) {
         if (o.deletes != 1)
             return std::string("an object from ") + o.createdBy + " was deleted " + std::to_string(o.deletes) +
                    " times";
-    }
-    for (int k = 0; k < 3; ++k) {
-        if (GetCurrentObject(p.dc, kSelectable[k]) != p.initial[k])
-            return std::string("left the device context holding another ") + kSelectableName[k];
     }
     return "";
 }

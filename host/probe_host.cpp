@@ -34,7 +34,7 @@ std::map<std::string, std::vector<float>>& probeShared() {
 std::string CallReport::describe(int first, int count) const {
     std::string s = "call first=" + std::to_string(first) + " count=" + std::to_string(count) + ":";
     if (outside) s += " wrote outside its frames;";
-    if (written != 0 && written != count) s += " wrote " + std::to_string(written) + " of its frames;";
+    if (written != count) s += " wrote " + std::to_string(written) + " of its frames;";
     if (inputsChanged) s += " changed an input buffer;";
     if (nonFinite) s += " wrote a non-finite sample;";
     if (sleptAfterSound) s += " asked to sleep after writing sound;";

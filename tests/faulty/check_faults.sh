@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs the validator on each deliberately faulty module of a Windows build and requires the
+# check named in faults.txt to FAIL; the module without a fault must PASS every one of those
+# checks. Usage: check_faults.sh BUILD_DIR (its faulty/ folder holds the DLLs)
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+dir=$1/faulty
+checks=$(grep -E '^[A-Z_]+\|' "$root/tests/faulty/faults.txt" | cut -d'|' -f2 | grep -v '^-$' | sort -u)
+only="^($(echo "$checks" | sed 's/\./\\./g' | paste -sd'|'))\$"
+failed=0
+while IFS='|' read -r fault check what; do
+  case "$fault" in ''|\#*) continue ;; esac
+  out=$("$root/run" host validate "$dir/Faulty_$fault.dll" --strictness 2 --seed 7 \
+          --only "$([ "$check" = - ] && echo "$only" || echo "^${check//./\\.}\$")" 2> /dev/null)
+  if [ "$check" = - ]; then
+    if grep -q "^FAIL" <<< "$out" || [ "$(grep -c "^PASS" <<< "$out")" -ne "$(wc -l <<< "$checks")" ]; then
+      echo "FAIL $fault: the module without a fault did not pass every check"; echo "$out"; failed=$((failed + 1))
+    else
+      echo "ok $fault: passes $(wc -l <<< "$checks") checks"
+    fi
+  elif grep -q "^FAIL $check:" <<< "$out"; then
+    echo "ok $fault ($what): $(grep "^FAIL $check:" <<< "$out" | cut -c1-160)"
+  else
+    echo "FAIL $fault ($what): $check did not catch it"; echo "$out"; failed=$((failed + 1))
+  fi
+done < "$root/tests/faulty/faults.txt"
+[ "$failed" -eq 0 ]

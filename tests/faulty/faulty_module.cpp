@@ -1,0 +1,152 @@
+// A small module with one deliberate fault, chosen at compile time (TARN_FAULT_<NAME>, see
+// faults.txt): the validator must catch each. Without a fault it is a well-behaved module: a
+// text pin, an input scaled by one half to the output, and a panel that draws a cross.
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "frame/entry_points.h"
+#include "frame/gui_base.h"
+#include "frame/module_base.h"
+
+namespace {
+
+// Called through a volatile pointer, so that the compiler keeps every call to the import.
+void* (*volatile allocate)(size_t) = std::malloc;
+void (*volatile release)(void*) = std::free;
+
+class FaultyModule : public tarn::ModuleBase {
+public:
+    FaultyModule(HostCallback callback, int32_t hostData) noexcept
+        : ModuleBase(callback, hostData, 0x7E57FA17), text(nullptr), input(nullptr), output(nullptr) {
+#if defined(TARN_FAULT_LEAK_PER_OBJECT)
+        void* kept = allocate(64 * 1024);
+        if (kept != nullptr) std::memset(kept, 1, 64 * 1024);
+#endif
+    }
+
+    void open() override {
+        InitializeCriticalSection(&lock);
+        ModuleBase::open();
+        setProcessFunction(processFunctionOf<FaultyModule, &FaultyModule::process>());
+    }
+    void close() override { DeleteCriticalSection(&lock); }
+
+    bool getPinProperties(int32_t index, PinProperties& p) override {
+        p.flags = 0;
+        switch (index) {
+        case 0: p.variable = &text; p.direction = DIR_IN; p.datatype = DT_TEXT; p.name = "Text"; return true;
+        case 1: p.variable = &input; p.direction = DIR_IN; p.datatype = DT_AUDIO; p.name = "Input"; p.defaultValue = "1"; return true;
+        case 2: p.variable = &output; p.direction = DIR_OUT; p.datatype = DT_AUDIO; p.name = "Output"; return true;
+        default: return false;
+        }
+    }
+
+    void onPinStatusChanged(tarn::Pin& pin) override {
+#if defined(TARN_FAULT_ALLOCATE_ON_TEXT)
+        if (pin.index == 0 && text != nullptr) release(allocate(std::strlen(text) + 1));
+#else
+        (void)pin;
+#endif
+    }
+
+    void process(int32_t first, int32_t count) {
+        if (input == nullptr || output == nullptr) return;
+#if defined(TARN_FAULT_ALLOCATE_IN_PROCESS)
+        release(allocate(256));
+#endif
+#if defined(TARN_FAULT_LOCK_IN_PROCESS)
+        EnterCriticalSection(&lock);
+        LeaveCriticalSection(&lock);
+#endif
+#if defined(TARN_FAULT_PRINT_IN_PROCESS)
+        std::fputs("tick\n", stderr);
+#endif
+#if defined(TARN_FAULT_WRITE_NOTHING)
+        return;
+#endif
+#if defined(TARN_FAULT_DIVIDE_BY_RATE)
+        const float g = 22050.0f / getSampleRate();  // one half at 44.1 kHz
+#else
+        const float g = 0.5f;
+#endif
+        for (int32_t k = first; k < first + count; ++k) output[k] = input[k] * g;
+#if defined(TARN_FAULT_WRITE_PAST_END)
+        output[first + count] = 0.25f;
+#endif
+#if defined(TARN_FAULT_WRITE_BEFORE_FIRST)
+        if (first > 0) output[first - 1] = 0.25f;
+#endif
+#if defined(TARN_FAULT_WRITE_INPUT)
+        input[first] += 1.0f;
+#endif
+#if defined(TARN_FAULT_NAN_OUTPUT)
+        if (count > 0) output[first] = NAN;
+#endif
+#if defined(TARN_FAULT_SOUND_AFTER_SLEEP)
+        callHost(HOST_SLEEP);
+#endif
+    }
+
+private:
+    const char* text;
+    float* input;
+    float* output;
+    CRITICAL_SECTION lock;
+};
+
+class FaultyPanel : public tarn::GuiBase {
+public:
+    using GuiBase::GuiBase;
+    void paint(void* deviceContext, const ViewRecord* view) override {
+        if (view == nullptr) return;
+        HDC dc = static_cast<HDC>(deviceContext);
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(20, 20, 20));
+        HBRUSH brush = CreateSolidBrush(RGB(200, 190, 150));
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        [[maybe_unused]] HGDIOBJ oldBrush = SelectObject(dc, brush);
+        MoveToEx(dc, 0, view->height / 2, nullptr);
+        LineTo(dc, view->width, view->height / 2);
+#if defined(TARN_FAULT_DELETE_SELECTED_PEN)
+        DeleteObject(pen);
+#endif
+        SelectObject(dc, oldPen);
+#if !defined(TARN_FAULT_LEAVE_BRUSH_SELECTED)
+        SelectObject(dc, oldBrush);
+        DeleteObject(brush);
+#endif
+#if !defined(TARN_FAULT_LEAK_PEN) && !defined(TARN_FAULT_DELETE_SELECTED_PEN)
+        DeleteObject(pen);
+#endif
+    }
+};
+
+}  // namespace
+
+TARN_DLL_ENTRY_POINT
+
+TARN_EXPORT int32_t TARN_CDECL getModuleProperties(int32_t index, ModuleProperties* props) {
+    if (props == nullptr) return 0;
+#if defined(TARN_FAULT_NO_VERSION)
+    if (index != 0) return 0;
+#endif
+    props->sdkVersion = tarn::kInterfaceVersion;
+    if (index != 0) return 0;
+    props->name = "Tarn Faulty";
+    props->id = "Tarn Faulty";
+    props->about = "a module with one deliberate fault, for the validator's tests";
+    return 1;
+}
+
+TARN_EXPORT void* TARN_CDECL makeModule(int32_t index, int32_t kind, HostCallback callback, int32_t hostData) {
+    if (index != 0) return nullptr;
+    if (kind == KIND_SIGNAL) return tarn::makeObject<FaultyModule>(callback, hostData);
+    if (kind == KIND_GUI) return tarn::makeObject<FaultyPanel>(callback, hostData);
+#if defined(TARN_FAULT_UNKNOWN_KIND)
+    if (kind == 3) return tarn::makeObject<FaultyModule>(callback, hostData);
+#endif
+    return nullptr;
+}
