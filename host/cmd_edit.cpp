@@ -1,6 +1,8 @@
 // tarn-host edit: a real window that hosts the panel for a person, with the shape text below.
 #include <windows.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -12,7 +14,7 @@ namespace tarnhost {
 
 namespace {
 
-constexpr int kScale = 3;  // the 256 x 100 panel is small on a screen
+constexpr int kScale = 3;  // a panel's pixels are small on a screen
 constexpr int kTextHeight = 60;
 const char kEditClass[] = "TarnHostEditor";
 
@@ -100,7 +102,7 @@ int runEdit(const std::vector<std::string>& args) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kEditClass;
     RegisterClassA(&wc);
-    const int w = 256 * kScale, h = 100 * kScale;
+    const int w = std::max(gui.requestedWidth(), 1) * kScale, h = std::max(gui.requestedHeight(), 1) * kScale;
     RECT r{0, 0, w, h + kTextHeight};
     AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
     HWND hwnd = CreateWindowA(kEditClass, "Tarn Contour4", WS_OVERLAPPEDWINDOW, 60, 60,

@@ -26,8 +26,8 @@ struct PanelEvent {
 
 struct PanelOptions {
     RenderOptions render;
-    int width = 256;
-    int height = 100;
+    int width = -1;  // the panel's own size unless --size says otherwise
+    int height = -1;
     std::string png;
     std::vector<PanelEvent> events;
 };
@@ -139,8 +139,8 @@ int runPanel(const std::vector<std::string>& args) {
 
     GuiHost gui(lib, signal, trace);
     if (!gui.create(error)) return failure(error);
-    gui.setViewSize(o.width, o.height);
-    if (!gui.createWindow(o.width, o.height, true, error)) return failure(error);
+    if (o.width >= 0) gui.setViewSize(o.width, o.height);
+    if (!gui.createWindow(gui.width(), gui.height(), true, error)) return failure(error);
     gui.open();
     gui.paintIfAsked();
     const int code = runEvents(gui, o.events);

@@ -100,6 +100,7 @@ bool GuiHost::createWindow(int width, int height, bool visible, std::string& err
 }
 
 void GuiHost::setViewSize(int width, int height) {
+    sizeSetByUser_ = true;
     view_.width = width;
     view_.height = height;
 }
@@ -182,6 +183,15 @@ HostWord GuiHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t valu
         redrawAsked_ = true;
         break;
     case GUI_HOST_SET_SIZE:
+        // The panel's own size: the view takes it until the host's user sets another.
+        if (index >= 0 && index <= kMaxPanelSide && value >= 0 && value <= kMaxPanelSide) {
+            requestedWidth_ = static_cast<int>(index);
+            requestedHeight_ = value;
+            if (!sizeSetByUser_) {
+                view_.width = requestedWidth_;
+                view_.height = requestedHeight_;
+            }
+        }
         break;
     case GUI_HOST_SET_PIN_TEXT: {
         const std::string text = ptr != nullptr ? static_cast<const char*>(ptr) : "";

@@ -20,6 +20,7 @@ public:
     static constexpr int32_t kPanelHandle = 0x301;
     static constexpr int32_t kContainerHandle = 0x302;
     static constexpr int32_t kWindowHandle = 0x303;
+    static constexpr int kMaxPanelSide = 4096;
     static constexpr COLORREF kBackground = RGB(228, 226, 214);
 
     GuiHost(ModuleLibrary& library, PinTextStore& pins, std::FILE* trace);
@@ -49,6 +50,9 @@ public:
     // as the import watch saw them (no objects where the library's imports are not watched).
     const std::string& paintGdiVerdict() const { return paintGdiVerdict_; }
     int paintGdiObjects() const { return paintGdiObjects_; }
+    // The size the panel asked for with GUI_HOST_SET_SIZE (0 x 0 until it does).
+    int requestedWidth() const { return requestedWidth_; }
+    int requestedHeight() const { return requestedHeight_; }
     int width() const { return view_.width; }
     int height() const { return view_.height; }
     bool writePanelPng(const std::string& path, std::string& error);
@@ -69,7 +73,10 @@ private:
     GuiRecord* record_ = nullptr;
     HWND hwnd_ = nullptr;
     bool ownsWindow_ = true;
-    ViewRecord view_{256, 100, kPanelHandle};
+    ViewRecord view_{0, 0, kPanelHandle};
+    int requestedWidth_ = 0;
+    int requestedHeight_ = 0;
+    bool sizeSetByUser_ = false;
     bool captured_ = false;
     bool redrawAsked_ = false;
     int redraws_ = 0;

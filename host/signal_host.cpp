@@ -179,6 +179,13 @@ HostPin* SignalHost::pinByName(const std::string& name) {
     return nullptr;
 }
 
+HostPin* SignalHost::outputPin() {
+    for (HostPin& p : pins_) {
+        if (!p.input && p.props.datatype == DT_AUDIO && p.signalIndex >= 0) return &p;
+    }
+    return nullptr;
+}
+
 HostPin* SignalHost::signalPin(HostWord signalIndex) {
     for (HostPin& p : pins_) {
         if (p.signalIndex == signalIndex && signalIndex >= 0) return &p;
@@ -315,7 +322,7 @@ const char* SignalHost::pinText(int32_t declaredIndex) const {
 }
 
 void SignalHost::render(int64_t frames, std::vector<float>& out) {
-    HostPin* output = pinByName("Output");
+    HostPin* output = outputPin();
     out.clear();
     out.reserve(static_cast<size_t>(std::max<int64_t>(frames, 0)));
     const int32_t block = std::max(blockSize_, 1);

@@ -64,7 +64,7 @@ public:
     bool setPinFromUser(HostPin& pin, const std::string& value, std::string& error);
     bool setPinInput(HostPin& pin, const std::string& path, std::string& error);
     void open();
-    // Renders frames of the "Output" pin, one process call per block.
+    // Renders frames of the first audio output, one process call per block.
     void render(int64_t frames, std::vector<float>& out);
     void changePinText(int32_t declaredIndex, const std::string& text) override;
     const char* pinText(int32_t declaredIndex) const override;
@@ -72,6 +72,7 @@ public:
 
     HostPin* pinByName(const std::string& name);
     HostPin* signalPin(HostWord signalIndex);
+    HostPin* outputPin();  // the first audio output of the signal side
     std::vector<HostPin>& pins() { return pins_; }
     ModuleRecord* record() { return record_; }
     std::string pinNames() const;

@@ -296,12 +296,14 @@ void inputs(Validator& v) {
             });
         }
     }
-    const int level = shape.host->findPin("Level");
+    const char* gatePin = v.specifics().gatePin;
+    const int level = gatePin != nullptr ? shape.host->findPin(gatePin) : -1;
     if (level >= 0) {
-        v.check("inputs.Level.crossing-the-gate", [&] {
+        v.check("inputs." + std::string(gatePin) + ".crossing-the-gate", [&] {
             Probe p = makeProbe(v, 44100.0f, 64);
+            const float below = v.specifics().gate * 0.8f, above = v.specifics().gate * 1.2f;
             for (int b = 0; b < v.scaled(40); ++b) {
-                p.setAudio(level, b % 4 < 2 ? 0.004f : 0.006f, true);
+                p.setAudio(level, b % 4 < 2 ? below : above, true);
                 const std::string bad = p.blocks(1 + b % 3, 64);
                 if (!bad.empty()) return "switch " + std::to_string(b) + ": " + bad;
                 if (b % 4 >= 2 && p.host->sleeping()) return "switch " + std::to_string(b) + ": asleep above the gate";
@@ -358,13 +360,14 @@ void determinism(Validator& v) {
         for (int pin = 0; pin < a.host->pinCount(); ++pin) {
             const PinProperties& pp = a.host->pin(pin);
             if (pp.datatype != DT_ENUM || pp.enumList == nullptr) continue;
-            // Waves drawn from the C library's generator share it between instances.
+            // Choices drawn from the C library's generator share it between instances.
+            const char* shared = v.specifics().sharedRandomChoice;
             std::string list = pp.enumList;
             for (int16_t c = 0; c < 64; ++c) {
                 if (!choiceInList(pp, c)) continue;
                 const size_t at = list.find("=" + std::to_string(c));
                 const std::string label = list.substr(0, at);
-                if (label.substr(label.rfind(',') + 1).find("Rand") != std::string::npos) continue;
+                if (shared != nullptr && label.substr(label.rfind(',') + 1).find(shared) != std::string::npos) continue;
                 a.setChoice(pin, c);
                 b.setChoice(pin, c);
                 const auto oa = take(a, 4, 256), ob = take(b, 4, 256);
@@ -389,7 +392,7 @@ void denormals(Validator& v) {
             Probe p = makeProbe(v, 44100.0f, 1024);
             for (int i = 0; i < p.host->pinCount(); ++i)
                 if (p.host->pin(i).datatype == DT_AUDIO && p.host->pin(i).direction == DIR_IN &&
-                    p.host->pinName(i) != "Level")
+                    (v.specifics().gatePin == nullptr || p.host->pinName(i) != v.specifics().gatePin))
                     p.setAudio(i, value);
             LARGE_INTEGER f, t0, t1;
             QueryPerformanceFrequency(&f);

@@ -21,7 +21,10 @@ uint64_t nameHash(const std::string& s) {
 Validator::Validator(ModuleLibrary& library, const std::string& path, int strictness,
                      uint64_t seed, const std::string& only)
     : library_(library), path_(path), strictness_(strictness), seed_(seed),
-      only_(only.empty() ? std::string(".*") : only), filtered_(!only.empty()) {}
+      only_(only.empty() ? std::string(".*") : only), filtered_(!only.empty()) {
+    ModuleProperties props{};
+    if (library.getModuleProperties(0, &props) == 1 && props.id != nullptr) specifics_ = moduleSpecifics(props.id);
+}
 
 int Validator::scaled(int atFive) const {
     const long long n = static_cast<long long>(atFive) * strictness_ / 5;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "module_library.h"
+#include "module_specifics.h"
 
 namespace tarnhost {
 
@@ -25,6 +26,8 @@ public:
     uint64_t seed() const { return seed_; }
     int strictness() const { return strictness_; }
     ModuleLibrary& library() { return library_; }
+    // What the table of module-specific checks holds for this module (by its id).
+    const ModuleSpecifics& specifics() const { return specifics_; }
     const std::string& path() const { return path_; }
     int passed() const { return passed_; }
     int failed() const { return failed_; }
@@ -32,6 +35,7 @@ public:
 
 private:
     ModuleLibrary& library_;
+    ModuleSpecifics specifics_;
     std::string path_;
     int strictness_;
     uint64_t seed_;
