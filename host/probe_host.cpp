@@ -170,6 +170,10 @@ void ProbeHost::setText(int pin, const std::string& text, bool notify) {
     if (notify && pins_[pin].signalIndex >= 0) event(EV_PIN_STATUS, pins_[pin].signalIndex, ST_ONE_OFF);
 }
 
+void ProbeHost::notify(int pin) {
+    if (pins_[pin].signalIndex >= 0) event(EV_PIN_STATUS, pins_[pin].signalIndex, ST_ONE_OFF);
+}
+
 const char* ProbeHost::pinText(int32_t pin) const {
     return pin >= 0 && pin < static_cast<int>(pins_.size()) ? pins_[pin].text.c_str() : "";
 }
@@ -232,6 +236,20 @@ CallReport ProbeHost::process(int first, int count) {
 
 HostWord ProbeHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     switch (opcode) {
+    case HOST_SET_PIN_STATUS: {
+        // The pin must be an output of the object, the status a known one, the clock the current one.
+        const Pin* target = nullptr;
+        for (const Pin& p : pins_)
+            if (p.signalIndex == index && index >= 0) target = &p;
+        const intptr_t clock = reinterpret_cast<intptr_t>(ptr);
+        std::string problem;
+        if (target == nullptr) problem = "pin " + std::to_string(index) + " is not a pin of the object";
+        else if (target->props.direction != DIR_OUT) problem = "pin \"" + target->name + "\" is an input";
+        else if (value != ST_STILL && value != ST_ONE_OFF && value != ST_RUN) problem = "status " + std::to_string(value) + " is unknown";
+        else if (clock != clock_) problem = "clock " + std::to_string(clock) + " is not the current " + std::to_string(clock_);
+        if (!problem.empty() && pinStatusProblem_.empty()) pinStatusProblem_ = "HOST_SET_PIN_STATUS: " + problem;
+        return 0;
+    }
     case HOST_GET_SAMPLE_CLOCK: return clock_;
     case HOST_GET_BLOCK_START: return blockStart_;
     case HOST_GET_PIN_COUNT: return signalPins_;

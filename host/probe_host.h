@@ -49,11 +49,16 @@ public:
     void setChoice(int pin, int16_t choice, bool notify = true);
     void setText(int pin, const std::string& text, bool notify = true);
     void event(int32_t type, intptr_t target, int32_t value);
+    // A pin change event for a pin whose value stays as it is.
+    void notify(int pin);
     // A process call at the given place in the buffers, with every check.
     CallReport process(int first, int count);
     // The output frames of the last call.
     const float* output() const;
     bool sleeping() const { return sleeping_; }
+    // The first HOST_SET_PIN_STATUS that named no output of the object, an unknown status or
+    // another clock than the current one; "" while there was none.
+    const std::string& pinStatusProblem() const { return pinStatusProblem_; }
     ModuleRecord* record() { return record_; }
 
     HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
@@ -70,7 +75,7 @@ private:
         int signalIndex = -1;
         std::vector<float> buffer;  // guard, block, guard
         int16_t choice = 0;
-        std::string text;
+        PinText text;
     };
     float* frames(Pin& p) { return p.buffer.data() + kGuard; }
     void allocate();
@@ -88,6 +93,7 @@ private:
     bool sleeping_ = false;
     bool sleptNow_ = false;
     bool opened_ = false;
+    std::string pinStatusProblem_;
 };
 
 }  // namespace tarnhost

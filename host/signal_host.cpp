@@ -2,6 +2,7 @@
 #include "signal_host.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "import_watch.h"
@@ -77,6 +78,23 @@ bool findChoice(const std::string& list, const std::string& wanted, long long& v
 }
 
 }  // namespace
+
+PinText& PinText::operator=(const std::string& text) {
+    char* fresh = new char[text.size() + 1];
+    std::memcpy(fresh, text.c_str(), text.size() + 1);
+    poison();
+    data_ = fresh;
+    size_ = text.size();
+    return *this;
+}
+
+void PinText::poison() {
+    if (data_ == nullptr) return;
+    std::memset(data_, kPoison, size_);
+    data_[size_] = '\0';
+    delete[] data_;
+    data_ = nullptr;
+}
 
 int32_t registerReceiver(CallbackReceiver* receiver) {
     receivers().push_back(receiver);

@@ -35,6 +35,26 @@ public:
 };
 void unregisterReceiver(int32_t hostData);
 
+// A pin's text as the module is handed it. Each new text gets a buffer of its own, and the old
+// one is overwritten with a poison pattern before it is freed, so a module that keeps reading a
+// text pointer after the host replaced it reads poison, not a stale text that looks right.
+class PinText {
+public:
+    static constexpr char kPoison = static_cast<char>(0xDB);
+    PinText() = default;
+    PinText(const PinText& other) { *this = other.str(); }
+    PinText& operator=(const PinText& other) { return *this = other.str(); }
+    PinText& operator=(const std::string& text);
+    ~PinText() { poison(); }
+    const char* c_str() const { return data_ != nullptr ? data_ : ""; }
+    std::string str() const { return c_str(); }
+
+private:
+    void poison();
+    char* data_ = nullptr;
+    size_t size_ = 0;
+};
+
 struct HostPin {
     int32_t declaredIndex = 0;
     int32_t signalIndex = -1;  // -1 for a pin of the GUI side only
@@ -47,7 +67,7 @@ struct HostPin {
     float constant = 0.0f;      // audio input held at this value (signal units)
     std::vector<float> stream;  // audio input from a file, held at its last value
     int16_t choice = 0;         // enum pins
-    std::string text;           // text pins
+    PinText text;               // text pins
     int32_t outputStatus = 0;
 };
 

@@ -311,6 +311,15 @@ void inputs(Validator& v) {
             return std::string();
         });
     }
+    v.check("events.pin-status", [&] {
+        Probe p = makeProbe(v, 44100.0f, 64);
+        for (int b = 0; b < v.scaled(20); ++b) {
+            for (int i = 0; i < p.host->pinCount(); ++i)
+                if (p.host->pin(i).direction == DIR_IN) p.host->notify(i);
+            p.run(b % 7, 64 - b % 7);
+        }
+        return p.host->pinStatusProblem();
+    });
     v.check("events.random", [&] {
         Probe p = makeProbe(v, 44100.0f, 128);
         const int pins = p.host->pinCount();
@@ -386,6 +395,30 @@ void determinism(Validator& v) {
     });
 }
 
+// A module must read a text pin through its variable at every event: the host frees a replaced
+// text, after writing poison over it.
+void replacedText(Validator& v) {
+    v.check("text.replaced", [&] {
+        Probe a = makeProbe(v, 44100.0f, 256), b = makeProbe(v, 44100.0f, 256);
+        const int text = textPin(a);
+        if (text < 0) return std::string("skip: the module has no text input");
+        const bool shape = v.specifics().shapeNodes > 0;
+        const std::string first = shape ? "(0,3.5)(0,-3.5)(0,1.2)" : "the first text";
+        const std::string second = shape ? "(0,-2.0)(0,2.0)(0,0.5)(0,-1.5)" : "a second, longer text";
+        // a is handed one text, then another; b has the second from the start and is told again.
+        a.host->setText(text, first);
+        b.host->setText(text, second);
+        take(a, 2, 256);
+        take(b, 2, 256);
+        a.host->setText(text, second);
+        b.host->notify(text);
+        const auto oa = take(a, 4, 256), ob = take(b, 4, 256);
+        if (std::memcmp(oa.data(), ob.data(), oa.size() * 4) != 0)
+            return std::string("after its text was replaced it sounds unlike a module handed that text from the start");
+        return std::string();
+    });
+}
+
 void denormals(Validator& v) {
     v.check("performance.denormals", [&] {
         auto time = [&](float value) {
@@ -450,6 +483,7 @@ void validateSignal(Validator& v) {
     ratesAndBlocks(v);
     inputs(v);
     determinism(v);
+    replacedText(v);
     denormals(v);
     realtime(v);
 }

@@ -32,6 +32,11 @@ public:
         InitializeCriticalSection(&lock);
         ModuleBase::open();
         setProcessFunction(processFunctionOf<FaultyModule, &FaultyModule::process>());
+#if defined(TARN_FAULT_STATUS_ON_INPUT)
+        if (tarn::Pin* in = findPin(1)) in->setOutputStatus(sampleClock(), ST_RUN);
+#else
+        if (tarn::Pin* out = findPin(2)) out->setOutputStatus(sampleClock(), ST_RUN);
+#endif
     }
     void close() override { DeleteCriticalSection(&lock); }
 
@@ -48,6 +53,8 @@ public:
     void onPinStatusChanged(tarn::Pin& pin) override {
 #if defined(TARN_FAULT_ALLOCATE_ON_TEXT)
         if (pin.index == 0 && text != nullptr) release(allocate(std::strlen(text) + 1));
+#elif defined(TARN_FAULT_READ_REPLACED_TEXT)
+        if (pin.index == 0 && cached == nullptr) cached = text;  // kept after the host replaces it
 #else
         (void)pin;
 #endif
@@ -73,7 +80,11 @@ public:
 #else
         const float g = 0.5f;
 #endif
-        for (int32_t k = first; k < first + count; ++k) output[k] = input[k] * g;
+        float offset = 0.0f;
+#if defined(TARN_FAULT_READ_REPLACED_TEXT)
+        for (int i = 0; cached != nullptr && i < 64 && cached[i] != '\0'; ++i) offset += 1e-4f * static_cast<unsigned char>(cached[i]);
+#endif
+        for (int32_t k = first; k < first + count; ++k) output[k] = input[k] * g + offset;
 #if defined(TARN_FAULT_WRITE_PAST_END)
         output[first + count] = 0.25f;
 #endif
@@ -95,6 +106,7 @@ private:
     const char* text;
     float* input;
     float* output;
+    const char* cached = nullptr;
     CRITICAL_SECTION lock;
 };
 
