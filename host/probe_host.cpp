@@ -187,7 +187,7 @@ const float* ProbeHost::output() const {
     return out < 0 ? nullptr : pins_[out].buffer.data() + kGuard;
 }
 
-CallReport ProbeHost::process(int first, int count) {
+CallReport ProbeHost::process(int first, int count, bool endsBlock) {
     CallReport r;
     if (record_ == nullptr || sleeping_) return r;
     const int out = outputPin();
@@ -195,8 +195,9 @@ CallReport ProbeHost::process(int first, int count) {
     for (const Pin& p : pins_)
         if (p.props.direction == DIR_IN && p.props.datatype == DT_AUDIO) inputs.push_back(p.buffer);
     if (out >= 0) std::fill(pins_[out].buffer.begin(), pins_[out].buffer.end(), markValue());
-    // Between calls the clock stands at the start of the next block.
-    blockStart_ = clock_;
+    // Between blocks the clock stands at the start of the next one; inside a split block, at
+    // the frame where the next part starts.
+    if (!insideBlock_) blockStart_ = clock_;
     sleptNow_ = false;
     clock_ = blockStart_ + first;
     r.called = true;
@@ -204,8 +205,9 @@ CallReport ProbeHost::process(int first, int count) {
         WatchScope audioPath("process");
         process_(record_->object, first, count);
     }
-    clock_ = blockStart_ + blockSize_;
-    blockStart_ = clock_;
+    insideBlock_ = !endsBlock;
+    clock_ = endsBlock ? blockStart_ + blockSize_ : blockStart_ + first + count;
+    if (endsBlock) blockStart_ = clock_;
     r.slept = sleptNow_;
 
     size_t n = 0;

@@ -51,8 +51,10 @@ public:
     void event(int32_t type, intptr_t target, int32_t value);
     // A pin change event for a pin whose value stays as it is.
     void notify(int pin);
-    // A process call at the given place in the buffers, with every check.
-    CallReport process(int first, int count);
+    // A process call at the given place in the buffers, with every check. A call that does not
+    // end its block leaves the clock at its end, so that events stamped there fall inside the
+    // block, and the next call continues the same block.
+    CallReport process(int first, int count, bool endsBlock = true);
     // The output frames of the last call.
     const float* output() const;
     bool sleeping() const { return sleeping_; }
@@ -93,6 +95,7 @@ private:
     bool sleeping_ = false;
     bool sleptNow_ = false;
     bool opened_ = false;
+    bool insideBlock_ = false;
     std::string pinStatusProblem_;
 };
 

@@ -66,8 +66,8 @@ struct Probe {
         host->setChoice(pin, c, notify);
     }
     // One process call judged: "" or what went wrong.
-    std::string run(int first, int count) {
-        const CallReport r = host->process(first, count);
+    std::string run(int first, int count, bool endsBlock = true) {
+        const CallReport r = host->process(first, count, endsBlock);
         if (!r.called) return "";
         std::string bad;
         if (r.outside || r.inputsChanged || r.sleptAfterSound) bad = r.describe(first, count);
@@ -317,6 +317,24 @@ void inputs(Validator& v) {
             for (int i = 0; i < p.host->pinCount(); ++i)
                 if (p.host->pin(i).direction == DIR_IN) p.host->notify(i);
             p.run(b % 7, 64 - b % 7);
+        }
+        return p.host->pinStatusProblem();
+    });
+    // The host splits a block where an input changes: the event is stamped with a clock inside
+    // the block, and a module that reads the input's value there must find it in the buffer.
+    v.check("events.inside-blocks", [&] {
+        Probe p = makeProbe(v, 44100.0f, 64);
+        for (int b = 0; b < v.scaled(200); ++b) {
+            const uint64_t r = v.rng()();
+            const int split = 1 + static_cast<int>(r % 63);
+            std::string bad = p.run(0, split, false);
+            const int pin = static_cast<int>((r >> 8) % p.host->pinCount());
+            if (p.host->pin(pin).direction == DIR_IN && p.host->pin(pin).datatype == DT_AUDIO)
+                p.setAudio(pin, kSpecialValues[(r >> 16) % 3]);
+            else if (p.host->pin(pin).direction == DIR_IN)
+                p.host->notify(pin);
+            if (bad.empty()) bad = p.run(split, 64 - split);
+            if (!bad.empty()) return "block " + std::to_string(b) + " split at " + std::to_string(split) + ": " + bad;
         }
         return p.host->pinStatusProblem();
     });
