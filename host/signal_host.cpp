@@ -2,6 +2,7 @@
 #include "signal_host.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 
@@ -63,6 +64,19 @@ std::string callArgs(HostWord index, int32_t value, void* ptr, float opt) {
            " opt=" + formatFloat(opt);
 }
 
+float markValue() {
+    float f;
+    const uint32_t m = SignalHost::kMark;
+    std::memcpy(&f, &m, 4);
+    return f;
+}
+
+bool isMark(float f) {
+    uint32_t w;
+    std::memcpy(&w, &f, 4);
+    return w == SignalHost::kMark;
+}
+
 bool isGuiOnly(const PinProperties& p) {
     return (p.flags & PF_GUI) != 0 && (p.flags & PF_DUAL) == 0;
 }
@@ -119,8 +133,18 @@ HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, i
     return receiver == nullptr ? 0 : receiver->onHostCall(record, opcode, index, value, ptr, opt);
 }
 
-SignalHost::SignalHost(ModuleLibrary& library, std::FILE* trace)
-    : library_(library), trace_(trace) {
+std::string CallReport::describe(int first, int count) const {
+    std::string s = "call first=" + std::to_string(first) + " count=" + std::to_string(count) + ":";
+    if (outside) s += " wrote outside its frames;";
+    if (written != count) s += " wrote " + std::to_string(written) + " of its frames;";
+    if (inputsChanged) s += " changed an input buffer;";
+    if (nonFinite) s += " wrote a non-finite sample;";
+    if (sleptAfterSound) s += " asked to sleep after writing sound;";
+    return s;
+}
+
+SignalHost::SignalHost(ModuleLibrary& library, std::FILE* trace, Buffers buffers)
+    : library_(library), trace_(trace), bufferPolicy_(buffers) {
     hostData_ = registerReceiver(this);
     handle_ = 0x7A00 + hostData_;
 }
@@ -156,16 +180,21 @@ HostWord SignalHost::dispatch(int32_t opcode, HostWord index, int32_t value, voi
     return result;
 }
 
-void SignalHost::setSampleRate(float rate) {
-    sampleRate_ = rate;
-    dispatch(MOD_SET_SAMPLE_RATE, 0, 0, nullptr, rate);
-}
+void SignalHost::setSampleRate(float rate) { dispatch(MOD_SET_SAMPLE_RATE, 0, 0, nullptr, rate); }
 
 void SignalHost::setBlockSize(int32_t frames) {
     blockSize_ = frames;
     dispatch(MOD_SET_BLOCK_SIZE, 0, frames);
+    allocateBuffers();
+    bindPins();
+}
+
+// One block of frames between two guard zones per audio pin; inputs keep their value.
+void SignalHost::allocateBuffers() {
+    const size_t size = static_cast<size_t>(std::max(blockSize_, 1)) + 2 * kGuard;
     for (HostPin& p : pins_) {
-        if (p.props.datatype == DT_AUDIO) p.buffer.assign(std::max(blockSize_, 1), 0.0f);
+        if (p.props.datatype != DT_AUDIO) continue;
+        p.buffer.assign(size, p.input ? p.constant : 0.0f);
     }
 }
 
@@ -181,20 +210,26 @@ void SignalHost::queryPins() {
         pin.enumList = pin.props.enumList != nullptr ? pin.props.enumList : "";
         pin.input = pin.props.direction == DIR_IN;
         if (!isGuiOnly(pin.props)) pin.signalIndex = signalPinCount_++;
-        if (pin.props.datatype == DT_AUDIO) pin.buffer.assign(std::max(blockSize_, 1), 0.0f);
         pins_.push_back(pin);
     }
     for (HostPin& pin : pins_) {
         std::string ignored;
         if (pin.input) setPinFromUser(pin, pin.defaultText, ignored);
     }
+    allocateBuffers();
+    bindPins();
+}
+
+int SignalHost::findPin(const std::string& name) const {
+    for (const HostPin& p : pins_) {
+        if (p.name == name) return p.declaredIndex;
+    }
+    return -1;
 }
 
 HostPin* SignalHost::pinByName(const std::string& name) {
-    for (HostPin& p : pins_) {
-        if (p.name == name) return &p;
-    }
-    return nullptr;
+    const int i = findPin(name);
+    return i < 0 ? nullptr : &pins_[i];
 }
 
 HostPin* SignalHost::outputPin() {
@@ -232,6 +267,7 @@ bool SignalHost::setPinFromUser(HostPin& pin, const std::string& value, std::str
         }
         pin.constant = static_cast<float>(volts / 10.0);
         pin.stream.clear();
+        std::fill(pin.buffer.begin(), pin.buffer.end(), pin.constant);
         return true;
     }
     case DT_ENUM: {
@@ -261,8 +297,31 @@ bool SignalHost::setPinInput(HostPin& pin, const std::string& path, std::string&
         error = "pin \"" + pin.name + "\" is not an audio input";
         return false;
     }
-    if (!readRawFloats(path, pin.stream, error)) return false;
-    return true;
+    return readRawFloats(path, pin.stream, error);
+}
+
+void SignalHost::setAudio(int declaredIndex, float value, bool notifyPin) {
+    HostPin& p = pins_[declaredIndex];
+    p.constant = value;
+    p.stream.clear();
+    std::fill(p.buffer.begin(), p.buffer.end(), value);
+    if (notifyPin && p.signalIndex >= 0) sendPinStatus(p.signalIndex, ST_STILL);
+}
+
+void SignalHost::setChoice(int declaredIndex, int16_t choice, bool notifyPin) {
+    pins_[declaredIndex].choice = choice;
+    bindPins();
+    if (notifyPin) notify(declaredIndex);
+}
+
+void SignalHost::setText(int declaredIndex, const std::string& text, bool notifyPin) {
+    pins_[declaredIndex].text = text;
+    bindPins();
+    if (notifyPin) notify(declaredIndex);
+}
+
+void SignalHost::notify(int declaredIndex) {
+    if (pins_[declaredIndex].signalIndex >= 0) sendPinStatus(pins_[declaredIndex].signalIndex, ST_ONE_OFF);
 }
 
 void SignalHost::bindPins() {
@@ -270,7 +329,7 @@ void SignalHost::bindPins() {
         void* v = p.props.variable;
         if (v == nullptr) continue;
         switch (p.props.datatype) {
-        case DT_AUDIO: *static_cast<float**>(v) = p.buffer.data(); break;
+        case DT_AUDIO: *static_cast<float**>(v) = frames(p); break;
         case DT_ENUM: *static_cast<int16_t*>(v) = p.choice; break;
         case DT_TEXT: *static_cast<const char**>(v) = p.text.c_str(); break;
         default: break;
@@ -280,41 +339,44 @@ void SignalHost::bindPins() {
 
 void SignalHost::fillInputs(int64_t frame, int32_t count) {
     for (HostPin& p : pins_) {
-        if (!p.input || p.props.datatype != DT_AUDIO) continue;
+        if (!p.input || p.props.datatype != DT_AUDIO || p.stream.empty()) continue;
         for (int32_t k = 0; k < count; ++k) {
             const int64_t at = frame + k;
-            float v = p.constant;
-            if (!p.stream.empty()) {
-                v = at < static_cast<int64_t>(p.stream.size()) ? p.stream[at] : p.stream.back();
-            }
-            p.buffer[k] = v;
+            frames(p)[k] = at < static_cast<int64_t>(p.stream.size()) ? p.stream[at] : p.stream.back();
         }
     }
 }
 
-void SignalHost::sendPinStatus(int32_t signalIndex, int32_t status) {
+void SignalHost::event(int32_t type, intptr_t target, int32_t value) {
+    if (record_ == nullptr) return;
     ModuleEvent ev{};
     ev.timeStamp = clock_;
-    ev.type = EV_PIN_STATUS;
-    ev.value = status;
-    ev.target = reinterpret_cast<void*>(static_cast<intptr_t>(signalIndex));
-    traceLine("event EV_PIN_STATUS target=" + std::to_string(signalIndex) +
-              " value=" + std::to_string(status));
+    ev.type = type;
+    ev.value = value;
+    ev.target = reinterpret_cast<void*>(target);
+    traceLine("event " + (type == EV_PIN_STATUS ? std::string("EV_PIN_STATUS") : "EV_" + std::to_string(type)) +
+              " target=" + std::to_string(target) + " value=" + std::to_string(value));
     sleeping_ = false;
     if (!opened_) {
         record_->event(record_->object, &ev);
         return;
     }
-    const HostPin* pin = signalPin(signalIndex);
-    WatchScope audioPath("event on pin " + std::to_string(signalIndex) + " \"" +
-                             (pin != nullptr ? pin->name : std::string()) + "\"");
+    const HostPin* pin = type == EV_PIN_STATUS ? signalPin(target) : nullptr;
+    WatchScope audioPath("event on pin " + std::to_string(target) +
+                         (pin != nullptr ? " \"" + pin->name + "\"" : std::string()));
     record_->event(record_->object, &ev);
 }
 
+void SignalHost::sendPinStatus(int32_t signalIndex, int32_t status) {
+    event(EV_PIN_STATUS, signalIndex, status);
+}
+
 void SignalHost::open() {
+    if (record_ == nullptr) return;
     blockStart_ = 0;
     clock_ = 0;
-    fillInputs(0, blockSize_);
+    insideBlock_ = false;
+    fillInputs(0, std::max(blockSize_, 1));
     bindPins();
     dispatch(MOD_OPEN);
     opened_ = true;
@@ -328,10 +390,7 @@ void SignalHost::open() {
 
 void SignalHost::changePinText(int32_t declaredIndex, const std::string& text) {
     if (declaredIndex < 0 || declaredIndex >= static_cast<int32_t>(pins_.size())) return;
-    HostPin& pin = pins_[declaredIndex];
-    pin.text = text;
-    bindPins();
-    if (opened_ && pin.signalIndex >= 0) sendPinStatus(pin.signalIndex, ST_ONE_OFF);
+    setText(declaredIndex, text, opened_);
 }
 
 const char* SignalHost::pinText(int32_t declaredIndex) const {
@@ -339,25 +398,81 @@ const char* SignalHost::pinText(int32_t declaredIndex) const {
     return pins_[declaredIndex].text.c_str();
 }
 
+CallReport SignalHost::process(int32_t first, int32_t count, bool endsBlock) {
+    CallReport r;
+    if (record_ == nullptr || sleeping_ || process_ == nullptr) return r;
+    const bool guarded = bufferPolicy_ == Buffers::Guarded;
+    HostPin* out = outputPin();
+    std::vector<std::vector<float>> inputs;
+    if (guarded) {
+        for (const HostPin& p : pins_)
+            if (p.input && p.props.datatype == DT_AUDIO) inputs.push_back(p.buffer);
+        if (out != nullptr) std::fill(out->buffer.begin(), out->buffer.end(), markValue());
+    }
+    // Between blocks the clock stands at the start of the next one; inside a split block, at
+    // the frame where the next part starts.
+    if (!insideBlock_) blockStart_ = clock_;
+    sleptNow_ = false;
+    clock_ = blockStart_ + first;
+    r.called = true;
+    if (trace_ != nullptr) traceLine("process first=" + std::to_string(first) + " count=" + std::to_string(count));
+    {
+        WatchScope audioPath("process");
+        process_(record_->object, first, count);
+    }
+    insideBlock_ = !endsBlock;
+    clock_ = endsBlock ? blockStart_ + blockSize_ : blockStart_ + first + count;
+    if (endsBlock) blockStart_ = clock_;
+    r.slept = sleptNow_;
+    if (!guarded) return r;
+
+    size_t n = 0;
+    for (const HostPin& p : pins_) {
+        if (!p.input || p.props.datatype != DT_AUDIO) continue;
+        if (std::memcmp(inputs[n].data(), p.buffer.data(), p.buffer.size() * 4) != 0) r.inputsChanged = true;
+        ++n;
+    }
+    if (out != nullptr) {
+        bool sound = false;
+        for (size_t k = 0; k < out->buffer.size(); ++k) {
+            const int frame = static_cast<int>(k) - kGuard;
+            const bool inside = frame >= first && frame < first + count;
+            const float v = out->buffer[k];
+            if (isMark(v)) continue;
+            if (!inside) {
+                r.outside = true;
+                continue;
+            }
+            ++r.written;
+            if (!std::isfinite(v)) r.nonFinite = true;
+            if (v != 0.0f) sound = true;
+        }
+        r.sleptAfterSound = r.slept && sound;
+    }
+    return r;
+}
+
 void SignalHost::render(int64_t frames, std::vector<float>& out) {
-    HostPin* output = outputPin();
+    const HostPin* output = outputPin();
     out.clear();
     out.reserve(static_cast<size_t>(std::max<int64_t>(frames, 0)));
     const int32_t block = std::max(blockSize_, 1);
     for (int64_t frame = 0; frame < frames; frame += block) {
         const int32_t count = static_cast<int32_t>(std::min<int64_t>(block, frames - frame));
-        blockStart_ = static_cast<int32_t>(frame);
-        clock_ = blockStart_;
         fillInputs(frame, count);
-        if (!sleeping_ && process_ != nullptr) {
-            if (trace_ != nullptr) traceLine("process first=0 count=" + std::to_string(count));
-            WatchScope audioPath("process");
-            process_(record_->object, 0, count);
+        if (!sleeping_) {
+            process(0, count);
+        } else {
+            clock_ += blockSize_;  // a sleeping module's clock runs on
         }
-        for (int32_t k = 0; k < count; ++k) {
-            out.push_back(output != nullptr && !output->buffer.empty() ? output->buffer[k] : 0.0f);
-        }
+        for (int32_t k = 0; k < count; ++k) out.push_back(output != nullptr ? this->frames(*output)[k] : 0.0f);
     }
+}
+
+const float* SignalHost::output() const {
+    for (const HostPin& p : pins_)
+        if (!p.input && p.props.datatype == DT_AUDIO && p.signalIndex >= 0) return frames(p);
+    return nullptr;
 }
 
 void SignalHost::close() {
@@ -368,11 +483,24 @@ void SignalHost::close() {
     opened_ = false;
 }
 
+// The pin must be an output of the object, the status a known one, the clock the current one.
+void SignalHost::checkPinStatus(HostWord index, int32_t value, void* ptr) {
+    const HostPin* target = signalPin(index);
+    const intptr_t clock = reinterpret_cast<intptr_t>(ptr);
+    std::string problem;
+    if (target == nullptr) problem = "pin " + std::to_string(index) + " is not a pin of the object";
+    else if (target->input) problem = "pin \"" + target->name + "\" is an input";
+    else if (value != ST_STILL && value != ST_ONE_OFF && value != ST_RUN) problem = "status " + std::to_string(value) + " is unknown";
+    else if (clock != clock_) problem = "clock " + std::to_string(clock) + " is not the current " + std::to_string(clock_);
+    if (!problem.empty() && pinStatusProblem_.empty()) pinStatusProblem_ = "HOST_SET_PIN_STATUS: " + problem;
+}
+
 HostWord SignalHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t value, void* ptr,
                                 float opt) {
     HostWord result = 0;
     switch (opcode) {
     case HOST_SET_PIN_STATUS:
+        checkPinStatus(index, value, ptr);
         if (HostPin* p = signalPin(index)) p->outputStatus = value;
         break;
     case HOST_GET_SAMPLE_CLOCK:
@@ -380,7 +508,7 @@ HostWord SignalHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t v
         break;
     case HOST_GET_PIN_BUFFER:
         if (HostPin* p = signalPin(index)) {
-            if (p->props.datatype == DT_AUDIO) result = reinterpret_cast<HostWord>(p->buffer.data());
+            if (p->props.datatype == DT_AUDIO) result = reinterpret_cast<HostWord>(frames(*p));
         }
         break;
     case HOST_GET_BLOCK_START:
@@ -388,6 +516,7 @@ HostWord SignalHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t v
         break;
     case HOST_SLEEP:
         sleeping_ = true;
+        sleptNow_ = true;
         break;
     case HOST_GET_PIN_COUNT:
         result = signalPinCount_;

@@ -8,7 +8,7 @@
 #include "gui_host.h"
 #include "import_watch.h"
 #include "menu_driver.h"
-#include "probe_host.h"
+#include "signal_host.h"
 #include "text_generator.h"
 #include "validator.h"
 
@@ -45,11 +45,12 @@ bool wellFormed(const std::string& t, int expected, std::string& why) {
 }
 
 struct Instance {
-    ProbeHost signal;
+    SignalHost signal;
     std::unique_ptr<GuiHost> gui;
     int textPin = -1;
-    explicit Instance(Validator& v) : signal(v.library()) {
-        if (!signal.create()) throw std::runtime_error("makeModule(0, 1) returned null");
+    explicit Instance(Validator& v) : signal(v.library(), nullptr, SignalHost::Buffers::Guarded) {
+        std::string made;
+        if (!signal.create(made)) throw std::runtime_error(made);
         signal.setBlockSize(64);
         signal.queryPins();
         for (int i = 0; i < signal.pinCount(); ++i)

@@ -13,7 +13,7 @@
 
 #include "import_watch.h"
 #include "number_text.h"
-#include "probe_host.h"
+#include "signal_host.h"
 #include "text_generator.h"
 #include "validator.h"
 
@@ -39,7 +39,7 @@ bool choiceInList(const PinProperties& p, int16_t choice) {
 }
 
 struct Probe {
-    std::unique_ptr<ProbeHost> host;
+    std::unique_ptr<SignalHost> host;
     std::vector<float> audio;          // current value of each pin (audio inputs)
     std::vector<int16_t> choices;
 
@@ -88,8 +88,9 @@ struct Probe {
 // are asked (or after, with pinsFirst), opened unless told otherwise.
 Probe makeProbe(Validator& v, float rate, int block, bool open = true, bool pinsFirst = false) {
     Probe p;
-    p.host = std::make_unique<ProbeHost>(v.library());
-    if (!p.host->create()) throw std::runtime_error("makeModule(0, 1) returned null");
+    p.host = std::make_unique<SignalHost>(v.library(), nullptr, SignalHost::Buffers::Guarded);
+    std::string error;
+    if (!p.host->create(error)) throw std::runtime_error(error);
     if (pinsFirst) p.host->queryPins();
     p.host->setSampleRate(rate);
     p.host->setBlockSize(block);
@@ -210,8 +211,9 @@ void lifecycle(Validator& v) {
         return std::string();
     });
     v.check("lifecycle.close-without-open", [&] {
-        ProbeHost h(v.library());
-        if (!h.create()) return std::string("makeModule(0, 1) returned null");
+        SignalHost h(v.library(), nullptr, SignalHost::Buffers::Guarded);
+        std::string error;
+        if (!h.create(error)) return error;
         h.close();
         return std::string();
     });
