@@ -82,7 +82,7 @@ bool hasPanel(Validator& v) {
 
 void validatePanel(Validator& v) {
     if (!hasPanel(v)) {
-        v.check("panel", [] { return std::string("skip: the module has no panel (makeModule kind 2 is null)"); });
+        v.check("panel", [] { return Verdict::skip("the module has no panel (makeModule kind 2 is null)"); });
         return;
     }
     v.check("load.memory.gui", [&] {
@@ -109,12 +109,12 @@ void validatePanel(Validator& v) {
             if (step % 2 == 1) in.pinChange(gen.next());
             in.gui->paint();
             if (!in.gui->paintGdiVerdict().empty())
-                return "paint " + std::to_string(step) + " at " + std::to_string(s[0]) + "x" + std::to_string(s[1]) +
-                       ": " + in.gui->paintGdiVerdict();
+                return Verdict::fail("paint " + std::to_string(step) + " at " + std::to_string(s[0]) + "x" + std::to_string(s[1]) +
+                       ": " + in.gui->paintGdiVerdict());
             objects += in.gui->paintGdiObjects();
         }
-        if (objects == 0) return std::string("note: the panel created no GDI object the watch could see");
-        return "note: " + std::to_string(objects) + " GDI objects created, each deleted once, none while selected";
+        if (objects == 0) return Verdict::note("the panel created no GDI object the watch could see");
+        return Verdict::note(std::to_string(objects) + " GDI objects created, each deleted once, none while selected");
     });
     v.check("panel.random-sequences", [&] {
         watchImports(v.library().handle());
@@ -149,15 +149,15 @@ void validatePanel(Validator& v) {
             }
             if (r % 3 == 0) in.gui->paint();
             if (!in.gui->paintGdiVerdict().empty())
-                return "step " + std::to_string(step) + ": a paint " + in.gui->paintGdiVerdict();
+                return Verdict::fail("step " + std::to_string(step) + ": a paint " + in.gui->paintGdiVerdict());
             const CallReport c = in.signal.process(0, 64);
-            if (c.called && c.nonFinite) return "step " + std::to_string(step) + ": the signal side wrote a non-finite sample";
+            if (c.called && c.nonFinite) return Verdict::fail("step " + std::to_string(step) + ": the signal side wrote a non-finite sample");
         }
-        return std::string();
+        return Verdict::pass();
     });
     v.check("panel.write-back", [&] {
         const int expected = v.specifics().shapeNodes;
-        if (expected == 0) return std::string("skip: the module writes no shape text the validator knows");
+        if (expected == 0) return Verdict::skip("the module writes no shape text the validator knows");
         Instance in(v);
         ShapeTextGenerator gen(v.rng()());
         for (int i = 0; i < v.scaled(10000); ++i) {
@@ -166,11 +166,11 @@ void validatePanel(Validator& v) {
             in.gui->release();
             std::string why;
             if (!wellFormed(in.text(), expected, why))
-                return "text " + std::to_string(i) + " (" + gen.describe() + "): the write-back is malformed: " + why;
+                return Verdict::fail("text " + std::to_string(i) + " (" + gen.describe() + "): the write-back is malformed: " + why);
             const CallReport c = in.signal.process(0, 64);
-            if (c.called && c.nonFinite) return "text " + std::to_string(i) + ": a non-finite sample";
+            if (c.called && c.nonFinite) return Verdict::fail("text " + std::to_string(i) + ": a non-finite sample");
         }
-        return std::string();
+        return Verdict::pass();
     });
 }
 

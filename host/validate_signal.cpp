@@ -118,17 +118,17 @@ int textPin(Probe& p) {
 
 }  // namespace
 
-std::string memoryGrowth(Validator& v, const std::function<void()>& cycle) {
+Verdict memoryGrowth(Validator& v, const std::function<void()>& cycle) {
     for (int i = 0; i < 10; ++i) cycle();  // warm up the heap
     const size_t before = processPrivateBytes();
-    if (before == 0) return "skip: the process's memory counters are not reported";
+    if (before == 0) return Verdict::skip("the process's memory counters are not reported");
     for (int i = 0; i < v.scaled(100); ++i) cycle();
     const size_t after = processPrivateBytes();
     if (after > before + 512 * 1024) {
-        return "private memory grew by " + std::to_string((after - before) / 1024) + " KiB over " +
-               std::to_string(v.scaled(100)) + " cycles";
+        return Verdict::fail("private memory grew by " + std::to_string((after - before) / 1024) + " KiB over " +
+               std::to_string(v.scaled(100)) + " cycles");
     }
-    return "";
+    return Verdict::pass();
 }
 
 size_t processPrivateBytes() {
@@ -146,9 +146,9 @@ void loading(Validator& v) {
         for (int i = 0; i < v.scaled(10); ++i) {
             ModuleLibrary lib;
             std::string error;
-            if (!lib.load(v.path(), error)) return "cycle " + std::to_string(i) + ": " + error;
+            if (!lib.load(v.path(), error)) return Verdict::fail("cycle " + std::to_string(i) + ": " + error);
         }
-        return std::string();
+        return Verdict::pass();
     });
     v.check("load.properties", [&] {
         constexpr uint8_t kFill = 0xA5;
@@ -162,34 +162,34 @@ void loading(Validator& v) {
                 return std::all_of(bytes + at, bytes + at + size, [](uint8_t b) { return b == kFill; });
             };
             const std::string at = "index " + std::to_string(index);
-            if ((r == 1) != (index == 0)) return at + " answered " + std::to_string(r);
-            if (unwritten(kVersionAt, sizeof props.sdkVersion)) return at + " left the interface version unwritten";
+            if ((r == 1) != (index == 0)) return Verdict::failIf(at + " answered " + std::to_string(r));
+            if (unwritten(kVersionAt, sizeof props.sdkVersion)) return Verdict::failIf(at + " left the interface version unwritten");
             for (size_t b = 0; b < kVersionAt && index != 0; ++b)
-                if (bytes[b] != kFill) return at + " wrote the byte at offset " + std::to_string(b);
+                if (bytes[b] != kFill) return Verdict::failIf(at + " wrote the byte at offset " + std::to_string(b));
             if (index == 0 && (props.name == nullptr || unwritten(offsetof(ModuleProperties, name), sizeof props.name)))
-                return at + " wrote no name";
+                return Verdict::failIf(at + " wrote no name");
         }
-        return std::string();
+        return Verdict::pass();
     });
     v.check("load.make-module", [&] {
         for (int32_t index = -2; index <= 3; ++index) {
             for (int32_t kind = -2; kind <= 3; ++kind) {
                 void* r = v.library().makeModule(index, kind, &silentHost, 0);
                 const std::string at = "index " + std::to_string(index) + " kind " + std::to_string(kind);
-                if (index == 0 && kind == KIND_SIGNAL && r == nullptr) return at + " returned null";
+                if (index == 0 && kind == KIND_SIGNAL && r == nullptr) return Verdict::failIf(at + " returned null");
                 if (r == nullptr) continue;
-                if (index != 0 || (kind != KIND_SIGNAL && kind != KIND_GUI)) return at + " made an object";
+                if (index != 0 || (kind != KIND_SIGNAL && kind != KIND_GUI)) return Verdict::failIf(at + " made an object");
                 if (kind == KIND_GUI) {
                     auto* g = static_cast<GuiRecord*>(r);
-                    if (g->magic != GUI_RECORD_MAGIC) return at + " returned no GUI record";
+                    if (g->magic != GUI_RECORD_MAGIC) return Verdict::failIf(at + " returned no GUI record");
                     g->dispatcher(g, GUI_CLOSE, 0, 0, nullptr, 0);
                 } else {
                     auto* m = static_cast<ModuleRecord*>(r);
-                    if (m->dispatcher(m, MOD_CLOSE, 0, 0, nullptr, 0) != 1) return at + ": MOD_CLOSE did not answer 1";
+                    if (m->dispatcher(m, MOD_CLOSE, 0, 0, nullptr, 0) != 1) return Verdict::failIf(at + ": MOD_CLOSE did not answer 1");
                 }
             }
         }
-        return std::string();
+        return Verdict::pass();
     });
     v.check("load.memory.signal", [&] {
         return memoryGrowth(v, [&] {
@@ -200,28 +200,28 @@ void loading(Validator& v) {
 }
 
 void lifecycle(Validator& v) {
-    v.check("lifecycle.rate-and-block-before-pins", [&] { return makeProbe(v, 48000.0f, 128).blocks(3, 128); });
+    v.check("lifecycle.rate-and-block-before-pins", [&] { return Verdict::failIf(makeProbe(v, 48000.0f, 128).blocks(3, 128)); });
     v.check("lifecycle.rate-and-block-after-pins", [&] {
-        return makeProbe(v, 48000.0f, 128, true, true).blocks(3, 128);
+        return Verdict::failIf(makeProbe(v, 48000.0f, 128, true, true).blocks(3, 128));
     });
     v.check("lifecycle.process-before-open", [&] {
         Probe p = makeProbe(v, 44100.0f, 64, false);
         const CallReport r = p.host->process(0, 64);
-        if (r.written != 0 || r.outside) return "the entry before open wrote: " + r.describe(0, 64);
-        return std::string();
+        if (r.written != 0 || r.outside) return Verdict::fail("the entry before open wrote: " + r.describe(0, 64));
+        return Verdict::pass();
     });
     v.check("lifecycle.close-without-open", [&] {
         SignalHost h(v.library(), nullptr, SignalHost::Buffers::Guarded);
         std::string error;
-        if (!h.create(error)) return error;
+        if (!h.create(error)) return Verdict::failIf(error);
         h.close();
-        return std::string();
+        return Verdict::pass();
     });
     v.check("lifecycle.events-before-first-block", [&] {
         Probe p = makeProbe(v, 44100.0f, 256);
         for (int i = 0; i < p.host->pinCount(); ++i) p.host->event(EV_PIN_STATUS, i, ST_ONE_OFF);
         p.host->event(EV_DATA, 0, 5);
-        return p.blocks(3, 256);
+        return Verdict::failIf(p.blocks(3, 256));
     });
 }
 
@@ -231,16 +231,16 @@ void ratesAndBlocks(Validator& v) {
         std::ostringstream name;
         name.precision(10);
         name << "rates." << rate;
-        v.check(name.str(), [&] { return makeProbe(v, static_cast<float>(rate), 512).blocks(v.scaled(5), 512); });
+        v.check(name.str(), [&] { return Verdict::failIf(makeProbe(v, static_cast<float>(rate), 512).blocks(v.scaled(5), 512)); });
     }
     const float degenerate[] = {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN()};
     for (float rate : degenerate) {
-        v.check("rates.degenerate." + floatText(rate), [&] { return makeProbe(v, rate, 256).blocks(v.scaled(5), 256); });
+        v.check("rates.degenerate." + floatText(rate), [&] { return Verdict::failIf(makeProbe(v, rate, 256).blocks(v.scaled(5), 256)); });
     }
     const int sizes[] = {1, 2, 3, 7, 10, 17, 64, 256, 1024, 1536, 2027, 4096, 16384};
     for (int size : sizes) {
         v.check("blocks." + std::to_string(size), [&] {
-            return makeProbe(v, 44100.0f, size).blocks(v.scaled(5), size);
+            return Verdict::failIf(makeProbe(v, 44100.0f, size).blocks(v.scaled(5), size));
         });
     }
     v.check("blocks.random-calls", [&] {
@@ -250,9 +250,9 @@ void ratesAndBlocks(Validator& v) {
             const int count = static_cast<int>(v.rng()() % (block + 1));
             const int first = static_cast<int>(v.rng()() % (block - count + 1));
             const std::string bad = p.run(first, count);
-            if (!bad.empty()) return "random call " + std::to_string(i) + ": " + bad;
+            if (!bad.empty()) return Verdict::fail("random call " + std::to_string(i) + ": " + bad);
         }
-        return std::string();
+        return Verdict::pass();
     });
 }
 
@@ -270,10 +270,10 @@ void inputs(Validator& v) {
                         Probe p = makeProbe(v, rate, 64);
                         p.setAudio(pin, value);
                         const std::string bad = p.blocks(2, 64);
-                        if (!bad.empty()) return "held at " + floatText(value) + " at " + floatText(rate) + " Hz: " + bad;
+                        if (!bad.empty()) return Verdict::fail("held at " + floatText(value) + " at " + floatText(rate) + " Hz: " + bad);
                     }
                 }
-                return std::string();
+                return Verdict::pass();
             });
             v.check("inputs." + name + ".switched", [&] {
                 Probe p = makeProbe(v, 44100.0f, 64);
@@ -281,9 +281,9 @@ void inputs(Validator& v) {
                     const float value = kSpecialValues[v.rng()() % (sizeof kSpecialValues / sizeof(float))];
                     p.setAudio(pin, value, v.rng()() % 2 == 0);
                     const std::string bad = p.run(0, 64);
-                    if (!bad.empty()) return "block " + std::to_string(b) + " at " + floatText(value) + ": " + bad;
+                    if (!bad.empty()) return Verdict::fail("block " + std::to_string(b) + " at " + floatText(value) + ": " + bad);
                 }
-                return std::string();
+                return Verdict::pass();
             });
         }
         if (pp.datatype == DT_ENUM) {
@@ -292,9 +292,9 @@ void inputs(Validator& v) {
                     Probe p = makeProbe(v, 44100.0f, 64);
                     p.setChoice(pin, c);
                     const std::string bad = p.blocks(2, 64);
-                    if (!bad.empty()) return "choice " + std::to_string(c) + ": " + bad;
+                    if (!bad.empty()) return Verdict::fail("choice " + std::to_string(c) + ": " + bad);
                 }
-                return std::string();
+                return Verdict::pass();
             });
         }
     }
@@ -307,10 +307,10 @@ void inputs(Validator& v) {
             for (int b = 0; b < v.scaled(40); ++b) {
                 p.setAudio(level, b % 4 < 2 ? below : above, true);
                 const std::string bad = p.blocks(1 + b % 3, 64);
-                if (!bad.empty()) return "switch " + std::to_string(b) + ": " + bad;
-                if (b % 4 >= 2 && p.host->sleeping()) return "switch " + std::to_string(b) + ": asleep above the gate";
+                if (!bad.empty()) return Verdict::fail("switch " + std::to_string(b) + ": " + bad);
+                if (b % 4 >= 2 && p.host->sleeping()) return Verdict::fail("switch " + std::to_string(b) + ": asleep above the gate");
             }
-            return std::string();
+            return Verdict::pass();
         });
     }
     v.check("events.pin-status", [&] {
@@ -320,7 +320,7 @@ void inputs(Validator& v) {
                 if (p.host->pin(i).direction == DIR_IN) p.host->notify(i);
             p.run(b % 7, 64 - b % 7);
         }
-        return p.host->pinStatusProblem();
+        return Verdict::failIf(p.host->pinStatusProblem());
     });
     // The host splits a block where an input changes: the event is stamped with a clock inside
     // the block, and a module that reads the input's value there must find it in the buffer.
@@ -336,9 +336,9 @@ void inputs(Validator& v) {
             else if (p.host->pin(pin).direction == DIR_IN)
                 p.host->notify(pin);
             if (bad.empty()) bad = p.run(split, 64 - split);
-            if (!bad.empty()) return "block " + std::to_string(b) + " split at " + std::to_string(split) + ": " + bad;
+            if (!bad.empty()) return Verdict::fail("block " + std::to_string(b) + " split at " + std::to_string(split) + ": " + bad);
         }
-        return p.host->pinStatusProblem();
+        return Verdict::failIf(p.host->pinStatusProblem());
     });
     v.check("events.random", [&] {
         Probe p = makeProbe(v, 44100.0f, 128);
@@ -353,9 +353,9 @@ void inputs(Validator& v) {
                 p.host->event(type, target, static_cast<int32_t>((r >> 24) % 3));
             }
             const std::string bad = p.run(0, 128);
-            if (!bad.empty()) return "block " + std::to_string(b) + ": " + bad;
+            if (!bad.empty()) return Verdict::fail("block " + std::to_string(b) + ": " + bad);
         }
-        return std::string();
+        return Verdict::pass();
     });
     const int text = textPin(shape);
     if (text >= 0) {
@@ -366,9 +366,9 @@ void inputs(Validator& v) {
                 const std::string t = gen.next();
                 p.host->setText(text, t);
                 const std::string bad = p.run(0, 64);
-                if (!bad.empty()) return "text " + std::to_string(i) + " (" + gen.describe() + "): " + bad;
+                if (!bad.empty()) return Verdict::fail("text " + std::to_string(i) + " (" + gen.describe() + "): " + bad);
             }
-            return std::string();
+            return Verdict::pass();
         });
     }
 }
@@ -401,7 +401,7 @@ void determinism(Validator& v) {
                 b.setChoice(pin, c);
                 const auto oa = take(a, 4, 256), ob = take(b, 4, 256);
                 if (std::memcmp(oa.data(), ob.data(), oa.size() * 4) != 0)
-                    return "choice " + std::to_string(c) + " of \"" + a.host->pinName(pin) + "\" differs";
+                    return Verdict::fail("choice " + std::to_string(c) + " of \"" + a.host->pinName(pin) + "\" differs");
             }
         }
         const int text = textPin(a);
@@ -410,8 +410,8 @@ void determinism(Validator& v) {
             b.host->setText(text, "(0,3.5)(0,-3.5)(0,1.2)(0,-0.3)");
         }
         const auto oa = take(a, 8, 256), ob = take(b, 8, 256);
-        if (std::memcmp(oa.data(), ob.data(), oa.size() * 4) != 0) return std::string("outputs differ");
-        return std::string();
+        if (std::memcmp(oa.data(), ob.data(), oa.size() * 4) != 0) return Verdict::fail("outputs differ");
+        return Verdict::pass();
     });
 }
 
@@ -421,7 +421,7 @@ void replacedText(Validator& v) {
     v.check("text.replaced", [&] {
         Probe a = makeProbe(v, 44100.0f, 256), b = makeProbe(v, 44100.0f, 256);
         const int text = textPin(a);
-        if (text < 0) return std::string("skip: the module has no text input");
+        if (text < 0) return Verdict::skip("the module has no text input");
         const bool shape = v.specifics().shapeNodes > 0;
         const std::string first = shape ? "(0,3.5)(0,-3.5)(0,1.2)" : "the first text";
         const std::string second = shape ? "(0,-2.0)(0,2.0)(0,0.5)(0,-1.5)" : "a second, longer text";
@@ -434,8 +434,8 @@ void replacedText(Validator& v) {
         b.host->notify(text);
         const auto oa = take(a, 4, 256), ob = take(b, 4, 256);
         if (std::memcmp(oa.data(), ob.data(), oa.size() * 4) != 0)
-            return std::string("after its text was replaced it sounds unlike a module handed that text from the start");
-        return std::string();
+            return Verdict::fail("after its text was replaced it sounds unlike a module handed that text from the start");
+        return Verdict::pass();
     });
 }
 
@@ -459,8 +459,8 @@ void denormals(Validator& v) {
         std::ostringstream s;
         s.precision(3);
         s << "denormal blocks cost " << (normal > 0 ? denormal / normal : 1.0) << "x normal ones";
-        if (normal > 0 && denormal > 2 * normal) return "note: warning: " + s.str();
-        return "note: " + s.str();
+        if (normal > 0 && denormal > 2 * normal) return Verdict::note("warning: " + s.str());
+        return Verdict::note(s.str());
     });
 }
 
@@ -491,9 +491,9 @@ void realtime(Validator& v) {
             if (!calls.empty()) calls += "; ";
             calls += c.function + " (" + callKindName(c.kind) + ") " + std::to_string(c.calls) + " times in " + c.where;
         }
-        if (!calls.empty()) return calls;
-        if (watched == 0) return std::string("note: the library imports none of the watched functions");
-        return std::string("note: " + std::to_string(watched) + " watched imports, none called");
+        if (!calls.empty()) return Verdict::failIf(calls);
+        if (watched == 0) return Verdict::note("the library imports none of the watched functions");
+        return Verdict::note(std::to_string(watched) + " watched imports, none called");
     });
 }
 

@@ -31,29 +31,34 @@ int Validator::scaled(int atFive) const {
     return n < 1 ? 1 : static_cast<int>(n);
 }
 
-void Validator::check(const std::string& name, const std::function<std::string()>& body) {
+void Validator::check(const std::string& name, const std::function<Verdict()>& body) {
     if (filtered_ && !std::regex_search(name, only_)) return;
     // Each check draws from its own stream, so --only gives the same cases as a full run.
     rng_.seed(seed_ ^ nameHash(name));
-    std::string result;
+    Verdict verdict;
     try {
-        result = body();
+        verdict = body();
     } catch (const std::exception& e) {
-        result = std::string("the host failed: ") + e.what();
+        verdict = Verdict::fail(std::string("the host failed: ") + e.what());
     }
-    if (result.empty()) {
+    switch (verdict.kind) {
+    case Verdict::Kind::Pass:
         std::printf("PASS %s\n", name.c_str());
         ++passed_;
-    } else if (result.rfind("skip: ", 0) == 0) {
-        std::printf("SKIP %s: %s\n", name.c_str(), result.c_str() + 6);
-        ++skipped_;
-    } else if (result.rfind("note: ", 0) == 0) {
-        std::printf("PASS %s (%s)\n", name.c_str(), result.c_str() + 6);
+        break;
+    case Verdict::Kind::Note:
+        std::printf("PASS %s (%s)\n", name.c_str(), verdict.text.c_str());
         ++passed_;
-    } else {
-        std::printf("FAIL %s: %s (seed %llu)\n", name.c_str(), result.c_str(),
+        break;
+    case Verdict::Kind::Skip:
+        std::printf("SKIP %s: %s\n", name.c_str(), verdict.text.c_str());
+        ++skipped_;
+        break;
+    case Verdict::Kind::Fail:
+        std::printf("FAIL %s: %s (seed %llu)\n", name.c_str(), verdict.text.c_str(),
                     static_cast<unsigned long long>(seed_));
         ++failed_;
+        break;
     }
     std::fflush(stdout);
 }

@@ -6,20 +6,35 @@
 #include <random>
 #include <regex>
 #include <string>
+#include <utility>
 
 #include "module_library.h"
 #include "module_specifics.h"
 
 namespace tarnhost {
 
+// What a check found: a pass, a failure with its reason, a skip with its reason, or a pass
+// with something worth saying (a note).
+struct Verdict {
+    enum class Kind { Pass, Fail, Skip, Note };
+    Kind kind = Kind::Pass;
+    std::string text;
+
+    static Verdict pass() { return {}; }
+    static Verdict fail(std::string why) { return {Kind::Fail, std::move(why)}; }
+    static Verdict skip(std::string why) { return {Kind::Skip, std::move(why)}; }
+    static Verdict note(std::string what) { return {Kind::Note, std::move(what)}; }
+    // The battery's helpers report a problem as text, "" for none.
+    static Verdict failIf(std::string problem) { return problem.empty() ? pass() : fail(std::move(problem)); }
+};
+
 class Validator {
 public:
     Validator(ModuleLibrary& library, const std::string& path, int strictness, uint64_t seed,
               const std::string& only);
 
-    // Runs one check unless --only leaves it out. The body returns "" for a pass, "skip: why"
-    // for a skip, and anything else as the failure.
-    void check(const std::string& name, const std::function<std::string()>& body);
+    // Runs one check unless --only leaves it out, and prints its verdict.
+    void check(const std::string& name, const std::function<Verdict()>& body);
     // A count scaled by strictness (the counts given are those of strictness 5).
     int scaled(int atFive) const;
     std::mt19937_64& rng() { return rng_; }
@@ -49,7 +64,7 @@ void validateSignal(Validator& v);
 // Private bytes of this process, 0 where the system does not report them.
 size_t processPrivateBytes();
 // Runs a create/use/close cycle many times and judges the growth of the process's memory.
-std::string memoryGrowth(Validator& v, const std::function<void()>& cycle);
+Verdict memoryGrowth(Validator& v, const std::function<void()>& cycle);
 void validatePanel(Validator& v);
 
 }  // namespace tarnhost
