@@ -38,6 +38,9 @@ private:
     bool wasOpen_;
 };
 
+// Counts one call of a watched function under the open scope, if one is open.
+void noteWatchedCall(const char* function, CallKind kind);
+
 // The calls counted since the last reset, one entry per function and scope.
 std::vector<WatchedCalls> watchedCalls();
 void resetWatchedCalls();

@@ -1,13 +1,31 @@
-// LoadLibrary / GetProcAddress for module libraries.
+// LoadLibrary / GetProcAddress for module libraries. A native build (the host core's unit tests)
+// loads none: its tests set the two entry points themselves.
 #include "module_library.h"
 
+#if defined(_WIN32)
 #include <windows.h>
+#endif
 
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 
 namespace tarnhost {
+
+#if !defined(_WIN32)
+ModuleLibrary::~ModuleLibrary() { unload(); }
+bool ModuleLibrary::load(const std::string& p, std::string& error) {
+    path = p;
+    error = "this build of the host loads no Windows library";
+    return false;
+}
+void ModuleLibrary::unload() {
+    handle_ = nullptr;
+    getModuleProperties = nullptr;
+    makeModule = nullptr;
+}
+#else
+
 
 namespace {
 
@@ -76,5 +94,7 @@ void ModuleLibrary::unload() {
     getModuleProperties = nullptr;
     makeModule = nullptr;
 }
+
+#endif
 
 }  // namespace tarnhost
