@@ -117,7 +117,11 @@ HostWord GuiHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* 
 void GuiHost::open() { dispatch(GUI_OPEN, 1); }
 void GuiHost::press(int x, int y) { dispatch(GUI_MOUSE_DOWN, x, y, &view_); }
 void GuiHost::move(int x, int y) { dispatch(GUI_MOUSE_MOVE, x, y, &view_); }
-void GuiHost::release() { dispatch(GUI_MOUSE_UP, 0, 0, &view_); }
+void GuiHost::release() {
+    dispatch(GUI_MOUSE_UP, 0, 0, &view_);
+    // Capture and release come in pairs: the button is up, so the drag is over.
+    if (captured_ && captureProblem_.empty()) captureProblem_ = "kept the mouse captured after the button was released";
+}
 
 void GuiHost::paint() {
     redrawAsked_ = false;
@@ -212,6 +216,7 @@ HostWord GuiHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t valu
         captured_ = true;
         break;
     case GUI_HOST_RELEASE_MOUSE:
+        if (!captured_ && captureProblem_.empty()) captureProblem_ = "released the mouse without holding it";
         captured_ = false;
         break;
     case GUI_HOST_HAS_CAPTURE:

@@ -58,6 +58,9 @@ public:
     bool writePanelPng(const std::string& path, std::string& error);
     std::string shapeText() const;
     int redrawCount() const { return redraws_; }
+    // The first broken capture pair: a release without a capture, or a capture kept after the
+    // button went up; "" while there was none.
+    const std::string& captureProblem() const { return captureProblem_; }
     void close();
 
     HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
@@ -78,6 +81,7 @@ private:
     int requestedHeight_ = 0;
     bool sizeSetByUser_ = false;
     bool captured_ = false;
+    std::string captureProblem_;
     bool redrawAsked_ = false;
     int redraws_ = 0;
     std::vector<uint32_t> pixels_;

@@ -116,6 +116,26 @@ void validatePanel(Validator& v) {
         if (objects == 0) return Verdict::note("the panel created no GDI object the watch could see");
         return Verdict::note(std::to_string(objects) + " GDI objects created, each deleted once, none while selected");
     });
+    v.check("panel.capture-pairs", [&] {
+        Instance in(v);
+        const int w = in.gui->width(), h = in.gui->height();
+        for (int step = 0; step < v.scaled(100); ++step) {
+            const uint64_t r = v.rng()();
+            const int x = static_cast<int>(r % (w + 1)), y = static_cast<int>((r >> 16) % (h + 1));
+            {
+                MenuDriver menu;  // a press may open a menu: dismissed
+                menu.start({});
+                in.gui->press(x, y);
+                menu.finish();
+            }
+            for (int m = 0; m < static_cast<int>((r >> 32) % 4); ++m) in.gui->move((x + 7 * m) % (w + 1), y);
+            in.gui->release();
+            if ((r >> 40) % 4 == 0) in.gui->release();  // a stray button-up
+            if (!in.gui->captureProblem().empty())
+                return Verdict::fail("step " + std::to_string(step) + ": " + in.gui->captureProblem());
+        }
+        return Verdict::pass();
+    });
     v.check("panel.random-sequences", [&] {
         watchImports(v.library().handle());
         Instance in(v);

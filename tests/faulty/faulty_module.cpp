@@ -113,6 +113,22 @@ private:
 class FaultyPanel : public tarn::GuiBase {
 public:
     using GuiBase::GuiBase;
+    void onMouseDown(const ViewRecord* view, uint32_t, tarn::GuiPoint) override {
+#if !defined(TARN_FAULT_RELEASE_WITHOUT_CAPTURE)
+        captureMouse(view);
+#else
+        (void)view;
+#endif
+    }
+    void onMouseUp(const ViewRecord* view, uint32_t, tarn::GuiPoint) override {
+#if defined(TARN_FAULT_RELEASE_WITHOUT_CAPTURE)
+        releaseMouse(view);
+#elif !defined(TARN_FAULT_KEEP_CAPTURE)
+        if (hasCapture(view)) releaseMouse(view);
+#else
+        (void)view;
+#endif
+    }
     void paint(void* deviceContext, const ViewRecord* view) override {
         if (view == nullptr) return;
         HDC dc = static_cast<HDC>(deviceContext);
