@@ -139,6 +139,8 @@ public:
 
     bool sleeping() const { return sleeping_; }
     ModuleRecord* record() { return record_; }
+    // The module's current process entry, for callers that time the module alone.
+    ProcessEntry processEntry() const { return process_; }
     // The first HOST_SET_PIN_STATUS that named no output of the object, an unknown status or
     // another clock than the current one; "" while there was none.
     const std::string& pinStatusProblem() const { return pinStatusProblem_; }
