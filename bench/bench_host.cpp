@@ -1,23 +1,26 @@
-// The silent benchmark host.
+// The benchmarks' modules, set up through the host core.
 #include "bench_host.h"
+
+#include <stdexcept>
+#include <string>
 
 namespace tarnbench {
 
-int32_t BenchHost::pinCount = 0;
-
-HostWord TARN_CDECL BenchHost::callback(void*, int32_t opcode, HostWord, int32_t, void*, float) {
-    return opcode == HOST_GET_PIN_COUNT ? pinCount : 0;
-}
-
-void bindPins(ModuleRecord* rec, float** buffers, int16_t* choices, const char** texts, int pins) {
-    for (int i = 0; i < pins; ++i) {
-        PinProperties p{};
-        if (rec->dispatcher(rec, MOD_GET_PIN_PROPERTIES, i, 0, &p, 0) == 0) break;
-        if (p.variable == nullptr) continue;
-        if (p.datatype == DT_AUDIO) *static_cast<float**>(p.variable) = buffers[i];
-        if (p.datatype == DT_ENUM) *static_cast<int16_t*>(p.variable) = choices[i];
-        if (p.datatype == DT_TEXT) *static_cast<const char**>(p.variable) = texts[i];
+BenchModule::BenchModule(MakeModuleFn make, int block, const std::vector<float>& values,
+                         const std::vector<int16_t>& choices, const char* text) {
+    library_.makeModule = make;
+    host_ = std::make_unique<tarnhost::SignalHost>(library_, nullptr);
+    std::string error;
+    if (!host_->create(error)) throw std::runtime_error(error);
+    host_->setBlockSize(block);
+    host_->queryPins();
+    for (int i = 0; i < host_->pinCount(); ++i) {
+        if (host_->pin(i).direction != DIR_IN) continue;
+        if (host_->pin(i).datatype == DT_AUDIO && i < static_cast<int>(values.size())) host_->setAudio(i, values[i], false);
+        if (host_->pin(i).datatype == DT_ENUM && i < static_cast<int>(choices.size())) host_->setChoice(i, choices[i], false);
+        if (host_->pin(i).datatype == DT_TEXT) host_->setText(i, text != nullptr ? text : "", false);
     }
+    host_->open();
 }
 
 }  // namespace tarnbench

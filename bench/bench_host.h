@@ -1,19 +1,31 @@
-// A silent host for benchmarks: answers the few calls a module makes, records nothing.
+// A module for timing: made through its library's two entry points and set up by the host
+// core, which binds the pins to buffers of its own. The timed calls go straight to the module's
+// current process entry, so that the figures are the module's alone.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "frame/host_interface.h"
+#include "host/module_library.h"
+#include "host/signal_host.h"
 
 namespace tarnbench {
 
-struct BenchHost {
-    static HostWord TARN_CDECL callback(void* record, int32_t opcode, HostWord index,
-                                        int32_t value, void* ptr, float opt);
-    static int32_t pinCount;
-};
+class BenchModule {
+public:
+    // Inputs held at values (signal units, by declared pin), choices and the text, then opened.
+    BenchModule(MakeModuleFn make, int block, const std::vector<float>& values,
+                const std::vector<int16_t>& choices = {}, const char* text = "");
+    void process(int count) { host_->processEntry()(host_->record()->object, 0, count); }
+    ModuleRecord* record() { return host_->record(); }
+    const float* output() const { return host_->output(); }
+    void* object() { return record()->object; }  // the module's object, as its record names it
 
-// Binds every declared pin of a record to `buffers[i]` (audio) or `choices[i]` (enum).
-void bindPins(ModuleRecord* rec, float** buffers, int16_t* choices, const char** texts, int pins);
+private:
+    tarnhost::ModuleLibrary library_;
+    std::unique_ptr<tarnhost::SignalHost> host_;
+};
 
 }  // namespace tarnbench

@@ -15,26 +15,23 @@ namespace {
 
 constexpr float kTwoPi = 6.2831855f;
 
+extern "C" void* TARN_CDECL makeModule(int32_t index, int32_t kind, HostCallback callback, int32_t hostData);
+
+// A sounding or idle instance: pitch and level held, the default shape.
 struct Running {
-    std::vector<float> pitch, sync, level, out;
-    tarn::Contour4Module* module;
-    ModuleRecord* rec;
+    tarnbench::BenchModule bench;
+    tarn::Contour4Module& module;
+    const float* sync;
+    float level;
     Running(int block, float pitchValue, float levelValue)
-        : pitch(block, pitchValue), sync(block, 0.0f), level(block, levelValue), out(block) {
-        tarnbench::BenchHost::pinCount = 5;
-        module = new tarn::Contour4Module(&tarnbench::BenchHost::callback, 0);
-        rec = &module->record();
-        float* buffers[5] = {nullptr, pitch.data(), sync.data(), level.data(), out.data()};
-        int16_t choices[5] = {};
-        const char* texts[5] = {""};
-        rec->dispatcher(rec, MOD_SET_BLOCK_SIZE, 0, block, nullptr, 0);
-        tarnbench::bindPins(rec, buffers, choices, texts, 5);
-        rec->dispatcher(rec, MOD_OPEN, 0, 0, nullptr, 0);
-        ModuleEvent ev{};
-        ev.type = EV_PIN_STATUS;
-        rec->event(rec->object, &ev);
+        : bench(&makeModule, block, {0.0f, pitchValue, 0.0f, levelValue, 0.0f}),
+          module(*static_cast<tarn::Contour4Module*>(static_cast<tarn::ModuleBase*>(bench.object()))),
+          sync(zeros(block)), level(levelValue) {}
+    static const float* zeros(int block) {
+        static std::vector<float> z;
+        if (static_cast<int>(z.size()) < block) z.assign(block, 0.0f);
+        return z.data();
     }
-    ~Running() { rec->dispatcher(rec, MOD_CLOSE, 0, 0, nullptr, 0); }
 };
 
 float pitchFor(int64_t hz) { return hz == 440 ? 0.5f : 0.78f; }  // 440 Hz, about 3 kHz
@@ -42,13 +39,14 @@ float pitchFor(int64_t hz) { return hz == 440 ? 0.5f : 0.78f; }  // 440 Hz, abou
 void BM_Contour4Baseline(benchmark::State& state) {
     const int block = static_cast<int>(state.range(0));
     Running r(block, pitchFor(state.range(1)), 0.8f);
-    r.rec->process(r.rec->object, 0, block);  // picks band and increment
-    const float* value = r.module->table().valueRow(r.module->bandIndex());
-    const float* slope = r.module->table().slopeRow(r.module->bandIndex());
-    const float inc = r.module->phaseIncrement();
+    r.bench.process(block);  // picks band and increment
+    const float* value = r.module.table().valueRow(r.module.bandIndex());
+    const float* slope = r.module.table().slopeRow(r.module.bandIndex());
+    const float inc = r.module.phaseIncrement();
+    std::vector<float> out(block);
     float phase = 0.0f, lastSync = 0.0f;
     for (auto _ : state) {
-        const float level = r.level[0];
+        const float level = r.level;
         for (int n = 0; n < block; ++n) {
             phase += inc;
             if (phase >= kTwoPi) phase -= kTwoPi;
@@ -56,9 +54,9 @@ void BM_Contour4Baseline(benchmark::State& state) {
             lastSync = r.sync[n];
             const float pos = 39.390846f * phase;
             const int i = _mm_cvtss_si32(_mm_set_ss(pos));
-            r.out[n] = (value[i] + (pos - static_cast<float>(i)) * slope[i]) * level;
+            out[n] = (value[i] + (pos - static_cast<float>(i)) * slope[i]) * level;
         }
-        benchmark::DoNotOptimize(r.out.data());
+        benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * block);
@@ -68,8 +66,8 @@ void BM_Contour4Generate(benchmark::State& state) {
     const int block = static_cast<int>(state.range(0));
     Running r(block, pitchFor(state.range(1)), 0.8f);
     for (auto _ : state) {
-        r.rec->process(r.rec->object, 0, block);
-        benchmark::DoNotOptimize(r.out.data());
+        r.bench.process(block);
+        benchmark::DoNotOptimize(r.bench.output());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * block);
@@ -90,8 +88,8 @@ void BM_Contour4Idle(benchmark::State& state) {
     const int block = static_cast<int>(state.range(0));
     Running r(block, 0.5f, 0.0f);
     for (auto _ : state) {
-        r.rec->process(r.rec->object, 0, block);
-        benchmark::DoNotOptimize(r.out.data());
+        r.bench.process(block);
+        benchmark::DoNotOptimize(r.bench.output());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * block);

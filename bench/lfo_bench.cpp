@@ -6,6 +6,8 @@
 #include "bench_host.h"
 #include "lfo/lfo_module.h"
 
+extern "C" void* TARN_CDECL makeModule(int32_t index, int32_t kind, HostCallback callback, int32_t hostData);
+
 namespace {
 
 // The saw written plainly in one loop: the yardstick for every wave.
@@ -31,22 +33,13 @@ void BM_LfoBaselineSaw(benchmark::State& state) {
 void BM_LfoWave(benchmark::State& state) {
     const int block = static_cast<int>(state.range(0));
     const auto wave = static_cast<int16_t>(state.range(1));
-    std::vector<float> speed(block, 0.5f), out(block);
-    float* buffers[3] = {speed.data(), nullptr, out.data()};
-    int16_t choices[3] = {0, wave, 0};
-    const char* texts[3] = {};
-    tarnbench::BenchHost::pinCount = 3;
-    auto* m = new tarn::LfoModule(&tarnbench::BenchHost::callback, 0);
-    ModuleRecord* rec = &m->record();
-    tarnbench::bindPins(rec, buffers, choices, texts, 3);
-    rec->dispatcher(rec, MOD_OPEN, 0, 0, nullptr, 0);
+    tarnbench::BenchModule m(&makeModule, block, {0.5f, 0.0f, 0.0f}, {0, wave, 0});
     for (auto _ : state) {
-        rec->process(rec->object, 0, block);
-        benchmark::DoNotOptimize(out.data());
+        m.process(block);
+        benchmark::DoNotOptimize(m.output());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * block);
-    rec->dispatcher(rec, MOD_CLOSE, 0, 0, nullptr, 0);
 }
 
 BENCHMARK(BM_LfoBaselineSaw)->Arg(64)->Arg(1024);

@@ -174,9 +174,9 @@ bool SignalHost::create(std::string& error) {
 
 HostWord SignalHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     if (record_ == nullptr) return 0;
-    traceLine("dispatch " + modOpName(opcode) + callArgs(index, value, ptr, opt));
+    if (trace_ != nullptr) traceLine("dispatch " + modOpName(opcode) + callArgs(index, value, ptr, opt));
     const HostWord result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
-    traceLine("  -> " + std::to_string(result));
+    if (trace_ != nullptr) traceLine("  -> " + std::to_string(result));
     return result;
 }
 
@@ -354,7 +354,8 @@ void SignalHost::event(int32_t type, intptr_t target, int32_t value) {
     ev.type = type;
     ev.value = value;
     ev.target = reinterpret_cast<void*>(target);
-    traceLine("event " + (type == EV_PIN_STATUS ? std::string("EV_PIN_STATUS") : "EV_" + std::to_string(type)) +
+    if (trace_ != nullptr)
+        traceLine("event " + (type == EV_PIN_STATUS ? std::string("EV_PIN_STATUS") : "EV_" + std::to_string(type)) +
               " target=" + std::to_string(target) + " value=" + std::to_string(value));
     sleeping_ = false;
     if (!opened_) {
@@ -541,7 +542,9 @@ HostWord SignalHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t v
     default:
         break;
     }
-    traceLine("host " + hostOpName(opcode) + callArgs(index, value, ptr, opt) + " -> " +
+    // Texts are made only for a trace: the module waits for every answer.
+    if (trace_ != nullptr)
+        traceLine("host " + hostOpName(opcode) + callArgs(index, value, ptr, opt) + " -> " +
               std::to_string(result));
     return result;
 }
