@@ -20,12 +20,14 @@ const char kEditClass[] = "TarnHostEditor";
 
 struct EditState {
     GuiHost* gui = nullptr;
+    SignalHost* signal = nullptr;
     HWND text = nullptr;
 };
 EditState editState;
 
 void showShape() {
-    SetWindowTextA(editState.text, ("shape: " + editState.gui->shapeText()).c_str());
+    SetWindowTextA(editState.text,
+                   ("shape: " + std::string(editState.signal->pinText(editState.signal->textPin()))).c_str());
 }
 
 LRESULT CALLBACK editProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -105,11 +107,14 @@ int runEdit(const std::vector<std::string>& args) {
     const int w = std::max(gui.requestedWidth(), 1) * kScale, h = std::max(gui.requestedHeight(), 1) * kScale;
     RECT r{0, 0, w, h + kTextHeight};
     AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND hwnd = CreateWindowA(kEditClass, "Tarn Contour4", WS_OVERLAPPEDWINDOW, 60, 60,
+    ModuleProperties props{};
+    const std::string title = lib.getModuleProperties(0, &props) == 1 && props.name != nullptr ? props.name : args[0];
+    HWND hwnd = CreateWindowA(kEditClass, title.c_str(), WS_OVERLAPPEDWINDOW, 60, 60,
                               r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance,
                               nullptr);
     if (hwnd == nullptr) return failure("cannot create the editor's window");
     editState.gui = &gui;
+    editState.signal = &signal;
     editState.text = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 4, h + 4, w - 8,
                                    kTextHeight - 8, hwnd, nullptr, wc.hInstance, nullptr);
     gui.adoptWindow(hwnd);

@@ -146,7 +146,7 @@ int runPanel(const std::vector<std::string>& args) {
     const int code = runEvents(gui, o.events);
     if (code != kExitOk) return code;
     gui.paint();
-    std::printf("shape: %s\n", gui.shapeText().c_str());
+    std::printf("shape: %s\n", signal.pinText(signal.textPin()));
     std::fflush(stdout);
     if (!o.png.empty() && !gui.writePanelPng(o.png, error)) return failure(error);
     gui.close();

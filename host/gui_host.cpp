@@ -174,7 +174,6 @@ bool GuiHost::writePanelPng(const std::string& path, std::string& error) {
     return writePng(path, pixels_.data(), w, h, error);
 }
 
-std::string GuiHost::shapeText() const { return signal_.pinText(0); }
 
 void GuiHost::close() { dispatch(GUI_CLOSE); }
 

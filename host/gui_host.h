@@ -56,7 +56,6 @@ public:
     int width() const { return view_.width; }
     int height() const { return view_.height; }
     bool writePanelPng(const std::string& path, std::string& error);
-    std::string shapeText() const;
     int redrawCount() const { return redraws_; }
     // The first broken capture pair: a release without a capture, or a capture kept after the
     // button went up; "" while there was none.

@@ -69,7 +69,7 @@ bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOpt
         if (!parseInt(v, o.block) || o.block < 1 || o.block > 1 << 20)
             error = "--block takes a block size from 1 to 1048576, not \"" + v + "\"";
     } else if (a == "--shape") {
-        o.sets.push_back({"shape", v});
+        o.sets.push_back({"", v});  // the module's text input, whatever its name
     } else {
         std::pair<std::string, std::string> kv;
         if (!splitAssignment(v, kv)) error = a + " takes PIN=VALUE, not \"" + v + "\"";
@@ -85,7 +85,8 @@ int prepareSignal(SignalHost& host, const RenderOptions& o, std::string& error) 
     host.setBlockSize(static_cast<int32_t>(o.block));
     host.queryPins();
     for (const auto& kv : o.sets) {
-        HostPin* pin = host.pinByName(kv.first);
+        if (kv.first.empty() && host.textPin() < 0) return usageError("--shape: the module has no text input");
+        HostPin* pin = kv.first.empty() ? &host.pins()[host.textPin()] : host.pinByName(kv.first);
         if (pin == nullptr || !pin->input)
             return usageError("no input pin \"" + kv.first + "\"; the inputs are " + host.pinNames());
         if (!host.setPinFromUser(*pin, kv.second, error)) return usageError(error);

@@ -17,7 +17,7 @@ struct RenderOptions {
     double seconds = 1.0;
     bool trace = false;
     bool watch = false;  // count the library's heap, lock and output calls
-    std::vector<std::pair<std::string, std::string>> sets;
+    std::vector<std::pair<std::string, std::string>> sets;  // by pin name; "" names the text pin
     std::vector<std::pair<std::string, std::string>> inputs;
 
     long long frameCount() const;

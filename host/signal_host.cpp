@@ -239,6 +239,13 @@ HostPin* SignalHost::outputPin() {
     return nullptr;
 }
 
+int SignalHost::textPin() const {
+    for (const HostPin& p : pins_) {
+        if (p.input && p.props.datatype == DT_TEXT) return p.declaredIndex;
+    }
+    return -1;
+}
+
 HostPin* SignalHost::signalPin(HostWord signalIndex) {
     for (HostPin& p : pins_) {
         if (p.signalIndex == signalIndex && signalIndex >= 0) return &p;

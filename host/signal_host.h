@@ -114,6 +114,7 @@ public:
     HostPin* pinByName(const std::string& name);
     HostPin* signalPin(HostWord signalIndex);
     HostPin* outputPin();  // the first audio output of the signal side
+    int textPin() const;   // declared index of the first text input, or -1
     std::string pinNames() const;
 
     // Input values as the host's user gives them: volts, a choice, a text, a float32 stream.
