@@ -72,7 +72,7 @@ void printWatch(int watched) {
     long long perKind[4] = {0, 0, 0, 0};
     const std::vector<WatchedCalls> calls = watchedCalls();
     for (const WatchedCalls& c : calls) {
-        if (c.where != "setup") perKind[static_cast<int>(c.kind)] += c.calls;
+        if (c.where != kSetupScope) perKind[static_cast<int>(c.kind)] += c.calls;
     }
     std::printf("watch: %d watched imports\n", watched);
     std::printf("watch: on the audio path: heap %lld, lock or wait %lld, file or console output %lld\n",
@@ -103,7 +103,7 @@ int runRender(const std::vector<std::string>& args) {
     int prepared = kExitOk;
     {
         // Creation, pins and open are not the audio path; counted apart for comparison.
-        WatchScope setup("setup");
+        WatchScope setup(kSetupScope);
         prepared = prepareSignal(host, o, error);
         if (prepared == kExitOk) host.open();
     }

@@ -174,7 +174,6 @@ bool GuiHost::writePanelPng(const std::string& path, std::string& error) {
     return writePng(path, pixels_.data(), w, h, error);
 }
 
-
 void GuiHost::close() { dispatch(GUI_CLOSE); }
 
 HostWord GuiHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t value, void* ptr,

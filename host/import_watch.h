@@ -24,6 +24,9 @@ struct WatchedCalls {
 // none of them. Each load of a library needs its own call.
 int watchImports(void* module);
 
+// The scope a render opens around creation, pins and open: not the audio path.
+constexpr const char* kSetupScope = "setup";
+
 // While one is open, calls through watched imports are counted under its name. The hosts open
 // one around each process call and each pin event after open: the audio path.
 class WatchScope {

@@ -84,20 +84,9 @@ struct Watched {
 };
 
 void* original[ID_COUNT];
+extern const Watched kWatched[ID_COUNT];  // below: it holds the stand-ins' addresses
 
-// Names and kinds by id, for the counts.
-const char* const kName[ID_COUNT] = {
-#define TARN_NAME(lib, conv, ret, name, kind, params, args) #name,
-    TARN_WATCHED_IMPORTS(TARN_NAME)
-#undef TARN_NAME
-    "printf", "fprintf"};
-const CallKind kKind[ID_COUNT] = {
-#define TARN_KIND(lib, conv, ret, name, kind, params, args) CallKind::kind,
-    TARN_WATCHED_IMPORTS(TARN_KIND)
-#undef TARN_KIND
-    CallKind::Output, CallKind::Output};
-
-void count(int id) { noteWatchedCall(kName[id], kKind[id]); }
+void count(int id) { noteWatchedCall(kWatched[id].name, kWatched[id].kind); }
 
 #define TARN_STAND_IN(lib, conv, ret, name, kind, params, args)       \
     ret conv standIn_##name params {                                \

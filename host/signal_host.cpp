@@ -232,8 +232,8 @@ HostPin* SignalHost::pinByName(const std::string& name) {
     return i < 0 ? nullptr : &pins_[i];
 }
 
-HostPin* SignalHost::outputPin() {
-    for (HostPin& p : pins_) {
+const HostPin* SignalHost::outputPin() const {
+    for (const HostPin& p : pins_) {
         if (!p.input && p.props.datatype == DT_AUDIO && p.signalIndex >= 0) return &p;
     }
     return nullptr;
@@ -478,9 +478,8 @@ void SignalHost::render(int64_t frames, std::vector<float>& out) {
 }
 
 const float* SignalHost::output() const {
-    for (const HostPin& p : pins_)
-        if (!p.input && p.props.datatype == DT_AUDIO && p.signalIndex >= 0) return frames(p);
-    return nullptr;
+    const HostPin* out = outputPin();
+    return out != nullptr ? frames(*out) : nullptr;
 }
 
 void SignalHost::close() {

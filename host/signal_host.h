@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/host_interface.h"
@@ -113,7 +114,9 @@ public:
     int findPin(const std::string& name) const;  // declared index, or -1
     HostPin* pinByName(const std::string& name);
     HostPin* signalPin(HostWord signalIndex);
-    HostPin* outputPin();  // the first audio output of the signal side
+    // The first audio output of the signal side, or null.
+    HostPin* outputPin() { return const_cast<HostPin*>(std::as_const(*this).outputPin()); }
+    const HostPin* outputPin() const;
     int textPin() const;   // declared index of the first text input, or -1
     std::string pinNames() const;
 
