@@ -117,13 +117,13 @@ void renderLfo(LfoState& s, int32_t wave, float* out, int32_t count, RandomSourc
     const float inc = s.increment;
     float ph = s.phase;
     float hl = s.held;
-    auto saw = [&] {
-        ph += inc;
-        if (ph >= 0.5f) ph = -0.5f;
-    };
     switch (wave) {
     case LFO_SAW:
-        run(out, count, [&] { saw(); return ph; });
+        run(out, count, [&] {
+            ph += inc;
+            if (ph >= 0.5f) ph = -0.5f;
+            return ph;
+        });
         break;
     case LFO_RAMP:
         run(out, count, [&] {
@@ -133,25 +133,21 @@ void renderLfo(LfoState& s, int32_t wave, float* out, int32_t count, RandomSourc
         });
         break;
     case LFO_FAST_RAND:
+    case LFO_SLOW_RAND: {
+        // A new level each time the phase reaches its limit: twenty times a cycle, or once.
+        const bool fast = wave == LFO_FAST_RAND;
+        const float limit = fast ? 0.05f : 0.5f;
+        const float restart = fast ? 0.0f : -0.5f;
         run(out, count, [&] {
             ph += inc;
-            if (ph >= 0.05f) {
-                ph = 0.0f;
+            if (ph >= limit) {
+                ph = restart;
                 hl = lfoRandomLevel(random);
             }
             return hl;
         });
         break;
-    case LFO_SLOW_RAND:
-        run(out, count, [&] {
-            ph += inc;
-            if (ph >= 0.5f) {
-                ph = -0.5f;
-                hl = lfoRandomLevel(random);
-            }
-            return hl;
-        });
-        break;
+    }
     default:
         break;
     }
