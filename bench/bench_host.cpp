@@ -8,7 +8,7 @@ namespace tarnbench {
 
 BenchModule::BenchModule(MakeModuleFn make, int block, const std::vector<float>& values,
                          const std::vector<int16_t>& choices, const char* text) {
-    library_.makeModule = make;
+    library_.makeModuleEntry = make;
     host_ = std::make_unique<tarnhost::SignalHost>(library_, nullptr);
     std::string error;
     if (!host_->create(error)) throw std::runtime_error(error);

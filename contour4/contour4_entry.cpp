@@ -10,6 +10,7 @@ constexpr int32_t kModuleFlags = 0x180;
 }
 
 TARN_EXPORT int32_t TARN_CDECL getModuleProperties(int32_t index, ModuleProperties* props) {
+    const tarn::ModuleFpScope fp;
     if (props == nullptr) return 0;
     props->sdkVersion = tarn::kInterfaceVersion;
     if (index != 0) return 0;
@@ -22,8 +23,9 @@ TARN_EXPORT int32_t TARN_CDECL getModuleProperties(int32_t index, ModuleProperti
 
 TARN_EXPORT void* TARN_CDECL makeModule(int32_t index, int32_t kind, HostCallback callback,
                                         int32_t hostData) {
+    tarn::ModuleFpScope fp;
     if (index != 0) return nullptr;
-    if (kind == KIND_SIGNAL) return tarn::makeObject<tarn::Contour4Module>(callback, hostData);
-    if (kind == KIND_GUI) return tarn::makeObject<tarn::Contour4Gui>(callback, hostData);
+    if (kind == KIND_SIGNAL) return tarn::makeObject<tarn::Contour4Module>(callback, hostData, fp.host());
+    if (kind == KIND_GUI) return tarn::makeObject<tarn::Contour4Gui>(callback, hostData, fp.host());
     return nullptr;
 }

@@ -3,7 +3,9 @@
 
 #include <new>
 
+#include "common/fp_env.h"
 #include "host_interface.h"
+#include "object_entry.h"
 
 #if defined(_WIN32)
 #define TARN_EXPORT extern "C"
@@ -13,13 +15,21 @@
 
 namespace tarn {
 
-// Constructs Object and hands the host the address of the record inside it; null when memory
-// runs out, with nothing left allocated.
+// Constructs Object, lets it make its first host calls, and hands the host the address of the
+// record inside it. Null when memory runs out, with nothing left allocated, and null when the
+// host closed the object from inside one of those first calls (it is gone then). `hostEnv` is
+// what the export's ModuleFpScope saved: the first calls run in the host's environment.
 template <class Object>
-void* makeObject(HostCallback callback, int32_t hostData) noexcept {
+void* makeObject(HostCallback callback, int32_t hostData, HostFpEnv& hostEnv) noexcept {
     Object* object = new (std::nothrow) Object(callback, hostData);
     if (object == nullptr) return nullptr;
-    return &object->record();
+    void* record = &object->record();
+    ObjectEntry<Object> entry(object, hostEnv);
+    try {
+        object->onCreated();
+    } catch (...) {
+    }
+    return entry.closing() ? nullptr : record;
 }
 
 }  // namespace tarn

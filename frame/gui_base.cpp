@@ -24,29 +24,6 @@ GuiBase::GuiBase(HostCallback callback, int32_t hostData) noexcept
 }
 
 HostWord GuiBase::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
-    // Closed as far as the host knows: nothing more runs until the outer call ends.
-    if (closePending_) return opcode == GUI_CLOSE ? 1 : 0;
-    if (opcode == GUI_CLOSE) {
-        // A close from inside one of this object's own calls (a popup menu runs a message
-        // loop, a pin write calls the host) waits until that call has returned.
-        if (dispatchDepth_ > 0) {
-            closePending_ = true;
-            return 1;
-        }
-        onClose();
-        delete this;
-        return 1;
-    }
-    ++dispatchDepth_;
-    const HostWord result = dispatchOpen(opcode, index, value, ptr, opt);
-    if (--dispatchDepth_ == 0 && closePending_) {
-        onClose();
-        delete this;
-    }
-    return result;
-}
-
-HostWord GuiBase::dispatchOpen(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     const ViewRecord* view = static_cast<const ViewRecord*>(ptr);
     uint32_t word;
     std::memcpy(&word, &opt, sizeof word);
@@ -55,6 +32,11 @@ HostWord GuiBase::dispatchOpen(int32_t opcode, HostWord index, int32_t value, vo
     case GUI_OPEN:
         onOpen(index == 1);
         return 0;
+    case GUI_CLOSE:
+        // Done when the outermost call from the host returns (this one, at the latest): a popup
+        // menu runs a message loop, a pin write calls the host, and either may bring the close.
+        entry_.closing = true;
+        return 1;
     case GUI_PAINT:
         paint(reinterpret_cast<void*>(index), view);
         return 0;
@@ -105,10 +87,16 @@ void GuiBase::slot11(int32_t) {}
 void GuiBase::slot12(int32_t) {}
 void GuiBase::notify6(int32_t, int32_t, void*) {}
 void GuiBase::onPinValueChanged(GuiPinRef) {}
+void GuiBase::onCreated() {}
+
+void GuiBase::finishClose() {
+    onClose();
+    delete this;
+}
 
 HostWord GuiBase::callHost(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     if (callback_ == nullptr) return 0;
-    return callback_(&record_, opcode, index, value, ptr, opt);
+    return entry_.callHost([&] { return callback_(&record_, opcode, index, value, ptr, opt); });
 }
 
 void GuiBase::redraw() { callHost(GUI_HOST_REDRAW); }
@@ -142,15 +130,21 @@ HostWord GuiBase::findOwnerWindow(const ViewRecord* view) {
     return 0;
 }
 
-void GuiBase::toScreen(const ViewRecord* view, GuiPoint& point) {
+bool GuiBase::toScreen(const ViewRecord* view, GuiPoint& point) {
     callHost(GUI_HOST_TO_SCREEN, view->handle, 0, &point);
+    return !entry_.closing;
 }
 
 HostWord TARN_CDECL GuiBase::dispatcherEntry(GuiRecord* record, int32_t opcode, HostWord index,
                                              int32_t value, void* ptr, float opt) noexcept {
     if (record == nullptr || record->object == nullptr) return 0;
+    ModuleFpScope fp;
+    GuiBase* gui = fromRecord(record);
+    ObjectEntry<GuiBase> entry(gui, fp.host());
+    // Closed already: the record is the host's no more, whatever it asks.
+    if (entry.closing()) return opcode == GUI_CLOSE ? 1 : 0;
     try {
-        return static_cast<GuiBase*>(record->object)->dispatch(opcode, index, value, ptr, opt);
+        return gui->dispatch(opcode, index, value, ptr, opt);
     } catch (...) {
         return 0;
     }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host_interface.h"
+#include "object_entry.h"
 
 namespace tarn {
 
@@ -52,8 +53,11 @@ public:
     virtual void slot12(int32_t index);
     virtual void notify6(int32_t value, int32_t index, void* ptr);
     virtual void onPinValueChanged(GuiPinRef pin);
+    // Right after construction, inside makeModule: the place for a panel's first host calls.
+    virtual void onCreated();
 
-    // Host calls; with no callback they answer 0.
+    // Host calls, in the host's floating-point environment; with no callback, or once the host
+    // closed the panel, they answer 0.
     HostWord callHost(int32_t opcode, HostWord index = 0, int32_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f);
     void redraw();
@@ -65,23 +69,25 @@ public:
     // The first ancestor of the view that has a native window, or 0 when the chain of parents
     // ends (handle 0) or does not end within kMaxParentSteps.
     HostWord findOwnerWindow(const ViewRecord* view);
-    // The point converted in place from view pixels to screen coordinates.
-    void toScreen(const ViewRecord* view, GuiPoint& point);
+    // The point converted in place from view pixels to screen coordinates; false when the host
+    // closed the panel instead.
+    bool toScreen(const ViewRecord* view, GuiPoint& point);
 
     GuiRecord& record() { return record_; }
-    // The host closed the panel during one of its calls; the object goes when that call ends.
-    bool closePending() const { return closePending_; }
+    static GuiBase* fromRecord(GuiRecord* r) { return static_cast<GuiBase*>(r->object); }
+
+    // The bookkeeping of the host's calls into this object (see object_entry.h).
+    EntryState& entryState() { return entry_; }
+    // The end of a close: onClose, then the object is destroyed and freed.
+    void finishClose();
 
 private:
-    // Every opcode but GUI_CLOSE, on an object that stays alive throughout.
-    HostWord dispatchOpen(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt);
     static HostWord TARN_CDECL dispatcherEntry(GuiRecord* record, int32_t opcode, HostWord index,
                                                int32_t value, void* ptr, float opt) noexcept;
 
     HostCallback callback_;
     GuiRecord record_;
-    int dispatchDepth_ = 0;
-    bool closePending_ = false;
+    EntryState entry_;
 };
 
 }  // namespace tarn

@@ -111,8 +111,8 @@ HostWord ModuleBase::dispatch(int32_t opcode, HostWord index, int32_t value, voi
         open();
         return 0;
     case MOD_CLOSE:
-        close();
-        delete this;
+        // Done when the outermost call from the host returns (this one, at the latest).
+        entry_.closing = true;
         return 1;
     case MOD_SET_SAMPLE_RATE:
         setSampleRate(opt);
@@ -159,11 +159,17 @@ void ModuleBase::notify8Index(int32_t) {}
 #endif
 void ModuleBase::onDataEvent(int32_t, int32_t, int16_t) {}
 void ModuleBase::notify12(int32_t, int32_t, void*) {}
+void ModuleBase::onCreated() {}
+
+void ModuleBase::finishClose() {
+    close();
+    delete this;
+}
 
 HostWord ModuleBase::callHost(int32_t opcode, HostWord index, int32_t value, void* ptr,
                               float opt) {
     if (callback_ == nullptr) return 0;
-    return callback_(&record_, opcode, index, value, ptr, opt);
+    return entry_.callHost([&] { return callback_(&record_, opcode, index, value, ptr, opt); });
 }
 
 Pin* ModuleBase::findPin(int32_t index) {
@@ -222,8 +228,13 @@ HostWord TARN_CDECL ModuleBase::dispatcherEntry(ModuleRecord* record, int32_t op
                                                 HostWord index, int32_t value, void* ptr,
                                                 float opt) noexcept {
     if (record == nullptr || record->object == nullptr) return 0;
+    ModuleFpScope fp;
+    ModuleBase* object = fromRecord(record);
+    ObjectEntry<ModuleBase> entry(object, fp.host());
+    // Closed already: the record is the host's no more, whatever it asks.
+    if (entry.closing()) return opcode == MOD_CLOSE ? 1 : 0;
     try {
-        return fromRecord(record)->dispatch(opcode, index, value, ptr, opt);
+        return object->dispatch(opcode, index, value, ptr, opt);
     } catch (...) {
         return 0;
     }
@@ -231,8 +242,12 @@ HostWord TARN_CDECL ModuleBase::dispatcherEntry(ModuleRecord* record, int32_t op
 
 void TARN_CDECL ModuleBase::eventEntry(void* object, const ModuleEvent* event) noexcept {
     if (object == nullptr || event == nullptr) return;
+    ModuleFpScope fp;
+    ModuleBase* base = static_cast<ModuleBase*>(object);
+    ObjectEntry<ModuleBase> entry(base, fp.host());
+    if (entry.closing()) return;
     try {
-        static_cast<ModuleBase*>(object)->handleEvent(*event);
+        base->handleEvent(*event);
     } catch (...) {
     }
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "host_interface.h"
+#include "object_entry.h"
 
 #ifndef TARN_FRAME_VERSION
 #error "TARN_FRAME_VERSION must be 2230 or 2120"
@@ -79,7 +80,10 @@ public:
 #endif
     virtual void onDataEvent(int32_t timeStamp, int32_t value, int16_t value2);
     virtual void notify12(int32_t value, int32_t index, void* ptr);
+    // Right after construction, inside makeModule: the place for an object's first host calls.
+    virtual void onCreated();
 
+    // Calls the host in its own floating-point environment; 0 once the host closed the object.
     HostWord callHost(int32_t opcode, HostWord index = 0, int32_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f);
     // The index-th pin, or null when the table has no initialised pin there.
@@ -93,6 +97,11 @@ public:
     ModuleRecord& record() { return record_; }
     static ModuleBase* fromRecord(ModuleRecord* r) { return static_cast<ModuleBase*>(r->object); }
 
+    // The bookkeeping of the host's calls into this object (see object_entry.h).
+    EntryState& entryState() { return entry_; }
+    // The end of a close: close, then the object is destroyed and freed.
+    void finishClose();
+
     // A ProcessFunction whose entry calls Module::*Member on the object.
     template <class Module, void (Module::*Member)(int32_t, int32_t)>
     static ProcessFunction processFunctionOf() {
@@ -102,7 +111,11 @@ public:
 private:
     template <class Module, void (Module::*Member)(int32_t, int32_t)>
     static void TARN_CDECL processTrampoline(void* object, int32_t first, int32_t count) noexcept {
-        (static_cast<Module*>(static_cast<ModuleBase*>(object))->*Member)(first, count);
+        ModuleFpScope fp;
+        ModuleBase* base = static_cast<ModuleBase*>(object);
+        ObjectEntry<ModuleBase> entry(base, fp.host());
+        if (entry.closing()) return;
+        (static_cast<Module*>(base)->*Member)(first, count);
     }
     static HostWord TARN_CDECL dispatcherEntry(ModuleRecord* record, int32_t opcode,
                                                HostWord index, int32_t value, void* ptr,
@@ -120,6 +133,7 @@ private:
     int32_t pinCount_ = 0;   // pins allocated (the host's count)
     int32_t validPins_ = 0;  // pins initialised by the walk; events beyond are ignored
     ProcessFunction processFunction_;
+    EntryState entry_;
 };
 
 }  // namespace TARN_FRAME_NAMESPACE

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "fp_environments.h"
 #include "import_watch.h"
 #include "number_text.h"
 #include "png_file.h"
@@ -109,7 +110,11 @@ HostWord GuiHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* 
     if (record_ == nullptr) return 0;
     traceLine("gui " + guiDispatchName(opcode) + " index=" + std::to_string(index) +
               " value=" + std::to_string(value));
-    const HostWord result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
+    HostWord result;
+    {
+        const HostFpPolicy::Call call("the panel's dispatcher");
+        result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
+    }
     if (opcode == GUI_CLOSE) record_ = nullptr;
     return result;
 }

@@ -10,7 +10,21 @@
 #include <cstring>
 #include <fstream>
 
+#include "fp_environments.h"
+
 namespace tarnhost {
+
+int32_t ModuleLibrary::getModuleProperties(int32_t index, ModuleProperties* props) const {
+    if (getModulePropertiesEntry == nullptr) return 0;
+    const HostFpPolicy::Call call("getModuleProperties");
+    return getModulePropertiesEntry(index, props);
+}
+
+void* ModuleLibrary::makeModule(int32_t index, int32_t kind, HostCallback callback, int32_t hostData) const {
+    if (makeModuleEntry == nullptr) return nullptr;
+    const HostFpPolicy::Call call("makeModule");
+    return makeModuleEntry(index, kind, callback, hostData);
+}
 
 #if !defined(_WIN32)
 ModuleLibrary::~ModuleLibrary() { unload(); }
@@ -21,8 +35,8 @@ bool ModuleLibrary::load(const std::string& p, std::string& error) {
 }
 void ModuleLibrary::unload() {
     handle_ = nullptr;
-    getModuleProperties = nullptr;
-    makeModule = nullptr;
+    getModulePropertiesEntry = nullptr;
+    makeModuleEntry = nullptr;
 }
 #else
 
@@ -75,13 +89,13 @@ bool ModuleLibrary::load(const std::string& p, std::string& error) {
     }
     handle_ = h;
     // FARPROC is a placeholder type; the exports have the C calling convention.
-    getModuleProperties = reinterpret_cast<GetModulePropertiesFn>(
+    getModulePropertiesEntry = reinterpret_cast<GetModulePropertiesFn>(
         reinterpret_cast<void*>(GetProcAddress(h, "getModuleProperties")));
-    makeModule =
+    makeModuleEntry =
         reinterpret_cast<MakeModuleFn>(reinterpret_cast<void*>(GetProcAddress(h, "makeModule")));
-    if (getModuleProperties == nullptr || makeModule == nullptr) {
+    if (getModulePropertiesEntry == nullptr || makeModuleEntry == nullptr) {
         error = p + " lacks the export " +
-                std::string(getModuleProperties == nullptr ? "getModuleProperties" : "makeModule");
+                std::string(getModulePropertiesEntry == nullptr ? "getModuleProperties" : "makeModule");
         unload();
         return false;
     }
@@ -91,8 +105,8 @@ bool ModuleLibrary::load(const std::string& p, std::string& error) {
 void ModuleLibrary::unload() {
     if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
     handle_ = nullptr;
-    getModuleProperties = nullptr;
-    makeModule = nullptr;
+    getModulePropertiesEntry = nullptr;
+    makeModuleEntry = nullptr;
 }
 
 #endif

@@ -19,8 +19,13 @@ public:
     void unload();
     void* handle() const { return handle_; }
 
-    GetModulePropertiesFn getModuleProperties = nullptr;
-    MakeModuleFn makeModule = nullptr;
+    // The two exports, each called in the host's floating-point environment for module calls.
+    int32_t getModuleProperties(int32_t index, ModuleProperties* props) const;
+    void* makeModule(int32_t index, int32_t kind, HostCallback callback, int32_t hostData) const;
+
+    // The exports as found (a native build's tests set them).
+    GetModulePropertiesFn getModulePropertiesEntry = nullptr;
+    MakeModuleFn makeModuleEntry = nullptr;
     std::string path;
 
 private:

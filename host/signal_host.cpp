@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 
+#include "fp_environments.h"
 #include "import_watch.h"
 #include "number_text.h"
 #include "wav_file.h"
@@ -123,6 +124,7 @@ void unregisterReceiver(int32_t hostData) {
 
 HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
                                 void* ptr, float opt) {
+    const HostFpPolicy::Callback environment(opcode);
     if (record == nullptr) return 0;
     // The two records keep the host's value at different offsets; the magic tells them apart.
     const bool gui = static_cast<const GuiRecord*>(record)->magic == GUI_RECORD_MAGIC;
@@ -175,7 +177,11 @@ bool SignalHost::create(std::string& error) {
 HostWord SignalHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     if (record_ == nullptr) return 0;
     if (trace_ != nullptr) traceLine("dispatch " + modOpName(opcode) + callArgs(index, value, ptr, opt));
-    const HostWord result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
+    HostWord result;
+    {
+        const HostFpPolicy::Call call("the dispatcher");
+        result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
+    }
     if (trace_ != nullptr) traceLine("  -> " + std::to_string(result));
     return result;
 }
@@ -366,12 +372,14 @@ void SignalHost::event(int32_t type, intptr_t target, int32_t value) {
               " target=" + std::to_string(target) + " value=" + std::to_string(value));
     sleeping_ = false;
     if (!opened_) {
+        const HostFpPolicy::Call call("the event entry");
         record_->event(record_->object, &ev);
         return;
     }
     const HostPin* pin = type == EV_PIN_STATUS ? signalPin(target) : nullptr;
     WatchScope audioPath("event on pin " + std::to_string(target) +
                          (pin != nullptr ? " \"" + pin->name + "\"" : std::string()));
+    const HostFpPolicy::Call call("the event entry");
     record_->event(record_->object, &ev);
 }
 
@@ -426,6 +434,7 @@ CallReport SignalHost::process(int32_t first, int32_t count, bool endsBlock) {
     if (trace_ != nullptr) traceLine("process first=" + std::to_string(first) + " count=" + std::to_string(count));
     {
         WatchScope audioPath("process");
+        const HostFpPolicy::Call call("a process call");
         process_(record_->object, first, count);
     }
     insideBlock_ = !endsBlock;

@@ -5,6 +5,7 @@
 TARN_DLL_ENTRY_POINT
 
 TARN_EXPORT int32_t TARN_CDECL getModuleProperties(int32_t index, ModuleProperties* props) {
+    const tarn::ModuleFpScope fp;
     if (props == nullptr) return 0;
     props->sdkVersion = tarn::kInterfaceVersion;
     if (index != 0) return 0;
@@ -16,6 +17,7 @@ TARN_EXPORT int32_t TARN_CDECL getModuleProperties(int32_t index, ModuleProperti
 
 TARN_EXPORT void* TARN_CDECL makeModule(int32_t index, int32_t kind, HostCallback callback,
                                         int32_t hostData) {
+    tarn::ModuleFpScope fp;
     if (index != 0 || kind != KIND_SIGNAL) return nullptr;
-    return tarn::makeObject<tarn::LfoModule>(callback, hostData);
+    return tarn::makeObject<tarn::LfoModule>(callback, hostData, fp.host());
 }

@@ -11,6 +11,7 @@
 #include <limits>
 #include <string>
 
+#include "host/fp_environments.h"
 #include "host/text_generator.h"
 
 #include "contour4/contour4_module.h"
@@ -306,3 +307,77 @@ TEST_F(Contour4, NoShapePlaysSubnormalSamples) {
 
 }  // namespace
 
+
+namespace {
+
+// What a host may feed: NaN, infinities, huge and subnormal values on every input, and texts
+// that overflow or underflow; run whole in one host environment, its output frames back.
+std::vector<float> hostileRun(const tarnhost::FpEnvironment& environment) {
+    FakeHost host;
+    auto* module = new Contour4Module(&FakeHost::callback, host.hostData());
+    ModuleHarness h{&module->record(), host};
+    std::vector<float> all;
+    const float values[] = {std::numeric_limits<float>::quiet_NaN(), INFINITY, -INFINITY, 1e30f,
+                            -1e30f, FLT_MIN / 2, -FLT_TRUE_MIN, 0.3f};
+    const char* texts[] = {"(0,1e39)(1,2", "(1e38,-1e38)", "(0,1e-45)(0,-1e-40)", "(3,-2)(0,5)", ""};
+    const tarnhost::FpState own = tarnhost::readFpState();
+    tarnhost::setFpControl(environment.control);
+    const tarnhost::FpState before = tarnhost::readFpState();
+    h.fill(PITCH, 0.5f);
+    h.fill(LEVEL, 0.8f);
+    h.bind();
+    h.open();
+    for (int pin = 0; pin < 4; ++pin) h.pinEvent(pin);
+    auto block = [&] {
+        h.process(0, 64);
+        all.insert(all.end(), h.buffers[OUT].begin(), h.buffers[OUT].begin() + 64);
+    };
+    for (int pin : {PITCH, SYNC, LEVEL}) {
+        for (float v : values) {
+            h.fill(pin, v);
+            h.pinEvent(pin, ST_STILL);
+            block();
+        }
+        h.fill(pin, pin == LEVEL ? 0.8f : 0.5f);
+    }
+    for (const char* t : texts) {
+        h.setText(SHAPE, t);
+        block();
+    }
+    const tarnhost::FpState after = tarnhost::readFpState();
+    tarnhost::restoreFpState(own);
+    EXPECT_EQ(after, before) << environment.name << ": the host's environment came back changed";
+    return all;
+}
+
+TEST(Contour4Environments, AnyHostEnvironmentGivesTheSameSamplesWithoutATrap) {
+    const std::vector<float> reference = hostileRun(tarnhost::fpEnvironments().front());
+    for (const tarnhost::FpEnvironment& e : tarnhost::fpEnvironments()) {
+        const std::vector<float> got = hostileRun(e);
+        ASSERT_EQ(got.size(), reference.size());
+        EXPECT_EQ(std::memcmp(got.data(), reference.data(), got.size() * 4), 0) << e.name;
+    }
+}
+
+TEST(Contour4Close, ACloseInsideAnyHostCallEndsTheModuleWithNoFurtherHostCall) {
+    for (int32_t op : {HOST_GET_HANDLE, HOST_ALLOCATE_SHARED, HOST_GET_PIN_COUNT, HOST_PROCESS_FUNCTION_CHANGED,
+                       HOST_GET_SAMPLE_CLOCK, HOST_GET_BLOCK_START, HOST_SET_PIN_STATUS, HOST_SLEEP}) {
+        FakeHost host;
+        auto* module = new Contour4Module(&FakeHost::callback, host.hostData());
+        ModuleHarness h{&module->record(), host};
+        h.closeInside(op);
+        h.dispatch(MOD_SET_BLOCK_SIZE, 0, 64);
+        h.fill(LEVEL, 0.8f);
+        h.bind();
+        h.open();
+        for (int pin = 0; pin < 4; ++pin) h.pinEvent(pin);  // sounding: the output is reported
+        h.process(0, 64);
+        h.fill(LEVEL, 0.0f);
+        h.pinEvent(LEVEL);
+        for (int b = 0; b < 3; ++b) h.process(0, 64);  // silent, then asleep
+        EXPECT_TRUE(h.closedInside) << op;
+        EXPECT_EQ(h.callsAfterClose, 0) << op;
+    }
+}
+
+}  // namespace

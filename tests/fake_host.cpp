@@ -25,6 +25,7 @@ HostWord TARN_CDECL FakeHost::callback(void* record, int32_t opcode, HostWord in
     FakeHost* host = hosts()[r->hostData - 1];
     HostCall c{opcode, index, value, ptr, opt};
     host->calls.push_back(c);
+    if (host->during) host->during(c, record);
     return host->answer(c);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ public:
 
     int count(int32_t opcode) const;
     std::vector<HostCall> calls;
+    // Runs inside every call, before the answer: a test may call the module back from here.
+    std::function<void(const HostCall&, void* record)> during;
 
     int32_t pinCount = 0;
     int32_t clock = 0;

@@ -2,12 +2,16 @@
 // interface version.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <vector>
 
 #include "fake_host.h"
 #include "frame/module_base.h"
+#include "host/fp_environments.h"
 
 using tarntest::FakeHost;
+using tarntest::HostCall;
+using tarnhost::FpState;
 
 namespace {
 
@@ -22,15 +26,30 @@ public:
         props.reserved = reserved;
         return true;
     }
+    ~ProbeModule() override { ++destroyed; }
+    void open() override {
+        seen.push_back(tarnhost::readFpState());
+        ModuleBase::open();
+    }
     void onPinStatusChanged(tarn::Pin& pin) override {
+        seen.push_back(tarnhost::readFpState());
         notified.push_back({pin.index, pin.status});
     }
     void onDataEvent(int32_t ts, int32_t v, int16_t v2) override { data = {ts, v, v2}; }
-    void notify8() override { ++notify8Calls; }
+    void notify8() override {
+        ++notify8Calls;
+        if (throwInNotify8) throw std::bad_alloc();
+    }
 #if TARN_FRAME_VERSION == 2230
     void notify8Index(int32_t index) override { notify8Indices.push_back(index); }
 #endif
-    void run(int32_t first, int32_t count) { lastRun = {first, count}; }
+    void run(int32_t first, int32_t count) {
+        seen.push_back(tarnhost::readFpState());
+        lastRun = {first, count};
+    }
+    static inline int destroyed = 0;
+    std::vector<FpState> seen;  // the floating-point state inside each operation
+    bool throwInNotify8 = false;
 
     std::vector<PinProperties> declared;
     std::vector<std::pair<int32_t, int32_t>> notified;
@@ -67,7 +86,9 @@ struct Fixture : ::testing::Test {
         rec.event(rec.object, &ev);
     }
     void TearDown() override {
-        EXPECT_EQ(dispatch(MOD_CLOSE), 1);
+        if (module != nullptr) {
+            EXPECT_EQ(dispatch(MOD_CLOSE), 1);
+        }
     }
 };
 
@@ -288,6 +309,103 @@ TEST_F(ProcessSwitch, ANullCodeIsEqualWhateverItsWords) {
     ProcessFunction none2{nullptr, 4, 5, 6};
     module->setProcessFunction(none2);
     EXPECT_EQ(host.count(HOST_PROCESS_FUNCTION_CHANGED), 1);
+}
+
+using EntryRules = Fixture;
+
+// The host runs in each of the named environments, with sticky flags of its own raised.
+TEST_F(EntryRules, EveryEntryRunsInTheModulesEnvironmentAndGivesTheHostItsOwnBack) {
+    module->declared = {pin(DT_AUDIO), pin(DT_ENUM)};
+    host.pinCount = 2;
+    std::vector<FpState> inCallbacks;
+    host.during = [&](const HostCall&, void*) { inCallbacks.push_back(tarnhost::readFpState()); };
+    const FpState own = tarnhost::readFpState();
+    for (const tarnhost::FpEnvironment& e : tarnhost::fpEnvironments()) {
+        inCallbacks.clear();
+        module->seen.clear();
+        tarnhost::setFpControl(e.control);
+        FpState before = tarnhost::readFpState();
+        before.mxcsr |= 0x20;       // precision flag, masked everywhere
+        before.x87Status |= 0x20;
+        tarnhost::restoreFpState(before);
+        dispatch(MOD_OPEN);
+        event(EV_PIN_STATUS, 1, ST_ONE_OFF);
+        module->setProcessFunction(ProbeModule::processFunctionOf<ProbeModule, &ProbeModule::run>());
+        rec.process(rec.object, 0, 4);
+        const FpState after = tarnhost::readFpState();
+        tarnhost::restoreFpState(own);
+        EXPECT_EQ(after, before) << e.name << ": " << after.describe();
+        ASSERT_EQ(module->seen.size(), 3u);
+        for (const FpState& in : module->seen) {
+            EXPECT_EQ(in.mxcsr & 0xFFC0, 0x1F80u) << e.name;
+            EXPECT_EQ(in.x87Control & 0x0F3F, 0x033F) << e.name;
+        }
+        ASSERT_FALSE(inCallbacks.empty());
+        for (const FpState& in : inCallbacks) EXPECT_EQ(in, before) << e.name << ": the host's code in its own";
+    }
+}
+
+// Opens, takes a pin change and runs; each step calls the host.
+class Caller : public tarn::ModuleBase {
+public:
+    Caller(HostCallback cb, int32_t hostData) : ModuleBase(cb, hostData, 0x11223344) {}
+    ~Caller() override { ++destroyed; }
+    bool getPinProperties(int32_t index, PinProperties& p) override {
+        if (index != 0) return false;
+        p = pin(DT_AUDIO);
+        return true;
+    }
+    void open() override {
+        ModuleBase::open();
+        setProcessFunction(processFunctionOf<Caller, &Caller::run>());
+    }
+    void onPinStatusChanged(tarn::Pin& p) override {
+        p.setOutputStatus(sampleClock(), ST_RUN);
+        setProcessFunction(processFunctionOf<Caller, &Caller::idle>());
+    }
+    void run(int32_t, int32_t) {}
+    void idle(int32_t, int32_t) {
+        callHost(HOST_SLEEP);
+        sampleClock();
+    }
+    static inline int destroyed = 0;
+};
+
+TEST(EntryRulesClose, ACloseInsideAnyHostCallEndsTheObjectOnceWhenTheOutermostCallReturns) {
+    for (int32_t op : {HOST_GET_PIN_COUNT, HOST_GET_PIN_BUFFER, HOST_PROCESS_FUNCTION_CHANGED,
+                       HOST_GET_SAMPLE_CLOCK, HOST_SET_PIN_STATUS, HOST_SLEEP}) {
+        FakeHost host;
+        host.pinCount = 1;
+        Caller::destroyed = 0;
+        ModuleRecord* rec = &(new Caller(&FakeHost::callback, host.hostData()))->record();
+        bool closed = false;
+        int after = 0;
+        host.during = [&](const HostCall& c, void*) {
+            if (closed) ++after;
+            else if (c.opcode == op) {
+                closed = true;
+                EXPECT_EQ(rec->dispatcher(rec, MOD_CLOSE, 0, 0, nullptr, 0), 1);
+                EXPECT_EQ(Caller::destroyed, 0) << "not while it is inside its own call";
+            }
+        };
+        ModuleEvent ev{};
+        ev.type = EV_PIN_STATUS;
+        if (!closed) rec->dispatcher(rec, MOD_OPEN, 0, 0, nullptr, 0);
+        if (!closed) rec->event(rec->object, &ev);
+        if (!closed) rec->process(rec->object, 0, 16);
+        EXPECT_TRUE(closed) << op;
+        EXPECT_EQ(after, 0) << op << ": no call to the host after the close";
+        EXPECT_EQ(Caller::destroyed, 1) << op;
+    }
+}
+
+TEST_F(EntryRules, AnExceptionInAnOperationLeavesTheDepthRightForALaterClose) {
+    module->throwInNotify8 = true;
+    EXPECT_EQ(dispatch(MOD_NOTIFY_8), 0);
+    ProbeModule::destroyed = 0;
+    EXPECT_EQ(dispatch(MOD_CLOSE), 1);
+    EXPECT_EQ(ProbeModule::destroyed, 1) << "the close is not taken for a nested one";
+    module = nullptr;
 }
 
 TEST(NullCallback, HostCallsYieldZero) {

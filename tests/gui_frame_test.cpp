@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "frame/entry_points.h"
 #include "frame/gui_base.h"
+#include "host/fp_environments.h"
 
 namespace {
 
@@ -15,16 +19,21 @@ struct Calls {
     std::vector<std::string> texts;
     const char* answerText = nullptr;
     HostWord parentOf7 = 8, windowOf8 = 0;
+    std::vector<tarnhost::FpState> states;  // the floating-point state in each host call
+    std::function<void(int32_t op, void* record)> during;
 };
 Calls* calls = nullptr;
 
-HostWord TARN_CDECL host(void*, int32_t op, HostWord index, int32_t, void* ptr, float) {
+HostWord TARN_CDECL host(void* record, int32_t op, HostWord index, int32_t, void* ptr, float) {
     calls->ops.push_back(op);
+    calls->states.push_back(tarnhost::readFpState());
+    if (calls->during) calls->during(op, record);
     calls->indices.push_back(index);
     if (op == GUI_HOST_SET_PIN_TEXT) calls->texts.push_back(ptr == nullptr ? "<null>" : static_cast<const char*>(ptr));
     if (op == GUI_HOST_GET_PIN_TEXT) return reinterpret_cast<HostWord>(calls->answerText);
     if (op == GUI_HOST_GET_PARENT) return index == 7 ? calls->parentOf7 : index + 1;
     if (op == GUI_HOST_GET_WINDOW) return index == 8 ? calls->windowOf8 : 0;
+    if (op == GUI_HOST_HAS_CAPTURE) return 1;
     return 0;
 }
 
@@ -128,6 +137,107 @@ TEST_F(GuiFrame, TheOwnerWalkStartsAtTheParentAndStopsAtZeroOrAfterALoop) {
     c.ops.clear();
     EXPECT_EQ(gui->findOwnerWindow(&v), 0);
     EXPECT_EQ(c.ops.size(), 2u * tarn::GuiBase::kMaxParentSteps);
+}
+
+// A panel whose every handler calls the host: the pin text, the capture, the owner walk.
+struct Busy : tarn::GuiBase {
+    using GuiBase::GuiBase;
+    ~Busy() override { ++destroyed; }
+    void onCreated() override { callHost(GUI_HOST_SET_SIZE, 10, 10); }
+    void onOpen(bool) override {
+        seen.push_back(tarnhost::readFpState());
+        getPin(0)->getText();
+    }
+    void onMouseDown(const ViewRecord* v, uint32_t, tarn::GuiPoint p) override {
+        if (findOwnerWindow(v) != 0) toScreen(v, p);
+        captureMouse(v);
+    }
+    void onMouseUp(const ViewRecord* v, uint32_t, tarn::GuiPoint) override {
+        if (!hasCapture(v)) return;
+        releaseMouse(v);
+        getPin(0)->setText("(1,2)");
+        redraw();
+    }
+    void paint(void*, const ViewRecord*) override { throw std::bad_alloc(); }
+    std::vector<tarnhost::FpState> seen;
+    static inline int destroyed = 0;
+};
+
+GuiRecord* makeBusy() {
+    tarn::ModuleFpScope fp;  // as makeModule makes it
+    return static_cast<GuiRecord*>(tarn::makeObject<Busy>(&host, 0x42, fp.host()));
+}
+
+HostWord call(GuiRecord* r, int32_t op, HostWord index = 0, int32_t value = 0, void* ptr = nullptr) {
+    return r->dispatcher(r, op, index, value, ptr, 0);
+}
+
+TEST(GuiFrameEntries, EveryCallRunsInTheModulesEnvironmentAndTheHostKeepsItsOwn) {
+    Calls c;
+    calls = &c;
+    c.windowOf8 = 0x900;
+    ViewRecord v{10, 10, 7};
+    const tarnhost::FpState own = tarnhost::readFpState();
+    for (const tarnhost::FpEnvironment& e : tarnhost::fpEnvironments()) {
+        c.states.clear();
+        tarnhost::setFpControl(e.control);
+        const tarnhost::FpState before = tarnhost::readFpState();
+        GuiRecord* r = makeBusy();
+        call(r, GUI_OPEN, 1);
+        call(r, GUI_MOUSE_DOWN, 1, 1, &v);
+        const auto* panel = static_cast<Busy*>(tarn::GuiBase::fromRecord(r));
+        const tarnhost::FpState inside = panel->seen.at(0);
+        call(r, GUI_CLOSE);
+        const tarnhost::FpState after = tarnhost::readFpState();
+        tarnhost::restoreFpState(own);
+        EXPECT_EQ(after, before) << e.name;
+        EXPECT_EQ(inside.mxcsr & 0xFFC0, 0x1F80u) << e.name;
+        EXPECT_EQ(inside.x87Control & 0x0F3F, 0x033F) << e.name;
+        ASSERT_GE(c.states.size(), 5u);
+        for (const tarnhost::FpState& s : c.states) EXPECT_EQ(s, before) << e.name << ": the host's code in its own";
+    }
+}
+
+TEST(GuiFrameEntries, ACloseInsideAnyHostCallEndsThePanelOnceAndNothingCallsTheHostAfter) {
+    for (int32_t op : {GUI_HOST_SET_SIZE, GUI_HOST_GET_PIN_TEXT, GUI_HOST_GET_PARENT, GUI_HOST_GET_WINDOW,
+                       GUI_HOST_TO_SCREEN, GUI_HOST_CAPTURE_MOUSE, GUI_HOST_HAS_CAPTURE, GUI_HOST_RELEASE_MOUSE,
+                       GUI_HOST_SET_PIN_TEXT, GUI_HOST_REDRAW}) {
+        Calls c;
+        calls = &c;
+        c.windowOf8 = 0x900;
+        Busy::destroyed = 0;
+        bool closed = false;
+        int after = 0;
+        c.during = [&](int32_t o, void* record) {
+            if (closed) ++after;
+            else if (o == op) {
+                closed = true;
+                auto* r = static_cast<GuiRecord*>(record);
+                EXPECT_EQ(call(r, GUI_CLOSE), 1);
+                EXPECT_EQ(Busy::destroyed, 0) << "not while it is inside its own call";
+            }
+        };
+        ViewRecord v{10, 10, 7};
+        GuiRecord* r = makeBusy();
+        EXPECT_EQ(r == nullptr, op == GUI_HOST_SET_SIZE) << "closed while being made: no record";
+        if (!closed) call(r, GUI_OPEN, 1);
+        if (!closed) call(r, GUI_MOUSE_DOWN, 1, 1, &v);
+        if (!closed) call(r, GUI_MOUSE_UP, 1, 1, &v);
+        EXPECT_TRUE(closed) << op;
+        EXPECT_EQ(after, 0) << op << ": no call to the host after the close";
+        EXPECT_EQ(Busy::destroyed, 1) << op;
+    }
+}
+
+TEST(GuiFrameEntries, AnExceptionInAHandlerLeavesTheDepthRightForALaterClose) {
+    Calls c;
+    calls = &c;
+    ViewRecord v{10, 10, 7};
+    Busy::destroyed = 0;
+    GuiRecord* r = makeBusy();
+    EXPECT_EQ(call(r, GUI_PAINT, 0, 0, &v), 0);
+    EXPECT_EQ(call(r, GUI_CLOSE), 1);
+    EXPECT_EQ(Busy::destroyed, 1);
 }
 
 TEST(GuiFrameWithoutHost, EveryHostCallAnswersZero) {

@@ -84,7 +84,7 @@ struct HostCore : ::testing::Test {
     tarnhost::ModuleLibrary library;
     void SetUp() override {
         spy = &module;
-        library.makeModule = &makeSpy;
+        library.makeModuleEntry = &makeSpy;
     }
     std::unique_ptr<SignalHost> open(SignalHost::Buffers buffers, int block = 64) {
         auto host = std::make_unique<SignalHost>(library, nullptr, buffers);

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <set>
 #include <sstream>
 #include <string>
 
 #include "frame/crt_random.h"
+#include "host/fp_environments.h"
 #include "lfo/lfo_module.h"
 #include "module_harness.h"
 
@@ -274,3 +276,51 @@ TEST_F(Lfo, SawRampTriangleAndPulsesFollowTheirPerFrameRulesAcrossSpeedsBlocksAn
 
 }  // namespace
 
+
+namespace {
+
+TEST(LfoEnvironments, AnyHostEnvironmentGivesTheSameSamplesWithoutATrap) {
+    auto run = [](const tarnhost::FpEnvironment& environment) {
+        FakeHost host;
+        auto* module = new LfoModule(&FakeHost::callback, host.hostData());
+        ModuleHarness h{&module->record(), host};
+        std::vector<float> all;
+        const float speeds[] = {std::numeric_limits<float>::quiet_NaN(), INFINITY, -INFINITY, 1e30f, 1e-40f, 0.7f};
+        const tarnhost::FpState own = tarnhost::readFpState();
+        tarnhost::setFpControl(environment.control);
+        h.open();
+        for (int16_t wave = 0; wave < 6; ++wave) {  // the random waves share the generator
+            h.choices[LfoModule::PIN_WAVE] = wave;
+            for (float speed : speeds) {
+                h.fill(LfoModule::PIN_SPEED, speed);
+                h.bind();
+                h.process(0, 64);
+                const auto& out = h.buffers[LfoModule::PIN_OUTPUT];
+                all.insert(all.end(), out.begin(), out.begin() + 64);
+            }
+        }
+        tarnhost::restoreFpState(own);
+        return all;
+    };
+    const std::vector<float> reference = run(tarnhost::fpEnvironments().front());
+    for (const tarnhost::FpEnvironment& e : tarnhost::fpEnvironments()) {
+        const std::vector<float> got = run(e);
+        EXPECT_EQ(std::memcmp(got.data(), reference.data(), got.size() * 4), 0) << e.name;
+    }
+}
+
+TEST(LfoClose, ACloseInsideAnyHostCallEndsTheModuleWithNoFurtherHostCall) {
+    for (int32_t op : {HOST_GET_PIN_COUNT, HOST_PROCESS_FUNCTION_CHANGED, HOST_GET_SAMPLE_CLOCK,
+                       HOST_SET_PIN_STATUS, HOST_SCRATCH_BUFFER}) {
+        FakeHost host;
+        auto* module = new LfoModule(&FakeHost::callback, host.hostData());
+        ModuleHarness h{&module->record(), host};
+        h.closeInside(op);
+        h.open();
+        h.process(0, 64);
+        EXPECT_TRUE(h.closedInside) << op;
+        EXPECT_EQ(h.callsAfterClose, 0) << op;
+    }
+}
+
+}  // namespace

@@ -40,10 +40,26 @@ public:
     }
     HostWord dispatch(int32_t op, HostWord index = 0, int32_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f) {
-        return rec->dispatcher(rec, op, index, value, ptr, opt);
+        return rec != nullptr ? rec->dispatcher(rec, op, index, value, ptr, opt) : 0;
     }
+    // The host answers the first call with `opcode` by closing the object from inside it; from
+    // then on the harness calls it no more, and counts any call the object still makes.
+    void closeInside(int32_t opcode) {
+        host.during = [this, opcode](const HostCall& c, void* record) {
+            if (closedInside) ++callsAfterClose;
+            else if (c.opcode == opcode) {
+                closedInside = true;
+                auto* r = static_cast<ModuleRecord*>(record);
+                r->dispatcher(r, MOD_CLOSE, 0, 0, nullptr, 0);
+                rec = nullptr;
+            }
+        };
+    }
+    bool closedInside = false;
+    int callsAfterClose = 0;
     void open() { dispatch(MOD_OPEN); }
     void pinEvent(int32_t pin, int32_t status = ST_ONE_OFF) {
+        if (rec == nullptr) return;
         ModuleEvent ev{};
         ev.type = EV_PIN_STATUS;
         ev.value = status;
@@ -59,7 +75,7 @@ public:
     // One process call through the record's current entry; the host clock is at `first`.
     void process(int32_t first, int32_t count) {
         host.clock = host.blockStart + first;
-        rec->process(rec->object, first, count);
+        if (rec != nullptr) rec->process(rec->object, first, count);
     }
     void close() {
         if (rec != nullptr) dispatch(MOD_CLOSE);

@@ -52,6 +52,9 @@ Contour4Gui::Contour4Gui(HostCallback callback, int32_t hostData) noexcept
         presetBuffer[i] = 50.0f;
         savedHeights[i] = 0.0f;
     }
+}
+
+void Contour4Gui::onCreated() {
     callHost(GUI_HOST_SET_SIZE, kPanelWidth, kPanelHeight);
     callHost(GUI_HOST_CONSTRUCTED, 1);
 }
@@ -72,7 +75,11 @@ void Contour4Gui::loadShapeFromPin() {
     const std::string text = getShapeText();
     if (text.empty()) {
         // The text comes back through the pin change that follows.
-        setShapeText(defaultShapeText());
+        if (installingDefault_) return;
+        const std::string fallback = defaultShapeText();
+        installingDefault_ = true;
+        setShapeText(fallback);
+        installingDefault_ = false;
         return;
     }
     if (writingShape) return;  // our own text: keep the nodes' full precision
@@ -186,11 +193,12 @@ void Contour4Gui::onMouseUp(const ViewRecord* view, uint32_t, GuiPoint) {
     writeShapeToPin();
 }
 
-int32_t Contour4Gui::showMenu(const ViewRecord* view, GuiPoint point) {
+int32_t Contour4Gui::showMenu(const ViewRecord* view, GuiPoint point, bool& shown) {
+    shown = false;
     // No ancestor with a native window: nothing can own the menu, so none is shown.
     const HostWord owner = findOwnerWindow(view);
-    if (owner == 0) return 0;
-    toScreen(view, point);
+    if (owner == 0 || !toScreen(view, point)) return 0;
+    shown = true;
 
     HMENU menus[MENU_COUNT];
     for (HMENU& m : menus) m = CreatePopupMenu();
@@ -225,9 +233,8 @@ void Contour4Gui::onMouseDown(const ViewRecord* view, uint32_t, GuiPoint point) 
     menuChoice = 0;
     const RECT strip{1, 0, view->width, kMenuStripHeight};
     if (PtInRect(&strip, POINT{point.x, point.y})) {
-        menuChoice = showMenu(view, point);
-        // Closed while the menu ran: the view and the pin are the host's no more.
-        if (closePending()) return;
+        bool shown = false;
+        menuChoice = showMenu(view, point, shown);
         if (menuChoice != 0) {
             for (int i = 0; i < kNodeCount; ++i) savedHeights[i] = nodes[i].y;
             if (runCommand(menuChoice)) {
@@ -235,6 +242,10 @@ void Contour4Gui::onMouseDown(const ViewRecord* view, uint32_t, GuiPoint point) 
                 writeShapeToPin();
             }
         }
+        // A popup menu takes the press and its release: by the time it returns the button is
+        // up, or its release goes elsewhere, and no mouse-up comes for this press. A capture
+        // taken now would outlive the button, and every move after a dismissed menu would drag.
+        if (shown) return;
     }
     captureMouse(view);
 }

@@ -23,6 +23,8 @@ public:
 
     Contour4Gui(HostCallback callback, int32_t hostData) noexcept;
 
+    // Asks the host for the panel's size, and sends opcode 4.
+    void onCreated() override;
     void onOpen(bool primary) override;
     void onClose() override;
     void paint(void* deviceContext, const ViewRecord* view) override;
@@ -50,7 +52,12 @@ public:
     Heights savedHeights;
 
 private:
-    int32_t showMenu(const ViewRecord* view, GuiPoint point);
+    // The menu's command, 0 when dismissed; `shown` tells whether a menu was tracked at all.
+    int32_t showMenu(const ViewRecord* view, GuiPoint point, bool& shown);
+
+    // The host may report a pin change before it hands the text back: the default text is sent
+    // once, not again from inside its own pin change.
+    bool installingDefault_ = false;
 };
 
 }  // namespace tarn

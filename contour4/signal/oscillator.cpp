@@ -1,7 +1,7 @@
 // Contour4's per-block pitch work and per-sample table reading.
 #include "oscillator.h"
 
-#include <xmmintrin.h>
+#include <emmintrin.h>
 
 #include <cfloat>
 #include <cmath>
@@ -33,6 +33,20 @@ float phaseIncrementFor(float pitch, float incrementPerHz) {
     return increment >= 0.0f && std::isfinite(increment) ? increment : 0.0f;
 }
 
+namespace {
+
+// Between two tiny entries of opposite sign, or at a tiny level, a sample can fall below the
+// normal range; it becomes 0 rather than reach the modules downstream. Without a branch: the
+// sample's bits are kept where its magnitude is not below FLT_MIN (NaN included).
+inline float flushSubnormal(float sample) {
+    const __m128 s = _mm_set_ss(sample);
+    const __m128 magnitude = _mm_and_ps(s, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
+    const __m128 keep = _mm_cmpnlt_ss(magnitude, _mm_set_ss(FLT_MIN));
+    return _mm_cvtss_f32(_mm_and_ps(s, keep));
+}
+
+}  // namespace
+
 void renderCycle(OscillatorState& s, const WaveTable& table, int32_t row, const float* sync,
                  float level, float* out, int32_t count) {
     const float* value = table.valueRow(row);
@@ -54,10 +68,7 @@ void renderCycle(OscillatorState& s, const WaveTable& table, int32_t row, const 
         const float position = scale * phase;
         const int32_t i = _mm_cvtss_si32(_mm_set_ss(position));  // nearest, ties to even
         const float frac = position - static_cast<float>(i);
-        // Between two tiny entries of opposite sign, or at a tiny level, a sample can fall
-        // below the normal range; it becomes 0 rather than reach the modules downstream.
-        const float sample = (value[i] + frac * slope[i]) * level;
-        out[n] = std::fabs(sample) < FLT_MIN ? 0.0f : sample;
+        out[n] = flushSubnormal((value[i] + frac * slope[i]) * level);
     }
     s.phase = phase;
     s.lastSync = lastSync;

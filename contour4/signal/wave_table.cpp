@@ -6,53 +6,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/fp_env.h"
+
 namespace tarn {
 
 namespace {
 
 constexpr float kOneEleventh = 0.09090909f;
-
-// The build's own floating-point environment. The window sums and the filter are carried in
-// x87 extended precision, which a host may have lowered (some set 53 bits); the build computes
-// infinities on purpose for an overflowing text, which would trap under a host that unmasks
-// exceptions; and a host's flush-to-zero or rounding mode would change the float steps. So for
-// its duration the build masks every x87 and SSE exception, rounds to nearest, uses 64-bit x87
-// precision and no flush-to-zero, and afterwards gives the host back both environments exactly,
-// status flags included. enter and leave are real calls, so the x87 register stack is empty
-// there (the calling convention asks it) and the saved tag word stays true.
-class BuildEnvironment {
-public:
-    BuildEnvironment() { enter(x87_, &mxcsr_); }
-    ~BuildEnvironment() { leave(x87_, mxcsr_); }
-    BuildEnvironment(const BuildEnvironment&) = delete;
-    BuildEnvironment& operator=(const BuildEnvironment&) = delete;
-
-private:
-#if defined(__i386__) || defined(__x86_64__)
-    // x87 control word: all six exception masks, precision 64 bits, rounding to nearest.
-    static constexpr uint16_t kX87Build = 0x033F;
-    // MXCSR: all six exception masks; rounding to nearest, no flush-to-zero, no denormals-are-zero.
-    static constexpr uint32_t kMxcsrBuild = 0x1F80;
-
-    [[gnu::noinline]] static void enter(unsigned char* x87, uint32_t* mxcsr) {
-        __asm__ volatile("fnstenv %0" : "=m"(*reinterpret_cast<unsigned char(*)[28]>(x87)));
-        __asm__ volatile("stmxcsr %0" : "=m"(*mxcsr));
-        const uint16_t control = kX87Build;
-        const uint32_t sse = kMxcsrBuild;
-        __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(control));
-        __asm__ volatile("ldmxcsr %0" : : "m"(sse));
-    }
-    [[gnu::noinline]] static void leave(const unsigned char* x87, uint32_t mxcsr) {
-        __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr));
-        __asm__ volatile("fldenv %0" : : "m"(*reinterpret_cast<const unsigned char(*)[28]>(x87)));
-    }
-#else
-    static void enter(unsigned char*, uint32_t*) {}
-    static void leave(const unsigned char*, uint32_t) {}
-#endif
-    unsigned char x87_[28];
-    uint32_t mxcsr_;
-};
 
 void steppedCurve(float* raw, const Node* nodes) {
     for (int n = 0; n < WaveTable::kEntries; ++n) {
@@ -252,7 +212,11 @@ void WaveTable::clear() {
 }
 
 bool WaveTable::rebuild(const char* shapeText) {
-    [[maybe_unused]] BuildEnvironment environment;
+    // The window sums and the filter are carried in x87 extended precision, which a host may
+    // have lowered; an overflowing text computes infinities on purpose, which would trap under a
+    // host that unmasks exceptions; and flush-to-zero or another rounding mode would change the
+    // float steps. Whoever calls, the build runs in the modules' own environment.
+    const ModuleFpScope environment;
     Node nodes[kNodeCount];
     for (Node& n : nodes) n = Node{0.0f, 0.0f};
     parseShapeText(nodes, shapeText);

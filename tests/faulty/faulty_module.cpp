@@ -171,10 +171,11 @@ TARN_EXPORT int32_t TARN_CDECL getModuleProperties(int32_t index, ModuleProperti
 
 TARN_EXPORT void* TARN_CDECL makeModule(int32_t index, int32_t kind, HostCallback callback, int32_t hostData) {
     if (index != 0) return nullptr;
-    if (kind == KIND_SIGNAL) return tarn::makeObject<FaultyModule>(callback, hostData);
-    if (kind == KIND_GUI) return tarn::makeObject<FaultyPanel>(callback, hostData);
+    tarn::ModuleFpScope fp;
+    if (kind == KIND_SIGNAL) return tarn::makeObject<FaultyModule>(callback, hostData, fp.host());
+    if (kind == KIND_GUI) return tarn::makeObject<FaultyPanel>(callback, hostData, fp.host());
 #if defined(TARN_FAULT_UNKNOWN_KIND)
-    if (kind == 3) return tarn::makeObject<FaultyModule>(callback, hostData);
+    if (kind == 3) return tarn::makeObject<FaultyModule>(callback, hostData, fp.host());
 #endif
     return nullptr;
 }

@@ -1,0 +1,127 @@
+// The modules' own floating-point environment: entered at every call from a host, left on the
+// way back, with the host's environment given back exactly.
+//
+// The modules' environment: every x87 and SSE exception masked, round to nearest, no
+// flush-to-zero, no denormals-are-zero, x87 precision 64 bits. A host may run with anything
+// else: exceptions unmasked (a NaN compare would trap), another rounding mode (table indices
+// would move), flush-to-zero (samples would change), 24 or 53 bits of x87 precision (the table
+// build carries extended precision). So the modules compute in their own environment, and the
+// host gets its own back, control and status words of both units, when the call returns.
+//
+// When the host already runs in the modules' environment, entering costs a read of both control
+// words and a compare, and leaving a read of both status words and a compare; only a host with
+// another environment pays for the whole swap. Header only, no operating system: the signal
+// cores, the frame and every front-end share it.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace tarn {
+
+// x87 control word: all six exception masks, precision 64 bits, rounding to nearest.
+constexpr uint16_t kModuleX87Control = 0x037F;
+// The x87 control bits that matter: masks, precision, rounding (not the reserved bits).
+constexpr uint16_t kX87ControlBits = 0x0F3F;
+// MXCSR: all six exception masks, rounding to nearest, no flush-to-zero, no denormals-are-zero.
+constexpr uint32_t kModuleMxcsr = 0x1F80;
+// Everything of MXCSR but its six status flags.
+constexpr uint32_t kMxcsrControlBits = 0xFFC0;
+
+// What a host had in force when it called in.
+struct HostFpEnv {
+    uint32_t mxcsr;
+    uint16_t x87Control;
+    uint16_t x87Status;
+    bool swapped;            // the host's environment differed: it was saved whole
+    unsigned char x87[28];   // the whole x87 environment, when swapped
+};
+
+namespace fpenv_detail {
+
+#if defined(__i386__) || defined(__x86_64__)
+// Out of line, so that the x87 register stack is empty here (the calling convention asks it)
+// and the saved tag word stays true.
+[[gnu::noinline]] inline void swapIn(HostFpEnv& host) {
+    __asm__ volatile("fnstenv %0" : "=m"(*reinterpret_cast<unsigned char(*)[28]>(host.x87)));
+    const uint16_t control = kModuleX87Control;
+    const uint32_t mxcsr = kModuleMxcsr;
+    // fnclex first: a host's pending unmasked x87 exception must not fire inside the module.
+    __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(control));
+    __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr));
+}
+
+[[gnu::noinline]] inline void swapOut(const HostFpEnv& host) {
+    __asm__ volatile("ldmxcsr %0" : : "m"(host.mxcsr));
+    __asm__ volatile("fldenv %0" : : "m"(*reinterpret_cast<const unsigned char(*)[28]>(host.x87)));
+}
+
+// The x87 status word can only be written as part of the whole environment.
+[[gnu::noinline]] inline void restoreX87Status(uint16_t status) {
+    unsigned char env[28];
+    __asm__ volatile("fnstenv %0" : "=m"(env));
+    std::memcpy(env + 4, &status, sizeof status);
+    __asm__ volatile("fldenv %0" : : "m"(env));
+}
+
+inline void readStatus(uint32_t& mxcsr, uint16_t& x87Status) {
+    __asm__ volatile("stmxcsr %0\n\tfnstsw %1" : "=m"(mxcsr), "=m"(x87Status));
+}
+#endif
+
+}  // namespace fpenv_detail
+
+// Saves the host's environment and puts the modules' in force.
+inline void enterModuleFpEnv(HostFpEnv& host) {
+#if defined(__i386__) || defined(__x86_64__)
+    __asm__ volatile("stmxcsr %0\n\tfnstcw %1\n\tfnstsw %2"
+                     : "=m"(host.mxcsr), "=m"(host.x87Control), "=m"(host.x87Status));
+    host.swapped = (host.mxcsr & kMxcsrControlBits) != kModuleMxcsr ||
+                   (host.x87Control & kX87ControlBits) != (kModuleX87Control & kX87ControlBits);
+    if (host.swapped) fpenv_detail::swapIn(host);
+#else
+    host.swapped = false;
+#endif
+}
+
+// Gives the host back exactly the environment enterModuleFpEnv saved, status flags included.
+inline void leaveModuleFpEnv(const HostFpEnv& host) {
+#if defined(__i386__) || defined(__x86_64__)
+    if (host.swapped) {
+        fpenv_detail::swapOut(host);
+        return;
+    }
+    uint32_t mxcsr;
+    uint16_t x87Status;
+    fpenv_detail::readStatus(mxcsr, x87Status);
+    if (mxcsr != host.mxcsr) __asm__ volatile("ldmxcsr %0" : : "m"(host.mxcsr));
+    if (x87Status != host.x87Status) fpenv_detail::restoreX87Status(host.x87Status);
+#else
+    (void)host;
+#endif
+}
+
+// The modules' environment for the life of the scope.
+class ModuleFpScope {
+public:
+    ModuleFpScope() { enterModuleFpEnv(host_); }
+    ~ModuleFpScope() { leaveModuleFpEnv(host_); }
+    ModuleFpScope(const ModuleFpScope&) = delete;
+    ModuleFpScope& operator=(const ModuleFpScope&) = delete;
+    HostFpEnv& host() { return host_; }
+
+private:
+    HostFpEnv host_;
+};
+
+// Runs `call` (a call into host code) in the host's environment, from inside a scope that
+// saved it; the host may change its environment there, and keeps the change.
+template <class Call>
+auto inHostFpEnv(HostFpEnv& host, Call call) -> decltype(call()) {
+    leaveModuleFpEnv(host);
+    auto result = call();
+    enterModuleFpEnv(host);
+    return result;
+}
+
+}  // namespace tarn
