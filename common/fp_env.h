@@ -9,9 +9,11 @@
 // host gets its own back, control and status words of both units, when the call returns.
 //
 // When the host already runs in the modules' environment, entering costs a read of both control
-// words and a compare, and leaving a read of both status words and a compare; only a host with
-// another environment pays for the whole swap. Header only, no operating system: the signal
-// cores, the frame and every front-end share it.
+// words and a compare, and leaving a write of MXCSR (its status flags back as they were); only a
+// host with another environment pays for the whole swap. The x87 status word, slow to read on
+// some processors, is kept by the full scope (every entry but the process functions) and, on
+// the process path, by the code that uses x87 instructions there (see X87StatusKeeper). Header
+// only, no operating system: the signal cores, the frame and every front-end share it.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +36,12 @@ struct HostFpEnv {
     uint16_t x87Control;
     uint16_t x87Status;
     bool swapped;            // the host's environment differed: it was saved whole
+    bool keepsX87Status;     // the x87 status word was read and is given back
     unsigned char x87[28];   // the whole x87 environment, when swapped
 };
+
+// Whether to read and give back the x87 status word on the fast path.
+enum class X87Status { Kept, LeftToTheCode };
 
 namespace fpenv_detail {
 
@@ -64,22 +70,26 @@ namespace fpenv_detail {
     __asm__ volatile("fldenv %0" : : "m"(env));
 }
 
-inline void readStatus(uint32_t& mxcsr, uint16_t& x87Status) {
-    __asm__ volatile("stmxcsr %0\n\tfnstsw %1" : "=m"(mxcsr), "=m"(x87Status));
+inline uint16_t readX87Status() {
+    uint16_t status;
+    __asm__ volatile("fnstsw %0" : "=m"(status));
+    return status;
 }
 #endif
 
 }  // namespace fpenv_detail
 
 // Saves the host's environment and puts the modules' in force.
-inline void enterModuleFpEnv(HostFpEnv& host) {
+inline void enterModuleFpEnv(HostFpEnv& host, X87Status status = X87Status::Kept) {
 #if defined(__i386__) || defined(__x86_64__)
-    __asm__ volatile("stmxcsr %0\n\tfnstcw %1\n\tfnstsw %2"
-                     : "=m"(host.mxcsr), "=m"(host.x87Control), "=m"(host.x87Status));
+    __asm__ volatile("stmxcsr %0\n\tfnstcw %1" : "=m"(host.mxcsr), "=m"(host.x87Control));
     host.swapped = (host.mxcsr & kMxcsrControlBits) != kModuleMxcsr ||
                    (host.x87Control & kX87ControlBits) != (kModuleX87Control & kX87ControlBits);
+    host.keepsX87Status = status == X87Status::Kept;
     if (host.swapped) fpenv_detail::swapIn(host);
+    else if (host.keepsX87Status) host.x87Status = fpenv_detail::readX87Status();
 #else
+    (void)status;
     host.swapped = false;
 #endif
 }
@@ -91,11 +101,10 @@ inline void leaveModuleFpEnv(const HostFpEnv& host) {
         fpenv_detail::swapOut(host);
         return;
     }
-    uint32_t mxcsr;
-    uint16_t x87Status;
-    fpenv_detail::readStatus(mxcsr, x87Status);
-    if (mxcsr != host.mxcsr) __asm__ volatile("ldmxcsr %0" : : "m"(host.mxcsr));
-    if (x87Status != host.x87Status) fpenv_detail::restoreX87Status(host.x87Status);
+    // Cheaper than reading MXCSR to see whether a status flag was raised.
+    __asm__ volatile("ldmxcsr %0" : : "m"(host.mxcsr));
+    if (host.keepsX87Status && fpenv_detail::readX87Status() != host.x87Status)
+        fpenv_detail::restoreX87Status(host.x87Status);
 #else
     (void)host;
 #endif
@@ -104,7 +113,7 @@ inline void leaveModuleFpEnv(const HostFpEnv& host) {
 // The modules' environment for the life of the scope.
 class ModuleFpScope {
 public:
-    ModuleFpScope() { enterModuleFpEnv(host_); }
+    explicit ModuleFpScope(X87Status status = X87Status::Kept) { enterModuleFpEnv(host_, status); }
     ~ModuleFpScope() { leaveModuleFpEnv(host_); }
     ModuleFpScope(const ModuleFpScope&) = delete;
     ModuleFpScope& operator=(const ModuleFpScope&) = delete;
@@ -120,8 +129,25 @@ template <class Call>
 auto inHostFpEnv(HostFpEnv& host, Call call) -> decltype(call()) {
     leaveModuleFpEnv(host);
     auto result = call();
-    enterModuleFpEnv(host);
+    enterModuleFpEnv(host, host.keepsX87Status ? X87Status::Kept : X87Status::LeftToTheCode);
     return result;
 }
+
+// Around x87 code on a path whose scope leaves the x87 status word to the code: the status
+// flags that code raises are taken back. Costs a read of the status word each way.
+class X87StatusKeeper {
+public:
+#if defined(__i386__) || defined(__x86_64__)
+    X87StatusKeeper() : status_(fpenv_detail::readX87Status()) {}
+    ~X87StatusKeeper() {
+        if (fpenv_detail::readX87Status() != status_) fpenv_detail::restoreX87Status(status_);
+    }
+#endif
+    X87StatusKeeper(const X87StatusKeeper&) = delete;
+    X87StatusKeeper& operator=(const X87StatusKeeper&) = delete;
+
+private:
+    [[maybe_unused]] uint16_t status_ = 0;
+};
 
 }  // namespace tarn

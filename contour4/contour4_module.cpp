@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/fp_env.h"
+
 namespace tarn {
 
 namespace {
@@ -106,6 +108,8 @@ void Contour4Module::generate(int32_t first, int32_t count) {
     // A pitch that is not a number compares as unchanged. The clamp works on a copy: the
     // Pitch buffer belongs to the host and may feed other modules too.
     if (p != lastPitch_ && !std::isnan(p)) {
+        // The power of two may run on the x87, and a float comes back through it on i686.
+        const X87StatusKeeper x87;
         bandIndex_ = bandForPitch(p);
         if (p > kMaxPitch) p = kMaxPitch;
         lastPitch_ = p;

@@ -111,7 +111,8 @@ public:
 private:
     template <class Module, void (Module::*Member)(int32_t, int32_t)>
     static void TARN_CDECL processTrampoline(void* object, int32_t first, int32_t count) noexcept {
-        ModuleFpScope fp;
+        // Process functions keep the x87 status word themselves (X87StatusKeeper).
+        ModuleFpScope fp(X87Status::LeftToTheCode);
         ModuleBase* base = static_cast<ModuleBase*>(object);
         ObjectEntry<ModuleBase> entry(base, fp.host());
         if (entry.closing()) return;

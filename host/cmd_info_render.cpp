@@ -86,6 +86,7 @@ void printWatch(int watched) {
 }  // namespace
 
 int runRender(const std::vector<std::string>& args) {
+    if (listFpEnvironmentsIfAsked(args)) return kExitOk;
     if (args.empty() || args[0].rfind("--", 0) == 0)
         return usageError("usage: tarn-host render MODULE.dll --out FILE [options]");
     RenderOptions o;
@@ -95,6 +96,7 @@ int runRender(const std::vector<std::string>& args) {
         if (!error.empty()) return usageError(error);
     }
     if (o.out.empty()) return usageError("render needs --out FILE (.wav or .f32)");
+    if (const int chosen = chooseFpEnvironment(o); chosen != kExitOk) return chosen;
 
     ModuleLibrary lib;
     if (!lib.load(args[0], error)) return failure(error);
@@ -113,7 +115,7 @@ int runRender(const std::vector<std::string>& args) {
     host.close();
     if (!writeSamples(o.out, samples, o.rate, error)) return failure(error);
     if (o.watch) printWatch(watched);
-    return kExitOk;
+    return fpEnvironmentVerdict();
 }
 
 }  // namespace tarnhost

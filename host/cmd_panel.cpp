@@ -121,12 +121,14 @@ int runEvents(GuiHost& gui, const std::vector<PanelEvent>& events) {
 }  // namespace
 
 int runPanel(const std::vector<std::string>& args) {
+    if (listFpEnvironmentsIfAsked(args)) return kExitOk;
     if (args.empty() || args[0].rfind("--", 0) == 0)
         return usageError("usage: tarn-host panel MODULE.dll [--shape TEXT] [--size WxH] [EVENTS...] "
                           "[--png FILE] [--out FILE.wav ...]");
     PanelOptions o;
     const std::string problem = parsePanelOptions(args, o);
     if (!problem.empty()) return usageError(problem);
+    if (const int chosen = chooseFpEnvironment(o.render); chosen != kExitOk) return chosen;
 
     ModuleLibrary lib;
     std::string error;
@@ -156,7 +158,7 @@ int runPanel(const std::vector<std::string>& args) {
         if (!writeSamples(o.render.out, samples, o.render.rate, error)) return failure(error);
     }
     signal.close();
-    return kExitOk;
+    return fpEnvironmentVerdict();
 }
 
 }  // namespace tarnhost

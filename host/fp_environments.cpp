@@ -165,6 +165,7 @@ bool HostFpPolicy::isDefault() const { return std::strcmp(chosen_->name, kDefaul
 void HostFpPolicy::reset() {
     problem_.clear();
     traps_ = 0;
+    firstTrap_.clear();
 }
 
 void HostFpPolicy::note(const std::string& problem) {
@@ -172,8 +173,7 @@ void HostFpPolicy::note(const std::string& problem) {
 }
 
 void HostFpPolicy::noteTrap(const std::string& where) {
-    ++traps_;
-    note("a floating-point trap in the module: " + where);
+    if (traps_++ == 0) firstTrap_ = where;
 }
 
 HostFpPolicy::Call::Call(const char* what)
@@ -193,11 +193,12 @@ HostFpPolicy::Call::~Call() {
     restoreFpState(own_);
 }
 
-HostFpPolicy::Callback::Callback(int32_t opcode) : found_(readFpState()), inside_(instance().innermost_ != nullptr) {
+HostFpPolicy::Callback::Callback(int32_t opcode, std::string (*name)(int32_t))
+    : found_(readFpState()), inside_(instance().innermost_ != nullptr) {
     HostFpPolicy& p = instance();
     if (!inside_) return;
     if (found_ != p.innermost_->in_)
-        p.note("host call " + std::to_string(opcode) + " ran in another floating-point environment than the host's: " +
+        p.note("the host's " + name(opcode) + " ran in another floating-point environment than the host's own: " +
                found_.describe() + " instead of " + p.innermost_->in_.describe());
     restoreFpState(p.innermost_->own_);
 }

@@ -74,7 +74,8 @@ public:
     // put back exactly on the way out.
     class Callback {
     public:
-        explicit Callback(int32_t opcode);
+        // `name` gives the opcode's name, made only for a message.
+        Callback(int32_t opcode, std::string (*name)(int32_t));
         ~Callback();
         Callback(const Callback&) = delete;
         Callback& operator=(const Callback&) = delete;
@@ -87,6 +88,7 @@ public:
     // The first broken promise ("" while none), and floating-point traps seen in module code.
     const std::string& problem() const { return problem_; }
     long long traps() const { return traps_; }
+    const std::string& firstTrap() const { return firstTrap_; }
     void reset();
     void noteTrap(const std::string& where);
 
@@ -98,6 +100,7 @@ private:
     Call* innermost_ = nullptr;
     std::string problem_;
     long long traps_ = 0;
+    std::string firstTrap_;
 };
 
 }  // namespace tarnhost

@@ -1,6 +1,7 @@
 // The host's GUI side: element chain, capture, redraw by painting into a DIB section, pin text.
 #include "gui_host.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "fp_environments.h"
@@ -16,23 +17,6 @@ const char kWindowClass[] = "TarnHostPanelOwner";
 
 LRESULT CALLBACK ownerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-std::string guiOpName(int32_t op) {
-    switch (op) {
-    case GUI_HOST_REDRAW: return "GUI_HOST_REDRAW";
-    case GUI_HOST_SET_SIZE: return "GUI_HOST_SET_SIZE";
-    case GUI_HOST_CONSTRUCTED: return "GUI_HOST_OP_4";
-    case GUI_HOST_SET_PIN_TEXT: return "GUI_HOST_SET_PIN_TEXT";
-    case GUI_HOST_GET_PIN_TEXT: return "GUI_HOST_GET_PIN_TEXT";
-    case GUI_HOST_GET_WINDOW: return "GUI_HOST_GET_WINDOW";
-    case GUI_HOST_CAPTURE_MOUSE: return "GUI_HOST_CAPTURE_MOUSE";
-    case GUI_HOST_RELEASE_MOUSE: return "GUI_HOST_RELEASE_MOUSE";
-    case GUI_HOST_HAS_CAPTURE: return "GUI_HOST_HAS_CAPTURE";
-    case GUI_HOST_GET_PARENT: return "GUI_HOST_GET_PARENT";
-    case GUI_HOST_TO_SCREEN: return "GUI_HOST_TO_SCREEN";
-    default: return "GUI_HOST_OP_" + std::to_string(op);
-    }
 }
 
 std::string guiDispatchName(int32_t op) {
@@ -181,8 +165,25 @@ bool GuiHost::writePanelPng(const std::string& path, std::string& error) {
 
 void GuiHost::close() { dispatch(GUI_CLOSE); }
 
-HostWord GuiHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t value, void* ptr,
+HostWord GuiHost::onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
                              float) {
+    if (closedInside_) {
+        ++callsAfterClose_;
+        return 0;
+    }
+    if (std::find(opcodesUsed_.begin(), opcodesUsed_.end(), opcode) == opcodesUsed_.end()) opcodesUsed_.push_back(opcode);
+    if (opcode == closeOn_) {
+        closedInside_ = true;
+        traceLine("gui GUI_CLOSE from inside " + guiHostOpName(opcode));
+        auto* r = static_cast<GuiRecord*>(record);
+        {
+            const HostFpPolicy::Call call("the panel's dispatcher");
+            r->dispatcher(r, GUI_CLOSE, 0, 0, nullptr, 0.0f);
+        }
+        record_ = nullptr;
+        captured_ = false;
+        return 0;
+    }
     HostWord result = 0;
     switch (opcode) {
     case GUI_HOST_REDRAW:
@@ -202,7 +203,7 @@ HostWord GuiHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t valu
         break;
     case GUI_HOST_SET_PIN_TEXT: {
         const std::string text = ptr != nullptr ? static_cast<const char*>(ptr) : "";
-        traceLine("gui host " + guiOpName(opcode) + " index=" + std::to_string(index) +
+        traceLine("gui host " + guiHostOpName(opcode) + " index=" + std::to_string(index) +
                   " text=" + text);
         signal_.changePinText(static_cast<int32_t>(index), text);
         // Reported to the panel from inside its own write, as the host does.
@@ -242,7 +243,7 @@ HostWord GuiHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t valu
         break;
     }
     if (opcode != GUI_HOST_SET_PIN_TEXT) {
-        traceLine("gui host " + guiOpName(opcode) + " index=" + std::to_string(index) +
+        traceLine("gui host " + guiHostOpName(opcode) + " index=" + std::to_string(index) +
                   " value=" + std::to_string(value) + " -> " + std::to_string(result));
     }
     return result;

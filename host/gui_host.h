@@ -60,7 +60,16 @@ public:
     // The first broken capture pair: a release without a capture, or a capture kept after the
     // button went up; "" while there was none.
     const std::string& captureProblem() const { return captureProblem_; }
+    // Whether the panel holds the mouse capture now.
+    bool captured() const { return captured_; }
     void close();
+    bool isOpen() const { return record_ != nullptr; }
+
+    // As SignalHost::closeInside, for the panel (GUI_CLOSE); it may come during creation.
+    void closeInside(int32_t opcode) { closeOn_ = opcode; }
+    bool closedInside() const { return closedInside_; }
+    int callsAfterClose() const { return callsAfterClose_; }
+    const std::vector<int32_t>& opcodesUsed() const { return opcodesUsed_; }
 
     HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
                         float opt) override;
@@ -86,6 +95,10 @@ private:
     std::vector<uint32_t> pixels_;
     std::string paintGdiVerdict_;
     int paintGdiObjects_ = 0;
+    int32_t closeOn_ = -1;
+    bool closedInside_ = false;
+    int callsAfterClose_ = 0;
+    std::vector<int32_t> opcodesUsed_;
 };
 
 }  // namespace tarnhost

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "fp_environments.h"
 #include "number_text.h"
 
 namespace tarnhost {
@@ -46,7 +47,7 @@ bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOpt
         return true;
     }
     if (a != "--out" && a != "--frames" && a != "--seconds" && a != "--rate" && a != "--block" &&
-        a != "--set" && a != "--input" && a != "--shape") {
+        a != "--set" && a != "--input" && a != "--shape" && a != "--fp-env") {
         return false;
     }
     if (i + 1 >= args.size()) {
@@ -70,12 +71,38 @@ bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOpt
             error = "--block takes a block size from 1 to 1048576, not \"" + v + "\"";
     } else if (a == "--shape") {
         o.sets.push_back({"", v});  // the module's text input, whatever its name
+    } else if (a == "--fp-env") {
+        if (findFpEnvironment(v) == nullptr)
+            error = "--fp-env takes one of the names --fp-env list prints, not \"" + v + "\"";
+        o.fpEnv = v;
     } else {
         std::pair<std::string, std::string> kv;
         if (!splitAssignment(v, kv)) error = a + " takes PIN=VALUE, not \"" + v + "\"";
         else (a == "--set" ? o.sets : o.inputs).push_back(kv);
     }
     return true;
+}
+
+bool listFpEnvironmentsIfAsked(const std::vector<std::string>& args) {
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != "--fp-env" || args[i + 1] != "list") continue;
+        for (const FpEnvironment& e : fpEnvironments()) std::printf("%s\n", e.name);
+        return true;
+    }
+    return false;
+}
+
+int chooseFpEnvironment(const RenderOptions& o) {
+    const FpEnvironment* e = findFpEnvironment(o.fpEnv);
+    if (e == nullptr) return usageError("unknown floating-point environment \"" + o.fpEnv + "\"");
+    HostFpPolicy::instance().choose(*e);
+    return kExitOk;
+}
+
+int fpEnvironmentVerdict() {
+    const HostFpPolicy& policy = HostFpPolicy::instance();
+    if (policy.problem().empty()) return kExitOk;
+    return failure("in the floating-point environment \"" + std::string(policy.chosen().name) + "\": " + policy.problem());
 }
 
 int prepareSignal(SignalHost& host, const RenderOptions& o, std::string& error) {

@@ -29,22 +29,6 @@ std::map<std::string, std::vector<float>>& sharedBlocks() {
 constexpr int32_t kMaxSharedFloats = 1 << 20;
 constexpr int32_t kMaxDeclaredPins = 256;
 
-std::string hostOpName(int32_t op) {
-    switch (op) {
-    case HOST_SET_PIN_STATUS: return "HOST_SET_PIN_STATUS";
-    case HOST_GET_SAMPLE_CLOCK: return "HOST_GET_SAMPLE_CLOCK";
-    case HOST_GET_PIN_BUFFER: return "HOST_GET_PIN_BUFFER";
-    case HOST_GET_BLOCK_START: return "HOST_GET_BLOCK_START";
-    case HOST_SLEEP: return "HOST_SLEEP";
-    case HOST_SCRATCH_BUFFER: return "HOST_OP_11";
-    case HOST_GET_PIN_COUNT: return "HOST_GET_PIN_COUNT";
-    case HOST_GET_HANDLE: return "HOST_GET_HANDLE";
-    case HOST_ALLOCATE_SHARED: return "HOST_ALLOCATE_SHARED";
-    case HOST_PROCESS_FUNCTION_CHANGED: return "HOST_PROCESS_FUNCTION_CHANGED";
-    default: return "HOST_OP_" + std::to_string(op);
-    }
-}
-
 std::string modOpName(int32_t op) {
     switch (op) {
     case MOD_OPEN: return "MOD_OPEN";
@@ -94,6 +78,39 @@ bool findChoice(const std::string& list, const std::string& wanted, long long& v
 
 }  // namespace
 
+std::string hostOpName(int32_t op) {
+    switch (op) {
+    case HOST_SET_PIN_STATUS: return "HOST_SET_PIN_STATUS";
+    case HOST_GET_SAMPLE_CLOCK: return "HOST_GET_SAMPLE_CLOCK";
+    case HOST_GET_PIN_BUFFER: return "HOST_GET_PIN_BUFFER";
+    case HOST_GET_BLOCK_START: return "HOST_GET_BLOCK_START";
+    case HOST_SLEEP: return "HOST_SLEEP";
+    case HOST_SCRATCH_BUFFER: return "HOST_SCRATCH_BUFFER";
+    case HOST_GET_PIN_COUNT: return "HOST_GET_PIN_COUNT";
+    case HOST_GET_HANDLE: return "HOST_GET_HANDLE";
+    case HOST_ALLOCATE_SHARED: return "HOST_ALLOCATE_SHARED";
+    case HOST_PROCESS_FUNCTION_CHANGED: return "HOST_PROCESS_FUNCTION_CHANGED";
+    default: return "HOST_OP_" + std::to_string(op);
+    }
+}
+
+std::string guiHostOpName(int32_t op) {
+    switch (op) {
+    case GUI_HOST_REDRAW: return "GUI_HOST_REDRAW";
+    case GUI_HOST_SET_SIZE: return "GUI_HOST_SET_SIZE";
+    case GUI_HOST_CONSTRUCTED: return "GUI_HOST_CONSTRUCTED";
+    case GUI_HOST_SET_PIN_TEXT: return "GUI_HOST_SET_PIN_TEXT";
+    case GUI_HOST_GET_PIN_TEXT: return "GUI_HOST_GET_PIN_TEXT";
+    case GUI_HOST_GET_WINDOW: return "GUI_HOST_GET_WINDOW";
+    case GUI_HOST_CAPTURE_MOUSE: return "GUI_HOST_CAPTURE_MOUSE";
+    case GUI_HOST_RELEASE_MOUSE: return "GUI_HOST_RELEASE_MOUSE";
+    case GUI_HOST_HAS_CAPTURE: return "GUI_HOST_HAS_CAPTURE";
+    case GUI_HOST_GET_PARENT: return "GUI_HOST_GET_PARENT";
+    case GUI_HOST_TO_SCREEN: return "GUI_HOST_TO_SCREEN";
+    default: return "GUI_HOST_OP_" + std::to_string(op);
+    }
+}
+
 PinText& PinText::operator=(const std::string& text) {
     char* fresh = new char[text.size() + 1];
     std::memcpy(fresh, text.c_str(), text.size() + 1);
@@ -124,10 +141,10 @@ void unregisterReceiver(int32_t hostData) {
 
 HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
                                 void* ptr, float opt) {
-    const HostFpPolicy::Callback environment(opcode);
     if (record == nullptr) return 0;
     // The two records keep the host's value at different offsets; the magic tells them apart.
     const bool gui = static_cast<const GuiRecord*>(record)->magic == GUI_RECORD_MAGIC;
+    const HostFpPolicy::Callback environment(opcode, gui ? &guiHostOpName : &hostOpName);
     const int32_t hostData = gui ? static_cast<const GuiRecord*>(record)->hostData
                                  : static_cast<const ModuleRecord*>(record)->hostData;
     if (hostData < 1 || hostData > static_cast<int32_t>(receivers().size())) return 0;
@@ -338,6 +355,7 @@ void SignalHost::notify(int declaredIndex) {
 }
 
 void SignalHost::bindPins() {
+    if (record_ == nullptr) return;  // the variables live in an object that is gone
     for (HostPin& p : pins_) {
         void* v = p.props.variable;
         if (v == nullptr) continue;
@@ -511,8 +529,26 @@ void SignalHost::checkPinStatus(HostWord index, int32_t value, void* ptr) {
     if (!problem.empty() && pinStatusProblem_.empty()) pinStatusProblem_ = "HOST_SET_PIN_STATUS: " + problem;
 }
 
-HostWord SignalHost::onHostCall(void*, int32_t opcode, HostWord index, int32_t value, void* ptr,
+HostWord SignalHost::onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
                                 float opt) {
+    if (closedInside_) {
+        ++callsAfterClose_;
+        return 0;
+    }
+    if (std::find(opcodesUsed_.begin(), opcodesUsed_.end(), opcode) == opcodesUsed_.end()) opcodesUsed_.push_back(opcode);
+    if (opcode == closeOn_) {
+        closedInside_ = true;
+        auto* r = static_cast<ModuleRecord*>(record);
+        if (trace_ != nullptr) traceLine("dispatch MOD_CLOSE from inside " + hostOpName(opcode));
+        {
+            const HostFpPolicy::Call call("the dispatcher");
+            r->dispatcher(r, MOD_CLOSE, 0, 0, nullptr, 0.0f);
+        }
+        record_ = nullptr;
+        process_ = nullptr;
+        opened_ = false;
+        return 0;
+    }
     HostWord result = 0;
     switch (opcode) {
     case HOST_SET_PIN_STATUS:

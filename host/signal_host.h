@@ -26,6 +26,9 @@ public:
 HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
                                 void* ptr, float opt);
 int32_t registerReceiver(CallbackReceiver* receiver);
+// The name of a host opcode of each side, for traces and check names.
+std::string hostOpName(int32_t opcode);
+std::string guiHostOpName(int32_t opcode);
 void unregisterReceiver(int32_t hostData);
 
 // Where a GUI object's pin texts live: the signal object of the same instance.
@@ -149,6 +152,14 @@ public:
     // another clock than the current one; "" while there was none.
     const std::string& pinStatusProblem() const { return pinStatusProblem_; }
 
+    // The host answers the object's first call with `opcode` by closing the object from inside
+    // that call; the object is the host's no more, and any call it still makes is counted.
+    void closeInside(int32_t opcode) { closeOn_ = opcode; }
+    bool closedInside() const { return closedInside_; }
+    int callsAfterClose() const { return callsAfterClose_; }
+    // The opcodes the object has called the host with, in the order of their first use.
+    const std::vector<int32_t>& opcodesUsed() const { return opcodesUsed_; }
+
     void changePinText(int32_t declaredIndex, const std::string& text) override;
     const char* pinText(int32_t declaredIndex) const override;
     HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
@@ -183,6 +194,10 @@ private:
     bool opened_ = false;
     int32_t handle_ = 0;
     std::string pinStatusProblem_;
+    int32_t closeOn_ = -1;
+    bool closedInside_ = false;
+    int callsAfterClose_ = 0;
+    std::vector<int32_t> opcodesUsed_;
 };
 
 }  // namespace tarnhost

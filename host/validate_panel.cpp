@@ -10,6 +10,7 @@
 #include "menu_driver.h"
 #include "signal_host.h"
 #include "text_generator.h"
+#include "validate_probe.h"
 #include "validator.h"
 
 namespace tarnhost {
@@ -42,40 +43,6 @@ bool wellFormed(const std::string& t, int expected, std::string& why) {
     }
     if (nodes != expected) why = std::to_string(nodes) + " nodes";
     return nodes == expected;
-}
-
-struct Instance {
-    SignalHost signal;
-    std::unique_ptr<GuiHost> gui;
-    int textPin = -1;
-    explicit Instance(Validator& v) : signal(v.library(), nullptr, SignalHost::Buffers::Guarded) {
-        std::string made;
-        if (!signal.create(made)) throw std::runtime_error(made);
-        signal.setBlockSize(64);
-        signal.queryPins();
-        for (int i = 0; i < signal.pinCount(); ++i)
-            if (signal.pin(i).datatype == DT_TEXT) textPin = i;
-        signal.open();
-        gui = std::make_unique<GuiHost>(v.library(), signal, nullptr);
-        std::string error;
-        if (!gui->create(error)) throw std::runtime_error(error);
-        if (!gui->createWindow(600, 300, true, error)) throw std::runtime_error(error);
-        gui->open();
-    }
-    // The pin text as the host now holds it.
-    std::string text() const { return signal.pinText(textPin < 0 ? 0 : textPin); }
-    void pinChange(const std::string& t) {
-        signal.changePinText(textPin, t);
-        gui->dispatch(GUI_PIN_CHANGED, textPin);
-    }
-};
-
-bool hasPanel(Validator& v) {
-    void* r = v.library().makeModule(0, KIND_GUI, nullptr, 0);
-    if (r == nullptr) return false;
-    auto* g = static_cast<GuiRecord*>(r);
-    g->dispatcher(g, GUI_CLOSE, 0, 0, nullptr, 0);
-    return true;
 }
 
 Verdict noPanel() { return Verdict::skip("the module has no panel (makeModule kind 2 is null)"); }

@@ -11,112 +11,26 @@
 #include <memory>
 #include <sstream>
 
+#include "fp_environments.h"
 #include "import_watch.h"
 #include "number_text.h"
 #include "signal_host.h"
 #include "text_generator.h"
+#include "validate_probe.h"
 #include "validator.h"
 
 namespace tarnhost {
 
 namespace {
 
-constexpr float kInf = std::numeric_limits<float>::infinity();
-const float kSpecialValues[] = {0.0f, 1.0f, -1.0f, 10.0f, -10.0f, 1e30f, -1e30f, kInf, -kInf,
-                                std::numeric_limits<float>::quiet_NaN(), FLT_MIN / 2, -FLT_MIN / 2,
-                                FLT_TRUE_MIN};
-
 HostWord TARN_CDECL silentHost(void*, int32_t, HostWord, int32_t, void*, float) { return 0; }
 
 std::string floatText(float f) { return formatFloat(f); }
 
-// A choice value outside the enum list lets a module leave its output alone.
-bool choiceInList(const PinProperties& p, int16_t choice) {
-    if (p.enumList == nullptr) return true;
-    for (const auto& c : parseEnumList(p.enumList))
-        if (c.second == choice) return true;
-    return false;
-}
-
-struct Probe {
-    std::unique_ptr<SignalHost> host;
-    std::vector<float> audio;          // current value of each pin (audio inputs)
-    std::vector<int16_t> choices;
-
-    // Whether the output may stay unwritten (an enum outside its list) and whether every
-    // input is finite and of a sane size, so that the output must be finite.
-    bool mayWriteNothing() const {
-        for (int i = 0; i < host->pinCount(); ++i)
-            if (host->pin(i).datatype == DT_ENUM && !choiceInList(host->pin(i), choices[i])) return true;
-        return false;
-    }
-    bool saneInputs() const {
-        for (int i = 0; i < host->pinCount(); ++i)
-            if (host->pin(i).datatype == DT_AUDIO && host->pin(i).direction == DIR_IN &&
-                !(std::fabs(audio[i]) <= 1e30f))
-                return false;
-        return true;
-    }
-    void setAudio(int pin, float v, bool notify = true) {
-        audio[pin] = v;
-        host->setAudio(pin, v, notify);
-    }
-    void setChoice(int pin, int16_t c, bool notify = true) {
-        choices[pin] = c;
-        host->setChoice(pin, c, notify);
-    }
-    // One process call judged: "" or what went wrong.
-    std::string run(int first, int count, bool endsBlock = true) {
-        const CallReport r = host->process(first, count, endsBlock);
-        if (!r.called) return "";
-        std::string bad;
-        if (r.outside || r.inputsChanged || r.sleptAfterSound) bad = r.describe(first, count);
-        if (r.written != count && !(r.written == 0 && mayWriteNothing())) bad = r.describe(first, count);
-        if (r.nonFinite && saneInputs()) bad = r.describe(first, count);
-        return bad;
-    }
-    std::string blocks(int n, int count) {
-        for (int b = 0; b < n; ++b) {
-            const std::string bad = run(0, count);
-            if (!bad.empty()) return "block " + std::to_string(b) + ": " + bad;
-        }
-        return "";
-    }
-};
-
-// Makes a signal object with every input at its default, rate and block set before the pins
-// are asked (or after, with pinsFirst), opened unless told otherwise.
-Probe makeProbe(Validator& v, float rate, int block, bool open = true, bool pinsFirst = false) {
-    Probe p;
-    p.host = std::make_unique<SignalHost>(v.library(), nullptr, SignalHost::Buffers::Guarded);
-    std::string error;
-    if (!p.host->create(error)) throw std::runtime_error(error);
-    if (pinsFirst) p.host->queryPins();
-    p.host->setSampleRate(rate);
-    p.host->setBlockSize(block);
-    if (!pinsFirst) p.host->queryPins();
-    p.audio.assign(p.host->pinCount(), 0.0f);
-    p.choices.assign(p.host->pinCount(), 0);
-    for (int i = 0; i < p.host->pinCount(); ++i) {
-        const PinProperties& pp = p.host->pin(i);
-        if (pp.direction != DIR_IN) continue;
-        double d = 0;
-        const std::string def = pp.defaultValue != nullptr ? pp.defaultValue : "";
-        if (pp.datatype == DT_AUDIO && parseDouble(def, d)) p.setAudio(i, static_cast<float>(d / 10.0), false);
-        long long c = 0;
-        if (pp.datatype == DT_ENUM && parseInt(def, c)) p.setChoice(i, static_cast<int16_t>(c), false);
-    }
-    if (open) p.host->open();
-    return p;
-}
-
-int textPin(Probe& p) {
-    for (int i = 0; i < p.host->pinCount(); ++i)
-        if (p.host->pin(i).datatype == DT_TEXT && p.host->pin(i).direction == DIR_IN) return i;
-    return -1;
-}
+int textPin(Probe& p) { return p.host->textPin(); }
 
 }  // namespace
+
 
 Verdict memoryGrowth(Validator& v, const std::function<void()>& cycle) {
     for (int i = 0; i < 10; ++i) cycle();  // warm up the heap
@@ -183,9 +97,11 @@ Verdict loadMakeModule(Validator& v) {
             if (kind == KIND_GUI) {
                 auto* g = static_cast<GuiRecord*>(r);
                 if (g->magic != GUI_RECORD_MAGIC) return Verdict::fail(at + " returned no GUI record");
+                const HostFpPolicy::Call call("the panel's dispatcher");
                 g->dispatcher(g, GUI_CLOSE, 0, 0, nullptr, 0);
             } else {
                 auto* m = static_cast<ModuleRecord*>(r);
+                const HostFpPolicy::Call call("the dispatcher");
                 if (m->dispatcher(m, MOD_CLOSE, 0, 0, nullptr, 0) != 1) return Verdict::fail(at + ": MOD_CLOSE did not answer 1");
             }
         }

@@ -1,6 +1,8 @@
 // Validator bookkeeping and the validate command.
 #include "validator.h"
 
+#include <windows.h>
+
 #include <cstdio>
 #include <ctime>
 
@@ -11,6 +13,21 @@
 namespace tarnhost {
 
 namespace {
+
+// The check under way, for the report of a crash.
+std::string currentCheck = "loading";
+
+// A module that crashes the host ends the run with a FAIL line naming the check, instead of a
+// debugger waiting for someone.
+LONG WINAPI crashReport(EXCEPTION_POINTERS* info) {
+    std::printf("FAIL %s: the host crashed: exception 0x%08lx at %p\n", currentCheck.c_str(),
+                static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode),
+                info->ExceptionRecord->ExceptionAddress);
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), kExitFailure);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 uint64_t nameHash(const std::string& s) {
     uint64_t h = 1469598103934665603ull;
     for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
@@ -35,6 +52,7 @@ void Validator::check(const std::string& name, const std::function<Verdict()>& b
     if (filtered_ && !std::regex_search(name, only_)) return;
     // Each check draws from its own stream, so --only gives the same cases as a full run.
     rng_.seed(seed_ ^ nameHash(name));
+    currentCheck = name;
     Verdict verdict;
     try {
         verdict = body();
@@ -90,6 +108,7 @@ int runValidate(const std::vector<std::string>& args) {
         }
     }
     if (seed < 0) seed = static_cast<long long>(std::time(nullptr)) & 0x7fffffff;
+    SetUnhandledExceptionFilter(&crashReport);
     ModuleLibrary lib;
     std::string error;
     if (!lib.load(args[0], error)) return failure(error);
@@ -98,6 +117,7 @@ int runValidate(const std::vector<std::string>& args) {
     Validator v(lib, args[0], static_cast<int>(strictness), static_cast<uint64_t>(seed), only);
     validateSignal(v);
     validatePanel(v);
+    validateEnvironment(v);
     if (v.skipped() > 0) std::printf("%d passed, %d failed, %d skipped\n", v.passed(), v.failed(), v.skipped());
     else std::printf("%d passed, %d failed\n", v.passed(), v.failed());
     return v.failed() == 0 ? kExitOk : kExitFailure;

@@ -66,5 +66,7 @@ size_t processPrivateBytes();
 // Runs a create/use/close cycle many times and judges the growth of the process's memory.
 Verdict memoryGrowth(Validator& v, const std::function<void()>& cycle);
 void validatePanel(Validator& v);
+// Floating-point environments of the host, closes from inside calls, the capture after a menu.
+void validateEnvironment(Validator& v);
 
 }  // namespace tarnhost

@@ -36,13 +36,23 @@ float phaseIncrementFor(float pitch, float incrementPerHz) {
 namespace {
 
 // Between two tiny entries of opposite sign, or at a tiny level, a sample can fall below the
-// normal range; it becomes 0 rather than reach the modules downstream. Without a branch: the
+// normal range; it becomes 0 rather than reach the modules downstream. A pass of its own over the
+// block, four samples at a time and without a branch, keeps it off the oscillator's loop: each
 // sample's bits are kept where its magnitude is not below FLT_MIN (NaN included).
-inline float flushSubnormal(float sample) {
-    const __m128 s = _mm_set_ss(sample);
-    const __m128 magnitude = _mm_and_ps(s, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
-    const __m128 keep = _mm_cmpnlt_ss(magnitude, _mm_set_ss(FLT_MIN));
-    return _mm_cvtss_f32(_mm_and_ps(s, keep));
+void flushSubnormals(float* out, int32_t count) {
+    const __m128 magnitudeBits = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 smallest = _mm_set1_ps(FLT_MIN);
+    int32_t n = 0;
+    for (; n + 4 <= count; n += 4) {
+        const __m128 s = _mm_loadu_ps(out + n);
+        const __m128 keep = _mm_cmpnlt_ps(_mm_and_ps(s, magnitudeBits), smallest);
+        _mm_storeu_ps(out + n, _mm_and_ps(s, keep));
+    }
+    for (; n < count; ++n) {
+        const __m128 s = _mm_load_ss(out + n);
+        const __m128 keep = _mm_cmpnlt_ss(_mm_and_ps(s, magnitudeBits), smallest);
+        _mm_store_ss(out + n, _mm_and_ps(s, keep));
+    }
 }
 
 }  // namespace
@@ -68,10 +78,11 @@ void renderCycle(OscillatorState& s, const WaveTable& table, int32_t row, const 
         const float position = scale * phase;
         const int32_t i = _mm_cvtss_si32(_mm_set_ss(position));  // nearest, ties to even
         const float frac = position - static_cast<float>(i);
-        out[n] = flushSubnormal((value[i] + frac * slope[i]) * level);
+        out[n] = (value[i] + frac * slope[i]) * level;
     }
     s.phase = phase;
     s.lastSync = lastSync;
+    flushSubnormals(out, count);
 }
 
 }  // namespace tarn

@@ -1,7 +1,9 @@
 // A small module with one deliberate fault, chosen at compile time (TARN_FAULT_<NAME>, see
 // faults.txt): the validator must catch each. Without a fault it is a well-behaved module: a
-// text pin, an input scaled by one half to the output, and a panel that draws a cross.
+// text pin, an input scaled by one half to the output, and a panel that draws a cross and opens
+// a one-item popup menu from a strip along its top edge.
 #include <windows.h>
+#include <xmmintrin.h>
 
 #include <cmath>
 #include <cstdio>
@@ -18,10 +20,19 @@ namespace {
 void* (*volatile allocate)(size_t) = std::malloc;
 void (*volatile release)(void*) = std::free;
 
+// A process entry of its own, outside the frame's rule: it runs in whatever floating-point
+// environment the host has.
+struct RawInOut {
+    float* input;
+    float* output;
+};
+[[maybe_unused]] void TARN_CDECL rawProcess(void* object, int32_t first, int32_t count);
+
 class FaultyModule : public tarn::ModuleBase {
 public:
     FaultyModule(HostCallback callback, int32_t hostData) noexcept
-        : ModuleBase(callback, hostData, 0x7E57FA17), text(nullptr), input(nullptr), output(nullptr) {
+        : ModuleBase(callback, hostData, 0x7E57FA17), text(nullptr), input(nullptr), output(nullptr),
+          rawHost(callback) {
 #if defined(TARN_FAULT_LEAK_PER_OBJECT)
         void* kept = allocate(64 * 1024);
         if (kept != nullptr) std::memset(kept, 1, 64 * 1024);
@@ -30,15 +41,37 @@ public:
 
     void open() override {
         InitializeCriticalSection(&lock);
+        if (ballast == nullptr) ballast = allocate(64 * 1024);
+        if (ballast != nullptr) std::memset(ballast, 1, 64 * 1024);
+        opening = true;
         ModuleBase::open();
+        opening = false;
+#if defined(TARN_FAULT_TRAPS_ON_NAN) || defined(TARN_FAULT_ROUNDS_AS_HOST) || defined(TARN_FAULT_LEAVES_ENV_CHANGED)
+        setProcessFunction(ProcessFunction{&rawProcess, 0, 0, 0});
+#else
         setProcessFunction(processFunctionOf<FaultyModule, &FaultyModule::process>());
+#endif
 #if defined(TARN_FAULT_STATUS_ON_INPUT)
         if (tarn::Pin* in = findPin(1)) in->setOutputStatus(sampleClock(), ST_RUN);
 #else
         if (tarn::Pin* out = findPin(2)) out->setOutputStatus(sampleClock(), ST_RUN);
 #endif
+#if defined(TARN_FAULT_CALLS_HOST_AFTER_CLOSE)
+        rawHost(&record(), HOST_GET_SAMPLE_CLOCK, 0, 0, nullptr, 0.0f);  // closed or not
+#endif
     }
-    void close() override { DeleteCriticalSection(&lock); }
+
+    HostWord dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) override {
+        if (opcode == MOD_CLOSE) closedWhileOpening = opening;
+        return ModuleBase::dispatch(opcode, index, value, ptr, opt);
+    }
+    void close() override {
+        DeleteCriticalSection(&lock);
+#if defined(TARN_FAULT_LEAKS_WHEN_CLOSED_INSIDE)
+        if (closedWhileOpening) return;  // its buffer is lost
+#endif
+        release(ballast);
+    }
 
     bool getPinProperties(int32_t index, PinProperties& p) override {
         p.flags = 0;
@@ -100,7 +133,12 @@ public:
 #if defined(TARN_FAULT_SOUND_AFTER_SLEEP)
         callHost(HOST_SLEEP);
 #endif
+#if defined(TARN_FAULT_CALLS_HOST_IN_OWN_ENV)
+        rawHost(&record(), HOST_GET_SAMPLE_CLOCK, 0, 0, nullptr, 0.0f);
+#endif
     }
+
+    RawInOut raw() const { return {input, output}; }
 
 private:
     const char* text;
@@ -108,16 +146,48 @@ private:
     float* output;
     const char* cached = nullptr;
     CRITICAL_SECTION lock;
+    HostCallback rawHost;
+    bool opening = false;
+    bool closedWhileOpening = false;
+    void* ballast = nullptr;  // 64 KiB from open to close, so that a lost one shows in memory
 };
+
+void TARN_CDECL rawProcess(void* object, int32_t first, int32_t count) {
+    const RawInOut io = static_cast<FaultyModule*>(static_cast<tarn::ModuleBase*>(object))->raw();
+    if (io.input == nullptr || io.output == nullptr) return;
+    [[maybe_unused]] const unsigned int hostMxcsr = _mm_getcsr();
+#if defined(TARN_FAULT_LEAVES_ENV_CHANGED)
+    _mm_setcsr(_mm_getcsr() | 0x8040);  // flush-to-zero and denormals-are-zero, left on
+#endif
+    for (int32_t k = first; k < first + count; ++k) {
+        float x = io.input[k];
+#if defined(TARN_FAULT_TRAPS_ON_NAN)
+        if (x < -1.0f) x = -1.0f;  // an ordered compare: invalid for a NaN
+#endif
+#if defined(TARN_FAULT_ROUNDS_AS_HOST)
+        x = x * 0.1f + 0.3f;  // rounded as the host's mode says
+#endif
+        io.output[k] = x * 0.5f;
+    }
+#if defined(TARN_FAULT_ROUNDS_AS_HOST)
+    _mm_setcsr(hostMxcsr);  // tidy: only its samples tell
+#endif
+}
 
 class FaultyPanel : public tarn::GuiBase {
 public:
-    using GuiBase::GuiBase;
-    void onMouseDown(const ViewRecord* view, uint32_t, tarn::GuiPoint) override {
+    FaultyPanel(HostCallback callback, int32_t hostData) noexcept : GuiBase(callback, hostData), rawHost(callback) {}
+    void onCreated() override { callHost(GUI_HOST_SET_SIZE, 120, 60); }
+    void onMouseDown(const ViewRecord* view, uint32_t, tarn::GuiPoint point) override {
+        if (view == nullptr) return;
+        if (point.y >= 0 && point.y < 12 && showMenu(view, point)) {
+#if defined(TARN_FAULT_KEEPS_CAPTURE_AFTER_MENU)
+            captureMouse(view);
+#endif
+            return;  // the menu took the press and its release
+        }
 #if !defined(TARN_FAULT_RELEASE_WITHOUT_CAPTURE)
         captureMouse(view);
-#else
-        (void)view;
 #endif
     }
     void onMouseUp(const ViewRecord* view, uint32_t, tarn::GuiPoint) override {
@@ -128,7 +198,16 @@ public:
 #else
         (void)view;
 #endif
+#if defined(TARN_FAULT_PANEL_CALLS_HOST_AFTER_CLOSE)
+        rawHost(&record(), GUI_HOST_REDRAW, 0, 0, nullptr, 0.0f);  // closed or not
+#endif
     }
+    void onMouseMove(const ViewRecord* view, uint32_t, tarn::GuiPoint point) override {
+        if (view == nullptr || !hasCapture(view)) return;
+        last = point;
+        redraw();
+    }
+
     void paint(void* deviceContext, const ViewRecord* view) override {
         if (view == nullptr) return;
         HDC dc = static_cast<HDC>(deviceContext);
@@ -138,6 +217,7 @@ public:
         [[maybe_unused]] HGDIOBJ oldBrush = SelectObject(dc, brush);
         MoveToEx(dc, 0, view->height / 2, nullptr);
         LineTo(dc, view->width, view->height / 2);
+        LineTo(dc, last.x, last.y);  // to where the last drag step was
 #if defined(TARN_FAULT_DELETE_SELECTED_PEN)
         DeleteObject(pen);
 #endif
@@ -150,6 +230,21 @@ public:
         DeleteObject(pen);
 #endif
     }
+
+private:
+    // A one-item menu, as a real popup menu: modal, owned by the first ancestor's window.
+    bool showMenu(const ViewRecord* view, tarn::GuiPoint point) {
+        const HostWord owner = findOwnerWindow(view);
+        if (owner == 0 || !toScreen(view, point)) return false;
+        HMENU menu = CreatePopupMenu();
+        AppendMenuA(menu, MF_STRING, 1, "Item");
+        TrackPopupMenu(menu, TPM_NONOTIFY | TPM_RETURNCMD, point.x, point.y, 0, reinterpret_cast<HWND>(owner), nullptr);
+        DestroyMenu(menu);
+        return true;
+    }
+
+    HostCallback rawHost;
+    tarn::GuiPoint last{0, 0};
 };
 
 }  // namespace
