@@ -2,7 +2,6 @@
 // Sync and Level are CV inputs; the other formats have them as parameters.
 #pragma once
 
-#define DISTRHO_PLUGIN_BRAND "Tarn"
 #define DISTRHO_PLUGIN_NAME "Tarn Contour4"
 #define DISTRHO_PLUGIN_URI "urn:tarn:contour4"
 #define DISTRHO_PLUGIN_CLAP_ID "tarn.contour4"

@@ -2,7 +2,6 @@
 // also a CV input and the output is CV; the other formats have an audio output.
 #pragma once
 
-#define DISTRHO_PLUGIN_BRAND "Tarn"
 #define DISTRHO_PLUGIN_NAME "Tarn LFO"
 #define DISTRHO_PLUGIN_URI "urn:tarn:lfo"
 #define DISTRHO_PLUGIN_CLAP_ID "tarn.lfo"
