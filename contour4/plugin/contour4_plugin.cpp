@@ -26,6 +26,9 @@ namespace {
 using tarn::kContour4Pins;
 
 constexpr const char* kShapeKey = "shape";
+constexpr char kStateSeparator = '\xff';
+constexpr char kStateEnd = '\xfe';
+constexpr char kInertCharacter = '?';
 
 // Parameters, where the format has no CV: index = pin index - 1.
 constexpr uint32_t kVoltsInputs = 3;
@@ -149,7 +152,15 @@ protected:
     // [main or worker] Any text is a shape text: the module's parser gives every text its
     // answer, and a text whose table is not finite plays silence.
     void setState(const char* key, const char* value) override {
-        if (std::strcmp(key, kShapeKey) == 0) storeShape(value != nullptr ? value : "");
+        if (std::strcmp(key, kShapeKey) != 0) return;
+        std::string text = value != nullptr ? value : "";
+        // DPF's CLAP and VST3 state marks its fields with bytes 0xFF and 0xFE, so a text holding
+        // one would come back cut and spill into other fields. The parser reads '?' exactly as
+        // it reads those (none is part of a number or a delimiter), so the sound is the same.
+        for (char& c : text) {
+            if (c == kStateSeparator || c == kStateEnd) c = kInertCharacter;
+        }
+        storeShape(std::move(text));
     }
 
     // [main] The module's open: the cycle at its start; the first run decides the gate.
@@ -180,9 +191,9 @@ protected:
     }
 
 private:
-    void storeShape(const char* text) {
+    void storeShape(std::string text) {
         std::lock_guard<std::mutex> lock(shapeLock_);
-        buildLocked(text);
+        buildLocked(std::move(text));
     }
 
     void buildLocked(std::string text) {

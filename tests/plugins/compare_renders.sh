@@ -61,6 +61,12 @@ while IFS= read -r line; do
     exit 77
   fi
   out=$dir/$format-$total.f32
+  # Through a parameter, Sync changes at its own frames: the host splits its call there.
+  for i in "${!args[@]}"; do
+    if [ "$format" != lv2 ] && [ "${args[$i]}" = --input ] && [[ "${args[$((i + 1))]}" == Sync=* ]]; then
+      args[$i]=--input-frames
+    fi
+  done
   read -r -a command <<< "$(command_for "$module")"
   if "${command[@]}" "${args[@]}" --out "$out" && cmp -s "$reference" "$out"; then
     echo "ok same samples: $module ${args[*]}"

@@ -77,8 +77,8 @@ bool parseOptions(const std::vector<std::string>& args, size_t from, Options& o,
         } else if (a == "--shape") {
             o.hasShape = true;
             o.shape = v;
-        } else if ((a == "--set" || a == "--input") && split(v, '=', kv)) {
-            (a == "--set" ? o.sets : o.inputs).push_back(kv);
+        } else if ((a == "--set" || a == "--input" || a == "--input-frames") && split(v, '=', kv)) {
+            (a == "--set" ? o.sets : a == "--input" ? o.inputs : o.frameInputs).push_back(kv);
         } else if (a == "--note" && parseEvent(v, e)) {
             o.events.push_back(e);
         } else {

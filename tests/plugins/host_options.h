@@ -20,6 +20,10 @@ struct Options {
     int block = 1024;
     std::vector<std::pair<std::string, std::string>> sets;    // NAME=VALUE
     std::vector<std::pair<std::string, std::string>> inputs;  // NAME=FILE.f32
+    // Streams onto parameters: --input changes the parameter at block starts, where the module
+    // reads Pitch and Level; --input-frames at every frame where it changes (Sync), the host
+    // splitting its process call there.
+    std::vector<std::pair<std::string, std::string>> frameInputs;
     bool hasShape = false;
     std::string shape;
     std::vector<NoteEvent> events;  // in frame order
