@@ -41,6 +41,8 @@ function(tarn__plugin_target bundle format folder sources libraries)
     add_executable(${target})
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}
       RUNTIME_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/jack)
+    # DPF's bridge opens the JACK library at run time.
+    target_compile_definitions(${target} PRIVATE HAVE_JACK)
     target_link_libraries(${target} PRIVATE dl pthread)
   else()
     add_library(${target} MODULE)

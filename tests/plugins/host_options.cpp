@@ -74,6 +74,8 @@ bool parseOptions(const std::vector<std::string>& args, size_t from, Options& o,
             o.block = static_cast<int>(n);
         } else if (a == "--rate" && std::strtod(v.c_str(), nullptr) > 0) {
             o.rate = std::strtod(v.c_str(), nullptr);
+        } else if (a == "--preset") {
+            o.preset = v;
         } else if (a == "--shape") {
             o.hasShape = true;
             o.shape = v;

@@ -26,6 +26,7 @@ struct Options {
     std::vector<std::pair<std::string, std::string>> frameInputs;
     bool hasShape = false;
     std::string shape;
+    std::string preset;  // a preset of the plug-in's own, by its label
     std::vector<NoteEvent> events;  // in frame order
     bool watch = false;
 };

@@ -12,6 +12,7 @@
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
 #include <lv2/parameters/parameters.h>
+#include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 #include <lv2/worker/worker.h>
@@ -302,6 +303,30 @@ const LilvPlugin* findPlugin(World& w, const std::string& uri) {
     return p;
 }
 
+// One of the plug-in's presets, found by its label and restored by lilv.
+bool restorePreset(World& w, const LilvPlugin* plugin, Instance& inst, const std::string& label) {
+    LilvNode* presetClass = w.uri(LV2_PRESETS__Preset);
+    LilvNode* labelUri = w.uri(LILV_NS_RDFS "label");
+    LilvNodes* presets = lilv_plugin_get_related(plugin, presetClass);
+    bool found = false;
+    LILV_FOREACH(nodes, it, presets) {
+        const LilvNode* preset = lilv_nodes_get(presets, it);
+        lilv_world_load_resource(w.world, preset);
+        LilvNode* name = lilv_world_get(w.world, preset, labelUri, nullptr);
+        if (!found && name != nullptr && label == lilv_node_as_string(name)) {
+            LilvState* state = lilv_state_new_from_world(w.world, &w.urids.map_, preset);
+            lilv_state_restore(state, inst.lilv(), nullptr, nullptr, 0, inst.features());
+            lilv_state_free(state);
+            found = true;
+        }
+        lilv_node_free(name);
+    }
+    lilv_nodes_free(presets);
+    lilv_node_free(labelUri);
+    lilv_node_free(presetClass);
+    return found;
+}
+
 std::unique_ptr<Instance> prepare(World& w, const std::string& uri, const Options& o, std::string& error) {
     const LilvPlugin* plugin = findPlugin(w, uri);
     if (plugin == nullptr) {
@@ -318,6 +343,10 @@ std::unique_ptr<Instance> prepare(World& w, const std::string& uri, const Option
     }
     for (const auto& kv : o.inputs) {
         if (!inst->input(kv.first, kv.second, error)) return nullptr;
+    }
+    if (!o.preset.empty() && !restorePreset(w, plugin, *inst, o.preset)) {
+        error = uri + ": no preset \"" + o.preset + "\"";
+        return nullptr;
     }
     if (o.hasShape && !inst->restoreShape(o.shape)) {
         error = uri + ": the state interface did not take the shape";
@@ -431,7 +460,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const char* kUsage =
         "usage: tarn-lv2-host render URI --out FILE [--frames N] [--rate HZ] [--block N] [--set NAME=VALUE]\n"
-        "                     [--input NAME=FILE.f32] [--shape TEXT] [--note FRAME:NOTE:VELOCITY] [--watch]\n"
+        "                     [--input NAME=FILE.f32] [--shape TEXT] [--preset LABEL] [--note FRAME:NOTE:VELOCITY] [--watch]\n"
         "       tarn-lv2-host state URI [render options]\n"
         "       tarn-lv2-host bench [--block N] [--blocks N] --plugin URI [--set NAME=VALUE]... --plugin URI ...";
     if (args.empty()) return plugtest::usage(kUsage);
