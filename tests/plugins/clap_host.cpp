@@ -258,14 +258,8 @@ bool withShape(std::string state, const std::string& text, std::string& out) {
     return true;
 }
 
-struct Stream {
-    const Parameter* parameter;
-    std::vector<float> samples;  // signal units
-    bool everyFrame;
-};
-
 // Prepares an activated instance from the options; streams onto parameters go to streams.
-std::unique_ptr<Instance> prepare(const Library& lib, const Options& o, std::vector<Stream>& streams,
+std::unique_ptr<Instance> prepare(const Library& lib, const Options& o, std::vector<plugtest::ParameterStream>& streams,
                                   EventList& first, std::string& error) {
     auto inst = std::make_unique<Instance>(lib, o.rate, o.block);
     if (!inst->ok()) {
@@ -295,7 +289,7 @@ std::unique_ptr<Instance> prepare(const Library& lib, const Options& o, std::vec
                 error = "no parameter \"" + name + "\"";
                 return nullptr;
             }
-            streams.push_back({p, {}, list == &o.frameInputs});
+            streams.push_back({static_cast<int>(p - inst->parameters().data()), {}, list == &o.frameInputs});
             if (!plugtest::readFloats(path, streams.back().samples, error)) return nullptr;
         }
     }
@@ -303,44 +297,17 @@ std::unique_ptr<Instance> prepare(const Library& lib, const Options& o, std::vec
     return inst;
 }
 
-// A parameter's value in volts for a stream's sample in signal units.
-double voltsOf(float signal) { return static_cast<double>(signal) * 10.0; }
-
-void render(Instance& inst, const Options& o, const std::vector<Stream>& streams, EventList first,
-            std::vector<float>& out) {
+void render(Instance& inst, const Options& o, const std::vector<plugtest::ParameterStream>& streams,
+            EventList first, std::vector<float>& out) {
     out.clear();
-    size_t next = 0;
-    std::vector<float> last(streams.size(), NAN);
-    for (int64_t block = 0; block < o.frames; block += o.block) {
-        const int64_t end = std::min<int64_t>(block + o.block, o.frames);
-        int64_t from = block;
-        while (from < end) {
-            EventList events = std::move(first);
-            first.events.clear();
-            // A call ends where a per-frame stream changes.
-            int64_t to = end;
-            for (const Stream& s : streams) {
-                if (!s.everyFrame) continue;
-                for (int64_t f = from + 1; f < to; ++f) {
-                    if (plugtest::streamAt(s.samples, f, 0) != plugtest::streamAt(s.samples, f - 1, 0)) {
-                        to = f;
-                        break;
-                    }
-                }
-            }
-            for (size_t k = 0; k < streams.size(); ++k) {
-                if (!streams[k].everyFrame && from != block) continue;
-                const float v = plugtest::streamAt(streams[k].samples, from, 0);
-                if (v != last[k]) events.add(paramEvent(streams[k].parameter->id, 0, voltsOf(v)));
-                last[k] = v;
-            }
-            for (; next < o.events.size() && o.events[next].frame < to; ++next)
-                events.add(midiEvent(static_cast<uint32_t>(std::max<int64_t>(o.events[next].frame - from, 0)), o.events[next].bytes));
-            inst.process(static_cast<int>(to - from), events, o.watch);
-            out.insert(out.end(), inst.output(), inst.output() + (to - from));
-            from = to;
-        }
-    }
+    plugtest::planCalls(o, streams, [&](const plugtest::Call& call) {
+        EventList events = std::move(first);
+        first.events.clear();
+        for (const auto& [index, volts] : call.changes) events.add(paramEvent(inst.parameters()[index].id, 0, volts));
+        for (const plugtest::NoteEvent& n : call.notes) events.add(midiEvent(static_cast<uint32_t>(n.frame), n.bytes));
+        inst.process(call.count, events, o.watch);
+        out.insert(out.end(), inst.output(), inst.output() + call.count);
+    });
 }
 
 int runInfo(const Library& lib) {
@@ -359,7 +326,7 @@ int runInfo(const Library& lib) {
 }
 
 int runRender(const Library& lib, const Options& o) {
-    std::vector<Stream> streams;
+    std::vector<plugtest::ParameterStream> streams;
     EventList first;
     std::string error;
     auto inst = prepare(lib, o, streams, first, error);
@@ -374,7 +341,7 @@ int runRender(const Library& lib, const Options& o) {
 // The state saved after the options took effect, loaded into a fresh instance: both render the
 // same samples, and an instance without it does not.
 int runState(const Library& lib, const Options& o) {
-    std::vector<Stream> streams;
+    std::vector<plugtest::ParameterStream> streams;
     EventList first;
     std::string error;
     auto a = prepare(lib, o, streams, first, error);
@@ -386,7 +353,7 @@ int runState(const Library& lib, const Options& o) {
     Options plain = o;
     plain.hasShape = false;
     plain.sets.clear();
-    std::vector<Stream> none;
+    std::vector<plugtest::ParameterStream> none;
     EventList empty;
     auto b = prepare(lib, plain, none, empty, error);
     auto c = prepare(lib, plain, none, empty, error);

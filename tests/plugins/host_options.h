@@ -2,6 +2,7 @@
 // takes it (volts for inputs, names or values for choices, the shape text), plus notes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,6 +65,65 @@ private:
     uint16_t x87_ = 0;
 };
 
+// A stream onto one of a plug-in's parameters (index into the host's own list), in signal units.
+struct ParameterStream {
+    int parameter;
+    std::vector<float> samples;
+    bool everyFrame;  // changes at every frame where it changes, else at block starts
+};
+
+// One process call as a parameter-driven host makes it: its frames, the parameters that change
+// at its start (in volts), and the notes inside it (frames relative to its start).
+struct Call {
+    int64_t from = 0;
+    int count = 0;
+    std::vector<std::pair<int, double>> changes;
+    std::vector<NoteEvent> notes;
+};
+
+// The calls for the options' blocks: each block split where a per-frame stream changes.
+template <class OnCall>
+void planCalls(const Options& o, const std::vector<ParameterStream>& streams, OnCall onCall);
+
 int usage(const char* text);
+
+template <class OnCall>
+void planCalls(const Options& o, const std::vector<ParameterStream>& streams, OnCall onCall) {
+    size_t next = 0;
+    std::vector<float> last(streams.size(), 0.0f);
+    std::vector<bool> sent(streams.size(), false);
+    for (int64_t block = 0; block < o.frames; block += o.block) {
+        const int64_t end = std::min<int64_t>(block + o.block, o.frames);
+        for (int64_t from = block; from < end;) {
+            int64_t to = end;
+            for (const ParameterStream& s : streams) {
+                if (!s.everyFrame) continue;
+                for (int64_t f = from + 1; f < to; ++f) {
+                    if (streamAt(s.samples, f, 0) != streamAt(s.samples, f - 1, 0)) {
+                        to = f;
+                        break;
+                    }
+                }
+            }
+            Call call;
+            call.from = from;
+            call.count = static_cast<int>(to - from);
+            for (size_t k = 0; k < streams.size(); ++k) {
+                if (!streams[k].everyFrame && from != block) continue;
+                const float v = streamAt(streams[k].samples, from, 0);
+                if (!sent[k] || v != last[k]) call.changes.push_back({streams[k].parameter, static_cast<double>(v) * 10.0});
+                last[k] = v;
+                sent[k] = true;
+            }
+            for (; next < o.events.size() && o.events[next].frame < to; ++next) {
+                NoteEvent e = o.events[next];
+                e.frame = std::max<int64_t>(e.frame - from, 0);
+                call.notes.push_back(e);
+            }
+            onCall(call);
+            from = to;
+        }
+    }
+}
 
 }  // namespace plugtest
