@@ -2,10 +2,7 @@
 #include "contour4_module.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstring>
-
-#include "common/fp_env.h"
 
 namespace tarn {
 
@@ -14,31 +11,25 @@ constexpr int32_t kShapeFlags = PF_DUAL | PF_GUI | PF_TEXT_SHAPE;
 }
 
 // The frame leaves module fields unset until open; these are the safe values until then:
-// silent, a countdown of one block, no increment, band 0 and silent tables.
+// unbound pins, the voice's own safe state and silent tables.
 Contour4Module::Contour4Module(HostCallback callback, int32_t hostData) noexcept
     : ModuleBase(callback, hostData, kMagic),
       shapeText_(nullptr),
-      idleCountdown_(getBlockSize()),
       curveBlock_(nullptr),
       pitchIn_(nullptr),
-      lastPitch_(kInitialPitch),
       syncIn_(nullptr),
       levelIn_(nullptr),
-      output_(nullptr),
-      active_(0),
-      osc_{0.0f, 0.0f, kCyclePositionScale, 0.0f},
-      incrementPerHz_(0.0f),
-      bandIndex_(0) {
+      output_(nullptr) {
     table_.clear();
 }
 
 bool Contour4Module::getPinProperties(int32_t index, PinProperties& props) {
-    auto audio = [&](float** field, int32_t direction, const char* name, const char* def) {
+    auto audio = [&](float** field, int32_t direction) {
         props.variable = field;
         props.direction = direction;
         props.datatype = DT_AUDIO;
-        props.name = name;
-        props.defaultValue = def;
+        props.name = kContour4Pins[index].name;
+        props.defaultValue = kContour4Pins[index].defaultText;
         props.flags = 0;
         return true;
     };
@@ -47,13 +38,13 @@ bool Contour4Module::getPinProperties(int32_t index, PinProperties& props) {
         props.variable = &shapeText_;
         props.direction = DIR_IN;
         props.datatype = DT_TEXT;
-        props.name = "shape";
+        props.name = kContour4Pins[PIN_SHAPE].name;
         props.flags = kShapeFlags;
         return true;
-    case PIN_PITCH: return audio(&pitchIn_, DIR_IN, "Pitch", "5");
-    case PIN_SYNC: return audio(&syncIn_, DIR_IN, "Sync", "0");
-    case PIN_LEVEL: return audio(&levelIn_, DIR_IN, "Level", "8");
-    case PIN_OUTPUT: return audio(&output_, DIR_OUT, "Output", "0");
+    case PIN_PITCH: return audio(&pitchIn_, DIR_IN);
+    case PIN_SYNC: return audio(&syncIn_, DIR_IN);
+    case PIN_LEVEL: return audio(&levelIn_, DIR_IN);
+    case PIN_OUTPUT: return audio(&output_, DIR_OUT);
     default: return false;
     }
 }
@@ -71,11 +62,7 @@ void Contour4Module::requestCurveBlock() {
 
 void Contour4Module::open() {
     requestCurveBlock();
-    osc_.phase = 0.0f;
-    lastPitch_ = kInitialPitch;
-    osc_.lastSync = 0.0f;
-    osc_.cyclePositionScale = kCyclePositionScale;
-    incrementPerHz_ = incrementPerHzFor(getSampleRate());
+    voice_.open(getSampleRate());
     ModuleBase::open();
     setProcessFunction(processFunctionOf<Contour4Module, &Contour4Module::generateIdle>());
 }
@@ -89,46 +76,28 @@ float Contour4Module::levelNow() {
 
 void Contour4Module::onPinStatusChanged(Pin& pin) {
     if (pin.index == PIN_SHAPE) rebuildTable();
-    if (levelNow() > kLevelGate) {
-        active_ = 1;
+    if (voice_.decide(levelNow(), getBlockSize())) {
         if (Pin* out = findPin(PIN_OUTPUT)) out->setOutputStatus(sampleClock(), ST_RUN);
         setProcessFunction(processFunctionOf<Contour4Module, &Contour4Module::generate>());
     } else {
-        active_ = 0;
-        idleCountdown_ = getBlockSize();
         setProcessFunction(processFunctionOf<Contour4Module, &Contour4Module::generateIdle>());
     }
 }
 
+bool Contour4Module::pinsBound() const {
+    return pitchIn_ != nullptr && syncIn_ != nullptr && levelIn_ != nullptr && output_ != nullptr;
+}
+
 void Contour4Module::generate(int32_t first, int32_t count) {
-    if (pitchIn_ == nullptr || syncIn_ == nullptr || levelIn_ == nullptr || output_ == nullptr) {
-        return;
-    }
-    float p = pitchIn_[first];
-    // A pitch that is not a number compares as unchanged. The clamp works on a copy: the
-    // Pitch buffer belongs to the host and may feed other modules too.
-    if (p != lastPitch_ && !std::isnan(p)) {
-        // The power of two may run on the x87, and a float comes back through it on i686.
-        const X87StatusKeeper x87;
-        bandIndex_ = bandForPitch(p);
-        if (p > kMaxPitch) p = kMaxPitch;
-        lastPitch_ = p;
-        osc_.phaseIncrement = phaseIncrementFor(p, incrementPerHz_);
-    }
-    const float level = levelIn_[first];
-    float* out = output_ + first;
-    if (active_ != 1) {
-        for (int32_t n = 0; n < count; ++n) out[n] = 0.0f;
-        return;
-    }
-    renderCycle(osc_, table_, bandIndex_, syncIn_ + first, level, out, count);
+    if (!pinsBound()) return;
+    voice_.generate(table_, pitchIn_[first], syncIn_ + first, 1, levelIn_[first], output_ + first, count);
 }
 
 void Contour4Module::generateIdle(int32_t first, int32_t count) {
-    generate(first, count);
-    // Stops counting once due, so hours of idling cannot overflow the count.
-    if (idleCountdown_ > 0) idleCountdown_ -= count;
-    if (idleCountdown_ <= 0) callHost(HOST_SLEEP);
+    const bool due = pinsBound() ? voice_.generateIdle(table_, pitchIn_[first], syncIn_ + first, 1,
+                                                       levelIn_[first], output_ + first, count)
+                                 : voice_.countDown(count);
+    if (due) callHost(HOST_SLEEP);
 }
 
 }  // namespace tarn

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-#include "contour4/signal/oscillator.h"
+#include "contour4/signal/pins.h"
+#include "contour4/signal/voice.h"
 #include "contour4/signal/wave_table.h"
 #include "frame/module_base.h"
 
@@ -13,12 +14,14 @@ namespace tarn {
 class Contour4Module : public ModuleBase {
 public:
     static constexpr uint32_t kMagic = 0x04C48300;
-    static constexpr float kLevelGate = 0.005f;  // at or below: silence, then sleep
-    static constexpr float kInitialPitch = -20.0f;
+    static constexpr float kLevelGate = Contour4Voice::kLevelGate;
     static constexpr int32_t kCurveBlockSize = 252;
     static constexpr float kCurveBlockFill = -1.0f;
 
-    enum PinIndex : int32_t { PIN_SHAPE = 0, PIN_PITCH, PIN_SYNC, PIN_LEVEL, PIN_OUTPUT };
+    enum PinIndex : int32_t {
+        PIN_SHAPE = tarn::PIN_SHAPE, PIN_PITCH = tarn::PIN_PITCH, PIN_SYNC = tarn::PIN_SYNC,
+        PIN_LEVEL = tarn::PIN_LEVEL, PIN_OUTPUT = tarn::PIN_OUTPUT
+    };
 
     Contour4Module(HostCallback callback, int32_t hostData) noexcept;
 
@@ -34,27 +37,23 @@ public:
 
     // Read-only views for tests and tools.
     const WaveTable& table() const { return table_; }
-    int32_t bandIndex() const { return bandIndex_; }
-    float phaseIncrement() const { return osc_.phaseIncrement; }
-    float phase() const { return osc_.phase; }
-    bool active() const { return active_ == 1; }
-    int32_t idleCountdown() const { return idleCountdown_; }
+    int32_t bandIndex() const { return voice_.bandIndex(); }
+    float phaseIncrement() const { return voice_.phaseIncrement(); }
+    float phase() const { return voice_.phase(); }
+    bool active() const { return voice_.active(); }
+    int32_t idleCountdown() const { return voice_.idleCountdown(); }
 
 private:
     float levelNow();
+    bool pinsBound() const;
 
     const char* shapeText_;
-    int32_t idleCountdown_;
     float* curveBlock_;
     float* pitchIn_;
-    float lastPitch_;
     float* syncIn_;
     float* levelIn_;
     float* output_;
-    int16_t active_;
-    OscillatorState osc_;
-    float incrementPerHz_;
-    int32_t bandIndex_;
+    Contour4Voice voice_;
     WaveTable table_;
 };
 

@@ -17,8 +17,11 @@ namespace tarn {
 #if defined(_WIN32)
 inline int32_t crtRand() { return std::rand(); }
 #else
+// Initial-exec: a library that a plug-in host loads at run time then finds the state in the
+// thread's static block; the default model would allocate it on a thread's first draw, inside
+// an audio callback.
 inline uint32_t& crtRandState() {
-    thread_local uint32_t state = 1;
+    thread_local uint32_t state __attribute__((tls_model("initial-exec"))) = 1;
     return state;
 }
 inline int32_t crtRand() {

@@ -7,11 +7,6 @@
 
 namespace tarn {
 
-namespace {
-constexpr const char* kWaveList =
-    "Sine=0,Saw=1,Ramp=2,100% Pulse=3,50% Pulse=4,25% Pulse=5,Fast Rand=6,Slow Rand=7";
-}
-
 const char* const LfoModule::kAbout =
     "Tarn LFO\n"
     "from the Tarn modules project\n"
@@ -36,24 +31,24 @@ bool LfoModule::getPinProperties(int32_t index, PinProperties& props) {
         props.variable = &speed;
         props.direction = DIR_IN;
         props.datatype = DT_AUDIO;
-        props.name = "Speed";
-        props.defaultValue = "0";
+        props.name = kLfoSpeedName;
+        props.defaultValue = kLfoSpeedDefault;
         props.flags = 0;
         return true;
     case PIN_WAVE:
         props.variable = &wave;
         props.direction = DIR_IN;
         props.datatype = DT_ENUM;
-        props.name = "Wave";
-        props.defaultValue = "1";
-        props.enumList = kWaveList;
+        props.name = kLfoWaveName;
+        props.defaultValue = kLfoWaveDefault;
+        props.enumList = kLfoWaveList;
         props.flags = 0;
         return true;
     case PIN_OUTPUT:
         props.variable = &output;
         props.direction = DIR_OUT;
         props.datatype = DT_AUDIO;
-        props.name = "Output";
+        props.name = kLfoOutputName;
         props.flags = 0;
         return true;
     default:
@@ -63,9 +58,7 @@ bool LfoModule::getPinProperties(int32_t index, PinProperties& props) {
 
 void LfoModule::process(int32_t first, int32_t count) {
     if (speed == nullptr || output == nullptr) return;
-    // Only the first Speed sample of a call counts.
-    state.increment = lfoIncrementFor(speed[first]);
-    renderLfo(state, wave, output + first, count, &crtRand);
+    runLfo(state, speed[first], wave, output + first, count, &crtRand);
 }
 
 }  // namespace tarn

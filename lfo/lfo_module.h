@@ -13,7 +13,7 @@ class LfoModule : public ModuleBase {
 public:
     static constexpr uint32_t kMagic = 0xECCFE810;
     using Wave = LfoWave;
-    enum PinIndex : int32_t { PIN_SPEED = 0, PIN_WAVE = 1, PIN_OUTPUT = 2 };
+    enum PinIndex : int32_t { PIN_SPEED = LFO_PIN_SPEED, PIN_WAVE = LFO_PIN_WAVE, PIN_OUTPUT = LFO_PIN_OUTPUT };
 
     // Buffers start unbound so that a process call before the host binds them writes nothing.
     LfoModule(HostCallback callback, int32_t hostData) noexcept

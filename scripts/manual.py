@@ -10,6 +10,7 @@ import os
 import sys
 
 PRESETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "presets.txt")
+LV2_PORTS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "docs", "lv2_ports.png")
 
 
 def image(path, alt, width=None):
@@ -24,6 +25,31 @@ def table(head, rows):
     for row in rows:
         out.append("<tr>" + "".join("<td>%s</td>" % c for c in row) + "</tr>")
     return "\n".join(out) + "</table>"
+
+
+def linux_section():
+    return f"""
+<h2>Installing and playing Tarn in a Linux host</h2>
+<p>Both modules also come as native Linux x86-64 plug-ins in
+<code>tarn-modules-VERSION-linux-x86_64.tar.gz</code>: one folder per format, for each module an LV2
+bundle, a CLAP plug-in, a VST3 bundle and a JACK program. Copy what your host loads:
+<code>lv2/*.lv2</code> into <code>~/.lv2</code> (Ardour, Carla, Qtractor, Zrythm, jalv),
+<code>clap/*.clap</code> into <code>~/.clap</code> (Bitwig, REAPER, Zrythm, Carla),
+<code>vst3/*.vst3</code> into <code>~/.vst3</code> (Ardour, REAPER, Bitwig, Carla); or run
+<code>jack/TarnContour4</code> or <code>jack/TarnLFO</code> with a JACK server running. They sound
+exactly like the Windows modules, sample for sample.</p>
+<p><b>Tarn Contour4</b> is an instrument: the last held MIDI note sets Pitch (note 69 = 5 V = 440 Hz,
+pitch bend &plusmn;2 semitones), a held note sets Level to 8 V, and releasing the last one sets it to
+0 V, which silences it. Pitch, Sync and Level are CV inputs in LV2 and parameters in the other
+formats; each of Pitch and Level follows whichever changed last, the notes or its input. So a DAW
+that feeds the CV inputs 0 V plays your notes, and a modular host that patches CV and sends no notes
+sounds as the Windows module does. The shape text is saved with your session; the 27 shapes of the
+menu are LV2 presets and VST3 programs with the menu's names. The panel is not there yet: hosts show
+their generic controls.</p>
+<p><b>Tarn LFO</b>: Wave is a parameter with the eight names, Speed a parameter in volts (in LV2 also a
+CV input, added to it); one output, CV in LV2 and audio elsewhere. On CV and audio ports 1.0 is 10 V.</p>
+{image(LV2_PORTS, "The ports of both LV2 plug-ins, as lv2info lists them")}
+"""
 
 
 def preset_section(pics):
@@ -242,6 +268,7 @@ per cycle, Slow Rand once per cycle. The generator is shared with everything els
 thread, so two LFOs draw different sequences.</p>
 {image(os.path.join(pics, "lfo_waves.png"), "All eight LFO waves")}
 
+{linux_section()}
 <h2>Measured sound</h2>
 <p>How clean is the oscillator? Tarn Contour4 playing the Digital Saw and the 50% Pulse presets at
 1 V to 9 V, at 44.1 and 48 kHz, two seconds each, rendered by the module itself and analysed with a

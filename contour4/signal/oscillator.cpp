@@ -27,8 +27,42 @@ float incrementPerHzFor(float sampleRate) {
     return (1.0f / sampleRate) * kTwoPi;
 }
 
+#if defined(__i386__) || defined(__x86_64__)
+double powerOfTwo(double y) {
+    // The instructions need a finite y: 2^inf - inf would be NaN where pow gives inf or 0.
+    if (!std::isfinite(y)) return std::isnan(y) || y > 0.0 ? y : 0.0;
+    double result;
+    uint16_t control;
+    uint16_t truncating;
+    __asm__ volatile(
+        "fnstcw %[control]\n\t"
+        "movzwl %[control], %%eax\n\t"
+        "orl $0xC00, %%eax\n\t"  // rounding toward zero, for the integer part only
+        "movw %%ax, %[truncating]\n\t"
+        "fldl %[y]\n\t"
+        "fld %%st(0)\n\t"
+        "fldcw %[truncating]\n\t"
+        "frndint\n\t"
+        "fldcw %[control]\n\t"
+        "fsubr %%st, %%st(1)\n\t"
+        "fxch %%st(1)\n\t"
+        "f2xm1\n\t"
+        "fld1\n\t"
+        "faddp %%st, %%st(1)\n\t"
+        "fscale\n\t"
+        "fstp %%st(1)\n\t"
+        "fstpl %[result]\n\t"
+        : [result] "=m"(result), [control] "=m"(control), [truncating] "=m"(truncating)
+        : [y] "m"(y)
+        : "eax", "st", "st(1)", "st(2)");
+    return result;
+}
+#else
+double powerOfTwo(double y) { return std::exp2(y); }
+#endif
+
 float phaseIncrementFor(float pitch, float incrementPerHz) {
-    const double frequency = 440.0 * std::pow(2.0, 10.0 * static_cast<double>(pitch) - 5.0);
+    const double frequency = 440.0 * powerOfTwo(10.0 * static_cast<double>(pitch) - 5.0);
     const float increment = static_cast<float>(frequency * incrementPerHz);
     return increment >= 0.0f && std::isfinite(increment) ? increment : 0.0f;
 }
@@ -58,7 +92,7 @@ void flushSubnormals(float* out, int32_t count) {
 }  // namespace
 
 void renderCycle(OscillatorState& s, const WaveTable& table, int32_t row, const float* sync,
-                 float level, float* out, int32_t count) {
+                 int32_t syncStep, float level, float* out, int32_t count) {
     const float* value = table.valueRow(row);
     const float* slope = table.slopeRow(row);
     const float inc = s.phaseIncrement;
@@ -72,7 +106,8 @@ void renderCycle(OscillatorState& s, const WaveTable& table, int32_t row, const 
             // Only an increment of 2pi or more (a high pitch at a low rate) gets here.
             if (phase >= kTwoPi) phase = std::fmod(phase, kTwoPi);
         }
-        const float x = sync[n];
+        const float x = *sync;
+        sync += syncStep;
         if (lastSync < 0.0f && x >= 0.0f) phase = 0.0f;
         lastSync = x;
         const float position = scale * phase;

@@ -155,4 +155,10 @@ void renderLfo(LfoState& s, int32_t wave, float* out, int32_t count, RandomSourc
     s.held = hl;
 }
 
+void runLfo(LfoState& s, float firstSpeed, int32_t wave, float* out, int32_t count,
+            RandomSource random) {
+    s.increment = lfoIncrementFor(firstSpeed);
+    renderLfo(s, wave, out, count, random);
+}
+
 }  // namespace tarn

@@ -11,6 +11,20 @@ enum LfoWave : int16_t {
 };
 constexpr int32_t kLfoWaveCount = 8;
 
+// The pins of Tarn LFO as every front-end names them; the speed in volts, with the range a
+// front-end with knobs offers.
+enum LfoPin : int32_t { LFO_PIN_SPEED = 0, LFO_PIN_WAVE, LFO_PIN_OUTPUT };
+constexpr const char* kLfoSpeedName = "Speed";
+constexpr const char* kLfoSpeedDefault = "0";
+constexpr float kLfoSpeedMinVolts = 0.0f;
+constexpr float kLfoSpeedMaxVolts = 10.0f;
+constexpr const char* kLfoWaveName = "Wave";
+constexpr const char* kLfoWaveDefault = "1";
+// The choices: label=value, comma-separated, in value order.
+constexpr const char* kLfoWaveList =
+    "Sine=0,Saw=1,Ramp=2,100% Pulse=3,50% Pulse=4,25% Pulse=5,Fast Rand=6,Slow Rand=7";
+constexpr const char* kLfoOutputName = "Output";
+
 // The phase step per frame per unit of speed; one cycle is a phase travel of 1.0.
 constexpr float kLfoIncrementPerSpeed = 0.00025f;
 constexpr float kLfoMinSpeed = 0.0001f;
@@ -38,5 +52,10 @@ float lfoRandomLevel(RandomSource random);
 
 // Writes count frames of a wave (0 ... 7) at the state's increment; any other wave writes nothing.
 void renderLfo(LfoState& state, int32_t wave, float* out, int32_t count, RandomSource random);
+
+// One call of the module: the speed of its first frame sets the increment (even for count 0),
+// then the wave is written.
+void runLfo(LfoState& state, float firstSpeed, int32_t wave, float* out, int32_t count,
+            RandomSource random);
 
 }  // namespace tarn

@@ -1,0 +1,93 @@
+# The plug-in formats of a module, built natively with DPF from Debian's dpf-source (used where
+# it is installed, never copied): an LV2 bundle, a CLAP plug-in, a VST3 bundle and a JACK
+# program, each from the module's glue folder and its signal core, into ${TARN_PLUGIN_DIR}/<format>/.
+#
+#   tarn_add_plugins(<bundle name> FOLDER <module>/plugin SOURCES <glue files...>
+#                    LIBRARIES <signal core targets...>)
+#
+# The LV2 build alone is compiled with TARN_PLUGIN_CV: the format where inputs can be CV ports.
+set(TARN_DPF_DIR /usr/share/dpf CACHE PATH "DPF, as Debian's dpf-source installs it")
+set(TARN_PLUGIN_DIR ${CMAKE_SOURCE_DIR}/dist/plugins CACHE PATH "where the plug-in formats go")
+set(TARN_PLUGIN_FORMATS lv2 clap vst3 jack)
+
+if(NOT EXISTS ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp)
+  message(STATUS "DPF not found in ${TARN_DPF_DIR}: no plug-in formats (./run setup installs dpf-source)")
+  set(TARN_HAVE_DPF OFF)
+  function(tarn_add_plugins)
+  endfunction()
+  return()
+endif()
+set(TARN_HAVE_DPF ON)
+
+# DPF's own sources are not ours to keep warning-free.
+set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp PROPERTIES COMPILE_OPTIONS "-w")
+
+# The format glue shared by every module.
+add_library(tarn_format_glue STATIC ${CMAKE_SOURCE_DIR}/plugins/format_glue.cpp)
+target_include_directories(tarn_format_glue PUBLIC ${CMAKE_SOURCE_DIR})
+set_target_properties(tarn_format_glue PROPERTIES POSITION_INDEPENDENT_CODE ON)
+
+if(NOT TARGET tarn_lv2_ttl_generator)
+  add_executable(tarn_lv2_ttl_generator ${TARN_DPF_DIR}/utils/lv2-ttl-generator/lv2_ttl_generator.c)
+  target_compile_options(tarn_lv2_ttl_generator PRIVATE -w)
+  target_link_libraries(tarn_lv2_ttl_generator PRIVATE dl)
+endif()
+
+# One format of one module: where it goes, what DPF calls the format, which symbols it exports.
+function(tarn__plugin_target bundle format folder sources libraries)
+  set(target ${bundle}-${format})
+  string(TOUPPER ${format} upper)
+  if(format STREQUAL jack)
+    add_executable(${target})
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}
+      RUNTIME_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/jack)
+    # DPF's bridge opens the JACK library at run time.
+    target_compile_definitions(${target} PRIVATE HAVE_JACK)
+    target_link_libraries(${target} PRIVATE dl pthread)
+  else()
+    add_library(${target} MODULE)
+    set(exports ${format})
+    if(format STREQUAL lv2)
+      set(exports lv2-dsp)
+      set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}_dsp
+        LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/lv2/${bundle}.lv2)
+      target_compile_definitions(${target} PRIVATE TARN_PLUGIN_CV)
+    elseif(format STREQUAL clap)
+      set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle} SUFFIX .clap
+        LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/clap)
+    else()
+      set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}
+        LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/vst3/${bundle}.vst3/Contents/x86_64-linux)
+    endif()
+    set_target_properties(${target} PROPERTIES PREFIX "")
+    target_link_options(${target} PRIVATE -Wl,--version-script=${TARN_DPF_DIR}/utils/symbols/${exports}.version
+      -Wl,--no-undefined)
+    target_link_libraries(${target} PRIVATE dl pthread)
+  endif()
+  target_sources(${target} PRIVATE ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${sources})
+  target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_${upper})
+  # The folder first: its DistrhoPluginInfo.h is the module's.
+  target_include_directories(${target} PRIVATE ${folder} ${TARN_DPF_DIR}/distrho ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${target} PRIVATE ${libraries} tarn_format_glue)
+  set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON
+    C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  if(format STREQUAL lv2)
+    add_dependencies(${target} tarn_lv2_ttl_generator)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND $<TARGET_FILE:tarn_lv2_ttl_generator> $<TARGET_FILE:${target}> > /dev/null
+      WORKING_DIRECTORY ${TARN_PLUGIN_DIR}/lv2/${bundle}.lv2)
+  endif()
+  add_dependencies(tarn_plugins ${target})
+endfunction()
+
+add_custom_target(tarn_plugins)
+
+function(tarn_add_plugins bundle)
+  cmake_parse_arguments(P "" "FOLDER" "SOURCES;LIBRARIES" ${ARGN})
+  foreach(library ${P_LIBRARIES})
+    set_target_properties(${library} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  endforeach()
+  foreach(format ${TARN_PLUGIN_FORMATS})
+    tarn__plugin_target(${bundle} ${format} ${CMAKE_SOURCE_DIR}/${P_FOLDER} "${P_SOURCES}" "${P_LIBRARIES}")
+  endforeach()
+endfunction()

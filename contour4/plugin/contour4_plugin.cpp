@@ -1,0 +1,298 @@
+// Tarn Contour4 in every format DPF builds (LV2, CLAP, VST3, JACK): the shape text as state,
+// the 27 presets as programs, Pitch, Sync and Level as CV inputs or parameters, and notes.
+//
+// The glue turns what the format delivers into the module's pin changes and blocks: the first
+// run after activation, a new shape and every note are pin changes (the voice decides its gate
+// there, and a block is split at a note); a CV input or a parameter is a stream the voice reads
+// where it reads its pins. Every sample comes from the signal core.
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "DistrhoPlugin.hpp"
+#include "contour4/editor/menu_layout.h"
+#include "contour4/editor/presets.h"
+#include "contour4/plugin/held_notes.h"
+#include "contour4/plugin/table_exchange.h"
+#include "contour4/signal/pins.h"
+#include "contour4/signal/shape_text.h"
+#include "contour4/signal/voice.h"
+#include "plugins/format_glue.h"
+
+START_NAMESPACE_DISTRHO
+
+namespace {
+
+using tarn::kContour4Pins;
+
+constexpr const char* kShapeKey = "shape";
+constexpr char kStateSeparator = '\xff';
+constexpr char kStateEnd = '\xfe';
+constexpr char kInertCharacter = '?';
+
+// Parameters, where the format has no CV: index = pin index - 1.
+constexpr uint32_t kVoltsInputs = 3;
+constexpr tarn::Contour4Pin kInputPins[kVoltsInputs] = {tarn::PIN_PITCH, tarn::PIN_SYNC, tarn::PIN_LEVEL};
+constexpr const char* kInputSymbols[kVoltsInputs] = {"pitch", "sync", "level"};
+#ifdef TARN_PLUGIN_CV
+constexpr uint32_t kParameterCount = 0;
+#else
+constexpr uint32_t kParameterCount = kVoltsInputs;
+#endif
+
+// The presets in the order of the panel's menu, with its texts.
+struct Preset {
+    const char* name;
+    int32_t command;
+};
+constexpr int kPresetCount = 27;
+
+struct PresetList {
+    Preset items[kPresetCount] = {};
+    PresetList() {
+        int n = 0;
+        for (int i = 0; i < tarn::kMenuRowCount && n < kPresetCount; ++i) {
+            const tarn::MenuRow& row = tarn::kMenuRows[i];
+            if (row.text != nullptr && row.command != 0 && row.command < tarn::CMD_INVERT) {
+                items[n++] = Preset{row.text, row.command};
+            }
+        }
+    }
+};
+
+const PresetList& presets() {
+    static const PresetList list;
+    return list;
+}
+
+constexpr uint8_t kNoteOff = 0x80, kNoteOn = 0x90, kControl = 0xB0, kPitchBend = 0xE0;
+constexpr uint8_t kAllSoundOff = 120, kAllNotesOff = 123;
+
+}  // namespace
+
+class Contour4Plugin : public Plugin {
+public:
+    Contour4Plugin() : Plugin(kParameterCount, kPresetCount, 1) {
+        for (uint32_t i = 0; i < kVoltsInputs; ++i) {
+            volts_[i] = tarn::voltsFromText(kContour4Pins[kInputPins[i]].defaultText);
+            signal_[i] = tarn::signalFromVolts(volts_[i]);
+        }
+        noteLevel_ = signal_[2];
+        storeShape("");
+    }
+
+protected:
+    const char* getLabel() const override { return "TarnContour4"; }
+    const char* getDescription() const override {
+        return "An oscillator whose cycle is a curve through 25 nodes, played from ten smoothed "
+               "wave tables chosen by pitch (1 V/octave, 5 V = 440 Hz).";
+    }
+    const char* getMaker() const override { return "Tarn"; }
+    const char* getLicense() const override { return "MIT"; }
+    uint32_t getVersion() const override { return d_version(1, 0, 0); }
+    int64_t getUniqueId() const override { return d_cconst('T', 'c', 'o', '4'); }
+
+    void initAudioPort(bool input, uint32_t index, AudioPort& port) override {
+        const tarn::Contour4Pin pin = input ? kInputPins[index] : tarn::PIN_OUTPUT;
+        port.name = kContour4Pins[pin].name;
+        port.symbol = input ? kInputSymbols[index] : "output";
+        if (input) port.hints = kAudioPortIsCV;
+    }
+
+    void initParameter(uint32_t index, Parameter& parameter) override {
+        const tarn::VoltsPin& pin = kContour4Pins[kInputPins[index]];
+        parameter.hints = kParameterIsAutomatable;
+        parameter.name = pin.name;
+        parameter.symbol = kInputSymbols[index];
+        parameter.unit = "V";
+        parameter.ranges.def = tarn::voltsFromText(pin.defaultText);
+        parameter.ranges.min = pin.minVolts;
+        parameter.ranges.max = pin.maxVolts;
+    }
+
+    float getParameterValue(uint32_t index) const override { return volts_[index]; }
+
+    // [audio or main] A parameter is a stream: the voice reads it where it reads its pins.
+    void setParameterValue(uint32_t index, float value) override {
+        volts_[index] = value;
+        signal_[index] = tarn::signalFromVolts(value);
+    }
+
+    void initProgramName(uint32_t index, String& name) override { name = presets().items[index].name; }
+
+    void initState(uint32_t, State& state) override {
+        state.key = kShapeKey;
+        state.label = "Shape";
+        state.description = "The 25 nodes of the curve as the shape text";
+        state.defaultValue = "";
+        // Not host-readable: DPF 1.6 writes the LV2 presets of every program after the first
+        // under its own key prefix, so the state keeps that one key everywhere.
+        state.hints = kStateIsOnlyForDSP;
+    }
+
+    // [main or worker] Heights from the preset, x positions from the current shape, as the
+    // panel's menu does.
+    void loadProgram(uint32_t index) override {
+        std::lock_guard<std::mutex> lock(shapeLock_);
+        tarn::Node nodes[tarn::kNodeCount];
+        tarn::parseShapeText(nodes, tarn::kDefaultShapeText);
+        tarn::parseShapeText(nodes, shape_.c_str());
+        tarn::Heights heights;
+        tarn::fillPreset(presets().items[index].command, heights);
+        for (int i = 0; i < tarn::kNodeCount; ++i) nodes[i].y = heights[i];
+        buildLocked(tarn::formatShapeText(nodes));
+    }
+
+    String getState(const char* key) const override {
+        if (std::strcmp(key, kShapeKey) != 0) return String();
+        std::lock_guard<std::mutex> lock(shapeLock_);
+        return String(shape_.c_str());
+    }
+
+    // [main or worker] Any text is a shape text: the module's parser gives every text its
+    // answer, and a text whose table is not finite plays silence.
+    void setState(const char* key, const char* value) override {
+        if (std::strcmp(key, kShapeKey) != 0) return;
+        std::string text = value != nullptr ? value : "";
+        // DPF's CLAP and VST3 state marks its fields with bytes 0xFF and 0xFE, so a text holding
+        // one would come back cut and spill into other fields. The parser reads '?' exactly as
+        // it reads those (none is part of a number or a delimiter), so the sound is the same.
+        for (char& c : text) {
+            if (c == kStateSeparator || c == kStateEnd) c = kInertCharacter;
+        }
+        storeShape(std::move(text));
+    }
+
+    // [main] The module's open: the cycle at its start; the first run decides the gate.
+    void activate() override {
+        voice_.open(static_cast<float>(getSampleRate()));
+        opening_ = true;
+        asleep_ = false;
+    }
+
+    void run(const float** inputs, float** outputs, uint32_t frames, const MidiEvent* events,
+             uint32_t eventCount) override {
+        const tarn::ModuleFloatingPoint environment;
+        inputs_ = inputs;
+        output_ = outputs[0];
+        bool changed = tables_.takeNewest() || opening_;
+        opening_ = false;
+        uint32_t from = 0;
+        uint32_t next = 0;
+        while (from < frames) {
+            observeStreams(from);
+            for (; next < eventCount && events[next].frame <= from; ++next) changed |= takeMidi(events[next]);
+            if (changed) decide(from);
+            changed = false;
+            const uint32_t to = next < eventCount && events[next].frame < frames ? events[next].frame : frames;
+            play(from, to);
+            from = to;
+        }
+    }
+
+private:
+    void storeShape(std::string text) {
+        std::lock_guard<std::mutex> lock(shapeLock_);
+        buildLocked(std::move(text));
+    }
+
+    void buildLocked(std::string text) {
+        shape_ = std::move(text);
+        tables_.back().rebuild(shape_.c_str());
+        tables_.publish();
+    }
+
+    // The host's value of an input at a frame, in signal units.
+    float stream(uint32_t input, uint32_t frame) const {
+#ifdef TARN_PLUGIN_CV
+        return inputs_[input][frame];
+#else
+        static_cast<void>(frame);
+        return signal_[input];
+#endif
+    }
+
+    void observeStreams(uint32_t frame) {
+        pitch_.observe(stream(0, frame));
+        level_.observe(stream(2, frame));
+    }
+
+    // A note-on, note-off, bend or all-off; true when it changed a pin.
+    bool takeMidi(const MidiEvent& event) {
+        if (event.size < 3) return false;  // every message read here has three bytes
+        const uint8_t status = event.data[0] & 0xF0;
+        const uint8_t a = event.data[1] & 0x7F;
+        const uint8_t b = event.data[2] & 0x7F;
+        if (status == kNoteOn && b > 0) {
+            notes_.press(a);
+        } else if (status == kNoteOff || status == kNoteOn) {
+            notes_.release(a);
+        } else if (status == kPitchBend) {
+            bend_ = a | b << 7;
+            if (notes_.empty()) return false;
+        } else if (status == kControl && (a == kAllNotesOff || a == kAllSoundOff)) {
+            notes_.clear();
+        } else {
+            return false;
+        }
+        if (notes_.empty()) {
+            level_.set(0.0f);
+        } else {
+            pitch_.set(static_cast<float>(tarn::noteVolts(notes_.newest(), bend_) / 10.0));
+            level_.set(noteLevel_);
+        }
+        return true;
+    }
+
+    // A pin change at a frame: the voice decides between sounding and silence by Level there.
+    void decide(uint32_t frame) {
+        voice_.decide(level_.value(stream(2, frame)), static_cast<int32_t>(getBufferSize()));
+        asleep_ = false;
+    }
+
+    void play(uint32_t from, uint32_t to) {
+        float* out = output_ + from;
+        const int32_t count = static_cast<int32_t>(to - from);
+        if (asleep_) {
+            std::memset(out, 0, sizeof(float) * static_cast<size_t>(count));
+            return;
+        }
+        const float pitch = pitch_.value(stream(0, from));
+        const float level = level_.value(stream(2, from));
+#ifdef TARN_PLUGIN_CV
+        const float* sync = inputs_[1] + from;
+        const int32_t syncStep = 1;
+#else
+        const float* sync = &signal_[1];
+        const int32_t syncStep = 0;
+#endif
+        const tarn::WaveTable& table = tables_.front();
+        if (voice_.active()) {
+            voice_.generate(table, pitch, sync, syncStep, level, out, count);
+        } else if (voice_.generateIdle(table, pitch, sync, syncStep, level, out, count)) {
+            asleep_ = true;  // as a host lets the module sleep: silence until a pin changes
+        }
+    }
+
+    tarn::TableExchange tables_;
+    tarn::Contour4Voice voice_;
+    mutable std::mutex shapeLock_;  // never taken on the audio thread
+    std::string shape_;
+    float volts_[kVoltsInputs];
+    float signal_[kVoltsInputs];
+    float noteLevel_;
+    tarn::TwoSourceInput pitch_;
+    tarn::TwoSourceInput level_;
+    tarn::HeldNotes notes_;
+    int bend_ = tarn::kBendCentre;
+    bool opening_ = true;
+    bool asleep_ = false;
+    const float** inputs_ = nullptr;
+    float* output_ = nullptr;
+
+    DISTRHO_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(Contour4Plugin)
+};
+
+Plugin* createPlugin() { return new Contour4Plugin(); }
+
+END_NAMESPACE_DISTRHO

@@ -1,0 +1,143 @@
+// Tarn LFO in every format DPF builds (LV2, CLAP, VST3, JACK): Wave as an enumerated
+// parameter, Speed as a parameter (and in LV2 also a CV input, added to it), one output.
+//
+// Each run is one process call of the module: the speed of its first frame holds for the call.
+// Every sample comes from the signal core.
+#include <cstring>
+
+#include "DistrhoPlugin.hpp"
+#include "frame/crt_random.h"
+#include "lfo/signal/lfo_waves.h"
+#include "plugins/format_glue.h"
+
+START_NAMESPACE_DISTRHO
+
+namespace {
+
+enum Parameters : uint32_t { kWave = 0, kSpeed, kParameterCount };
+
+// One choice of the module's list "Label=value,...", by position.
+struct Choice {
+    char label[32] = {};
+    int value = 0;
+};
+
+struct WaveChoices {
+    Choice items[tarn::kLfoWaveCount];
+    WaveChoices() {
+        const char* p = tarn::kLfoWaveList;
+        for (Choice& c : items) {
+            const char* eq = std::strchr(p, '=');
+            const size_t length = static_cast<size_t>(eq - p) < sizeof c.label ? static_cast<size_t>(eq - p) : sizeof c.label - 1;
+            std::memcpy(c.label, p, length);
+            c.value = static_cast<int>(tarn::voltsFromText(eq + 1));
+            const char* comma = std::strchr(eq, ',');
+            p = comma != nullptr ? comma + 1 : eq + std::strlen(eq);
+        }
+    }
+};
+
+const WaveChoices& waveChoices() {
+    static const WaveChoices choices;
+    return choices;
+}
+
+}  // namespace
+
+class LfoPlugin : public Plugin {
+public:
+    LfoPlugin() : Plugin(kParameterCount, 0, 0) {
+        setParameterValue(kWave, tarn::voltsFromText(tarn::kLfoWaveDefault));
+        setParameterValue(kSpeed, tarn::voltsFromText(tarn::kLfoSpeedDefault));
+        tarn::resetLfo(state_);
+        state_.increment = 0.0f;
+    }
+
+protected:
+    const char* getLabel() const override { return "TarnLFO"; }
+    const char* getDescription() const override {
+        return "A low-frequency oscillator with eight control waves; one cycle lasts 40000 / Speed "
+               "(in volts) sample frames, whatever the sample rate. Not for audio use.";
+    }
+    const char* getMaker() const override { return "Tarn"; }
+    const char* getLicense() const override { return "MIT"; }
+    uint32_t getVersion() const override { return d_version(1, 0, 0); }
+    int64_t getUniqueId() const override { return d_cconst('T', 'l', 'f', 'o'); }
+
+    void initAudioPort(bool input, uint32_t, AudioPort& port) override {
+        port.name = input ? tarn::kLfoSpeedName : tarn::kLfoOutputName;
+        port.symbol = input ? "speed_cv" : "output";
+#ifdef TARN_PLUGIN_CV
+        port.hints = kAudioPortIsCV;
+#endif
+    }
+
+    void initParameter(uint32_t index, Parameter& parameter) override {
+        parameter.hints = kParameterIsAutomatable;
+        if (index == kWave) {
+            parameter.hints |= kParameterIsInteger;
+            parameter.name = tarn::kLfoWaveName;
+            parameter.symbol = "wave";
+            parameter.ranges.def = tarn::voltsFromText(tarn::kLfoWaveDefault);
+            parameter.ranges.min = 0.0f;
+            parameter.ranges.max = tarn::kLfoWaveCount - 1;
+            ParameterEnumerationValue* values = new ParameterEnumerationValue[tarn::kLfoWaveCount];
+            for (int i = 0; i < tarn::kLfoWaveCount; ++i) {
+                values[i].label = waveChoices().items[i].label;
+                values[i].value = static_cast<float>(waveChoices().items[i].value);
+            }
+            parameter.enumValues.count = tarn::kLfoWaveCount;
+            parameter.enumValues.restrictedMode = true;
+            parameter.enumValues.values = values;
+            return;
+        }
+        parameter.name = tarn::kLfoSpeedName;
+        parameter.symbol = "speed";
+        parameter.unit = "V";
+        parameter.ranges.def = tarn::voltsFromText(tarn::kLfoSpeedDefault);
+        parameter.ranges.min = tarn::kLfoSpeedMinVolts;
+        parameter.ranges.max = tarn::kLfoSpeedMaxVolts;
+    }
+
+    float getParameterValue(uint32_t index) const override { return index == kWave ? wave_ : speedVolts_; }
+
+    void setParameterValue(uint32_t index, float value) override {
+        if (index == kWave) {
+            wave_ = value;
+            waveIndex_ = static_cast<int32_t>(value);
+        } else {
+            speedVolts_ = value;
+            speedSignal_ = tarn::signalFromVolts(value);
+        }
+    }
+
+    // [main] The module's open: phase, held level and triangle back to their start.
+    void activate() override {
+        tarn::resetLfo(state_);
+        state_.increment = 0.0f;
+    }
+
+    void run(const float** inputs, float** outputs, uint32_t frames) override {
+        const tarn::ModuleFloatingPoint environment;
+#ifdef TARN_PLUGIN_CV
+        const float speed = inputs[0][0] + speedSignal_;  // the knob offsets the CV
+#else
+        static_cast<void>(inputs);
+        const float speed = speedSignal_;
+#endif
+        tarn::runLfo(state_, speed, waveIndex_, outputs[0], static_cast<int32_t>(frames), &tarn::crtRand);
+    }
+
+private:
+    tarn::LfoState state_;
+    float wave_ = 0.0f;
+    int32_t waveIndex_ = 0;
+    float speedVolts_ = 0.0f;
+    float speedSignal_ = 0.0f;
+
+    DISTRHO_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(LfoPlugin)
+};
+
+Plugin* createPlugin() { return new LfoPlugin(); }
+
+END_NAMESPACE_DISTRHO

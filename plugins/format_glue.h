@@ -1,0 +1,53 @@
+// What the format glue of both modules shares: the module's floating-point environment around
+// a process call, volts as a user gives them, and inputs that two sources can set.
+//
+// Glue translates between a plug-in format and a signal core; it computes no sample itself.
+#pragma once
+
+#include <cstdint>
+
+namespace tarn {
+
+// The environment the modules compute in, whatever the host's audio thread set: every
+// exception masked, rounding to nearest, no flush-to-zero or denormals-are-zero (SSE), 64-bit
+// x87 precision. Restores the host's environment, status flags included, when it ends.
+// Stands in for the frame's enter/leave of the module's environment once that is shared.
+class ModuleFloatingPoint {
+public:
+    ModuleFloatingPoint() noexcept;
+    ~ModuleFloatingPoint();
+    ModuleFloatingPoint(const ModuleFloatingPoint&) = delete;
+    ModuleFloatingPoint& operator=(const ModuleFloatingPoint&) = delete;
+
+private:
+    uint32_t mxcsr_;
+    uint16_t x87Control_;
+};
+
+// A parameter in volts to signal units (10 V = 1.0) as the modular host turns what a user
+// types into a pin value: the shortest decimal that reads back as the parameter, divided by
+// ten in double precision, then rounded to float. So 8.3 on a knob is the host's "8.3".
+float signalFromVolts(float volts);
+
+// A default from a pin table ("5", "-0.5") in volts; 0 for no text.
+float voltsFromText(const char* text);
+
+// An input that both the host's stream (a CV port or a parameter) and the notes can set: it
+// follows whichever changed last. The stream counts as changed when the value read at one
+// place differs from the value read at the one before.
+class TwoSourceInput {
+public:
+    // The stream's value here; call at every place the module reads the input, in order.
+    void observe(float streamNow);
+    // The notes set the input here.
+    void set(float value);
+    float value(float streamNow) const { return followsStream_ ? streamNow : held_; }
+
+private:
+    float held_ = 0.0f;
+    uint32_t lastStreamBits_ = 0;
+    bool seen_ = false;
+    bool followsStream_ = true;
+};
+
+}  // namespace tarn

@@ -1,0 +1,192 @@
+// Options, raw float files and the counting watch of the plug-in test hosts.
+#include "host_options.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace plugtest {
+
+namespace {
+
+bool parseWhole(const std::string& s, long long& v) {
+    char* end = nullptr;
+    v = std::strtoll(s.c_str(), &end, 10);
+    return !s.empty() && *end == '\0';
+}
+
+bool split(const std::string& s, char at, std::pair<std::string, std::string>& out) {
+    const size_t i = s.find(at);
+    if (i == std::string::npos || i == 0) return false;
+    out = {s.substr(0, i), s.substr(i + 1)};
+    return true;
+}
+
+// FRAME:NOTE:VELOCITY (velocity 0 releases) or FRAME:bend:VALUE (0 ... 16383).
+bool parseEvent(const std::string& s, NoteEvent& e) {
+    std::pair<std::string, std::string> a, b;
+    long long frame = 0, value = 0;
+    if (!split(s, ':', a) || !split(a.second, ':', b) || !parseWhole(a.first, frame) || frame < 0 ||
+        !parseWhole(b.second, value)) {
+        return false;
+    }
+    e.frame = frame;
+    if (b.first == "bend") {
+        if (value < 0 || value > 16383) return false;
+        e.bytes[0] = 0xE0;
+        e.bytes[1] = value & 0x7F;
+        e.bytes[2] = (value >> 7) & 0x7F;
+        return true;
+    }
+    long long note = 0;
+    if (!parseWhole(b.first, note) || note < 0 || note > 127 || value < 0 || value > 127) return false;
+    e.bytes[0] = value > 0 ? 0x90 : 0x80;
+    e.bytes[1] = static_cast<uint8_t>(note);
+    e.bytes[2] = static_cast<uint8_t>(value);
+    return true;
+}
+
+}  // namespace
+
+bool parseOptions(const std::vector<std::string>& args, size_t from, Options& o, std::string& error) {
+    for (size_t i = from; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--watch") {
+            o.watch = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            error = a + (a.rfind("--", 0) == 0 ? " needs a value" : ": unknown option");
+            return false;
+        }
+        const std::string v = args[++i];
+        long long n = 0;
+        std::pair<std::string, std::string> kv;
+        NoteEvent e{};
+        if (a == "--out") {
+            o.out = v;
+        } else if (a == "--frames" && parseWhole(v, n) && n >= 0 && n < (1LL << 31)) {
+            o.frames = n;
+        } else if (a == "--block" && parseWhole(v, n) && n >= 1 && n <= (1 << 20)) {
+            o.block = static_cast<int>(n);
+        } else if (a == "--rate" && std::strtod(v.c_str(), nullptr) > 0) {
+            o.rate = std::strtod(v.c_str(), nullptr);
+        } else if (a == "--preset") {
+            o.preset = v;
+        } else if (a == "--shape") {
+            o.hasShape = true;
+            o.shape = v;
+        } else if ((a == "--set" || a == "--input" || a == "--input-frames") && split(v, '=', kv)) {
+            (a == "--set" ? o.sets : a == "--input" ? o.inputs : o.frameInputs).push_back(kv);
+        } else if (a == "--note" && parseEvent(v, e)) {
+            o.events.push_back(e);
+        } else {
+            error = "bad option: " + a + " " + v;
+            return false;
+        }
+    }
+    std::stable_sort(o.events.begin(), o.events.end(),
+                     [](const NoteEvent& x, const NoteEvent& y) { return x.frame < y.frame; });
+    return true;
+}
+
+bool readFloats(const std::string& path, std::vector<float>& out, std::string& error) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) {
+        error = "cannot read " + path;
+        return false;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    out.resize(bytes.size() / sizeof(float));
+    std::copy(bytes.begin(), bytes.begin() + out.size() * sizeof(float), reinterpret_cast<char*>(out.data()));
+    return true;
+}
+
+bool writeFloats(const std::string& path, const std::vector<float>& samples, std::string& error) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(samples.size() * sizeof(float)));
+    if (!f) error = "cannot write " + path;
+    return static_cast<bool>(f);
+}
+
+float streamAt(const std::vector<float>& stream, int64_t frame, float constant) {
+    if (stream.empty()) return constant;
+    return frame < static_cast<int64_t>(stream.size()) ? stream[frame] : stream.back();
+}
+
+bool signalFromText(const std::string& text, float& signal) {
+    char* end = nullptr;
+    const double volts = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0') return false;
+    signal = static_cast<float>(volts / 10.0);
+    return true;
+}
+
+namespace {
+using WatchFn = void (*)();
+using CountsFn = int (*)(char*, int);
+template <class F>
+F watchFunction(const char* name) {
+    return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
+}
+}  // namespace
+
+void watchBegin() {
+    static const WatchFn begin = watchFunction<WatchFn>("tarn_watch_begin");
+    if (begin != nullptr) begin();
+}
+
+void watchEnd() {
+    static const WatchFn end = watchFunction<WatchFn>("tarn_watch_end");
+    if (end != nullptr) end();
+}
+
+bool watchReport(bool print) {
+    const CountsFn counts = watchFunction<CountsFn>("tarn_watch_counts");
+    if (counts == nullptr) {
+        if (print) std::printf("watch: no counting library preloaded\n");
+        return true;
+    }
+    char text[512];
+    const int calls = counts(text, sizeof text);
+    if (print) std::printf("watch: in process calls: %s\n", text);
+    return calls == 0;
+}
+
+namespace {
+constexpr uint32_t kHostileMxcsr = 0x1F80 | 0x8000 | 0x0040 | 0x6000;  // FTZ, DAZ, toward zero
+constexpr uint16_t kHostileX87 = 0x0C3F;  // 24-bit precision, toward zero
+bool hostileRequested() {
+    static const bool requested = [] {
+        const char* v = std::getenv("TARN_HOSTILE_FP");
+        return v != nullptr && std::string(v) == "1";
+    }();
+    return requested;
+}
+}  // namespace
+
+HostFloatingPoint::HostFloatingPoint() : hostile_(hostileRequested()) {
+    if (!hostile_) return;
+    __asm__ volatile("stmxcsr %0" : "=m"(mxcsr_));
+    __asm__ volatile("fnstcw %0" : "=m"(x87_));
+    const uint32_t sse = kHostileMxcsr;
+    const uint16_t x87 = kHostileX87;
+    __asm__ volatile("ldmxcsr %0" : : "m"(sse));
+    __asm__ volatile("fldcw %0" : : "m"(x87));
+}
+
+HostFloatingPoint::~HostFloatingPoint() {
+    if (!hostile_) return;
+    __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr_));
+    __asm__ volatile("fldcw %0" : : "m"(x87_));
+}
+
+int usage(const char* text) {
+    std::fprintf(stderr, "%s\n", text);
+    return 2;
+}
+
+}  // namespace plugtest

@@ -1,0 +1,474 @@
+// tarn-lv2-host: a small LV2 host on lilv for the plug-ins' checks. It provides what DPF's
+// plug-ins require (URID map, options, worker), connects every port, sets CV inputs in volts,
+// feeds notes, restores and saves state, and renders, compares state round trips or times
+// process calls:
+//   tarn-lv2-host render URI --out FILE [render options]
+//   tarn-lv2-host state URI [render options]   (save, restore into a second instance, render both)
+//   tarn-lv2-host bench --block N --blocks N --plugin URI [--set ...] --plugin URI ...
+// Volts given for a CV input are sent in signal units (10 V = 1.0), as the modules take them.
+#include <lilv/lilv.h>
+#include <lv2/atom/util.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/midi/midi.h>
+#include <lv2/options/options.h>
+#include <lv2/parameters/parameters.h>
+#include <lv2/presets/presets.h>
+#include <lv2/state/state.h>
+#include <lv2/urid/urid.h>
+#include <lv2/worker/worker.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host_options.h"
+
+namespace {
+
+using plugtest::Options;
+
+constexpr const char* kShapeKey = "urn:distrho:shape";
+constexpr size_t kAtomCapacity = 65536;
+
+class UridMap {
+public:
+    LV2_URID map(const char* uri) {
+        auto it = ids_.find(uri);
+        if (it != ids_.end()) return it->second;
+        const LV2_URID id = static_cast<LV2_URID>(ids_.size() + 1);
+        ids_.emplace(uri, id);
+        uris_.emplace(id, uri);
+        return id;
+    }
+    const char* unmap(LV2_URID id) const {
+        auto it = uris_.find(id);
+        return it == uris_.end() ? nullptr : it->second.c_str();
+    }
+    LV2_URID_Map map_{this, [](LV2_URID_Map_Handle h, const char* u) { return static_cast<UridMap*>(h)->map(u); }};
+    LV2_URID_Unmap unmap_{this, [](LV2_URID_Unmap_Handle h, LV2_URID id) { return static_cast<UridMap*>(h)->unmap(id); }};
+
+private:
+    std::map<std::string, LV2_URID> ids_;
+    std::map<LV2_URID, std::string> uris_;
+};
+
+struct World {
+    LilvWorld* world = lilv_world_new();
+    UridMap urids;
+    World() { lilv_world_load_all(world); }
+    ~World() { lilv_world_free(world); }
+    LilvNode* uri(const char* u) { return lilv_new_uri(world, u); }
+    bool isA(const LilvPort* port, const LilvPlugin* p, const char* cls) {
+        LilvNode* n = uri(cls);
+        const bool yes = lilv_port_is_a(p, port, n);
+        lilv_node_free(n);
+        return yes;
+    }
+};
+
+enum class Kind { Audio, Cv, Control, Atom, Other };
+
+struct Port {
+    std::string symbol, name;
+    Kind kind = Kind::Other;
+    bool input = false;
+    float value = 0.0f;               // control ports, and constant CV or audio inputs
+    std::vector<float> stream;        // a CV or audio input from a file
+    std::vector<float> buffer;        // audio and CV ports
+    std::vector<uint64_t> atom;       // atom ports, 8-byte aligned
+    std::map<std::string, float> choices;  // scale point labels
+};
+
+// One plug-in instance with its ports, features and worker.
+class Instance {
+public:
+    Instance(World& w, const LilvPlugin* plugin, double rate, int block) : w_(w), plugin_(plugin), block_(block) {
+        rateValue_ = static_cast<float>(rate);
+        const LV2_URID intType = w.urids.map(LV2_ATOM__Int), floatType = w.urids.map(LV2_ATOM__Float);
+        options_[0] = {LV2_OPTIONS_INSTANCE, 0, w.urids.map(LV2_BUF_SIZE__nominalBlockLength), sizeof(int32_t), intType, &block_};
+        options_[1] = {LV2_OPTIONS_INSTANCE, 0, w.urids.map(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t), intType, &block_};
+        options_[2] = {LV2_OPTIONS_INSTANCE, 0, w.urids.map(LV2_PARAMETERS__sampleRate), sizeof(float), floatType, &rateValue_};
+        options_[3] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
+        schedule_ = {this, [](LV2_Worker_Schedule_Handle h, uint32_t size, const void* data) {
+                         auto* self = static_cast<Instance*>(h);
+                         self->work_.emplace_back(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+                         return LV2_WORKER_SUCCESS;
+                     }};
+        featureList_ = {{LV2_URID__map, &w.urids.map_},
+                        {LV2_URID__unmap, &w.urids.unmap_},
+                        {LV2_OPTIONS__options, options_},
+                        {LV2_WORKER__schedule, &schedule_},
+                        {LV2_BUF_SIZE__boundedBlockLength, nullptr}};
+        for (LV2_Feature& f : featureList_) features_.push_back(&f);
+        features_.push_back(nullptr);
+        instance_ = lilv_plugin_instantiate(plugin, rate, features_.data());
+        if (instance_ != nullptr) makePorts();
+    }
+    ~Instance() {
+        if (instance_ == nullptr) return;
+        if (active_) lilv_instance_deactivate(instance_);
+        lilv_instance_free(instance_);
+    }
+    bool ok() const { return instance_ != nullptr; }
+    LilvInstance* lilv() { return instance_; }
+    const LV2_Feature* const* features() const { return features_.data(); }
+
+    bool set(const std::string& name, const std::string& text, std::string& error) {
+        Port* p = find(name);
+        if (p == nullptr || !p->input) {
+            error = "no input port \"" + name + "\"";
+            return false;
+        }
+        if (p->kind == Kind::Control) {
+            auto c = p->choices.find(text);
+            if (c != p->choices.end()) p->value = c->second;
+            else p->value = static_cast<float>(std::strtod(text.c_str(), nullptr));
+            return true;
+        }
+        if (!plugtest::signalFromText(text, p->value)) {
+            error = "port \"" + name + "\" takes volts, not \"" + text + "\"";
+            return false;
+        }
+        return true;
+    }
+
+    bool input(const std::string& name, const std::string& path, std::string& error) {
+        Port* p = find(name);
+        if (p == nullptr || !p->input || (p->kind != Kind::Cv && p->kind != Kind::Audio)) {
+            error = "no CV or audio input \"" + name + "\"";
+            return false;
+        }
+        return plugtest::readFloats(path, p->stream, error);
+    }
+
+    // The plug-in's own state interface restores the shape text.
+    bool restoreShape(const std::string& text) {
+        const auto* state = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance_, LV2_STATE__interface));
+        if (state == nullptr) return false;
+        restoreText_ = text;
+        const LV2_State_Status s = state->restore(
+            lilv_instance_get_handle(instance_),
+            [](LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) -> const void* {
+                auto* self = static_cast<Instance*>(h);
+                if (key != self->w_.urids.map(kShapeKey)) return nullptr;
+                *size = self->restoreText_.size() + 1;
+                *type = self->w_.urids.map(LV2_ATOM__String);
+                *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+                return self->restoreText_.c_str();
+            },
+            this, 0, features_.data());
+        return s == LV2_STATE_SUCCESS;
+    }
+
+    void activate() {
+        connect();
+        lilv_instance_activate(instance_);
+        active_ = true;
+    }
+
+    // One run of count frames starting at frame, with the events that fall in it.
+    // With watch, the library's counting is on for the plug-in's run alone.
+    void run(int64_t frame, int count, const std::vector<plugtest::NoteEvent>& events, size_t& next,
+             bool watch = false) {
+        for (Port& p : ports_) {
+            if (p.input && (p.kind == Kind::Cv || p.kind == Kind::Audio)) {
+                for (int k = 0; k < count; ++k) p.buffer[k] = plugtest::streamAt(p.stream, frame + k, p.value);
+            }
+            if (p.kind == Kind::Atom) prepareAtom(p, frame, count, events, next);
+        }
+        {
+            const plugtest::HostFloatingPoint modes;
+            if (watch) plugtest::watchBegin();
+            lilv_instance_run(instance_, static_cast<uint32_t>(count));
+            if (watch) plugtest::watchEnd();
+        }
+        runWorker();
+    }
+
+    const float* output() const {
+        for (const Port& p : ports_) {
+            if (!p.input && (p.kind == Kind::Audio || p.kind == Kind::Cv)) return p.buffer.data();
+        }
+        return nullptr;
+    }
+
+private:
+    Port* find(const std::string& name) {
+        for (Port& p : ports_) {
+            if (p.symbol == name || p.name == name) return &p;
+        }
+        return nullptr;
+    }
+
+    void makePorts() {
+        const uint32_t n = lilv_plugin_get_num_ports(plugin_);
+        ports_.resize(n);
+        for (uint32_t i = 0; i < n; ++i) {
+            const LilvPort* lp = lilv_plugin_get_port_by_index(plugin_, i);
+            Port& p = ports_[i];
+            p.symbol = lilv_node_as_string(lilv_port_get_symbol(plugin_, lp));
+            LilvNode* name = lilv_port_get_name(plugin_, lp);
+            p.name = lilv_node_as_string(name);
+            lilv_node_free(name);
+            p.input = w_.isA(lp, plugin_, LV2_CORE__InputPort);
+            if (w_.isA(lp, plugin_, LV2_CORE__AudioPort)) p.kind = Kind::Audio;
+            else if (w_.isA(lp, plugin_, LV2_CORE__CVPort)) p.kind = Kind::Cv;
+            else if (w_.isA(lp, plugin_, LV2_CORE__ControlPort)) p.kind = Kind::Control;
+            else if (w_.isA(lp, plugin_, LV2_ATOM__AtomPort)) p.kind = Kind::Atom;
+            if (p.kind == Kind::Control) {
+                LilvNode* def = nullptr;
+                lilv_port_get_range(plugin_, lp, &def, nullptr, nullptr);
+                if (def != nullptr) p.value = lilv_node_as_float(def);
+                lilv_node_free(def);
+                LilvScalePoints* points = lilv_port_get_scale_points(plugin_, lp);
+                LILV_FOREACH(scale_points, it, points) {
+                    const LilvScalePoint* sp = lilv_scale_points_get(points, it);
+                    p.choices[lilv_node_as_string(lilv_scale_point_get_label(sp))] = lilv_node_as_float(lilv_scale_point_get_value(sp));
+                }
+                lilv_scale_points_free(points);
+            }
+            p.buffer.assign(static_cast<size_t>(block_), 0.0f);
+            p.atom.assign(kAtomCapacity / 8, 0);
+        }
+    }
+
+    void connect() {
+        for (uint32_t i = 0; i < ports_.size(); ++i) {
+            Port& p = ports_[i];
+            void* data = p.kind == Kind::Control ? static_cast<void*>(&p.value)
+                         : p.kind == Kind::Atom  ? static_cast<void*>(p.atom.data())
+                                                 : static_cast<void*>(p.buffer.data());
+            lilv_instance_connect_port(instance_, i, data);
+        }
+    }
+
+    // An input sequence with the block's MIDI events, or an empty output sequence.
+    void prepareAtom(Port& p, int64_t frame, int count, const std::vector<plugtest::NoteEvent>& events, size_t& next) {
+        auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(p.atom.data());
+        if (!p.input) {
+            seq->atom.size = kAtomCapacity - sizeof(LV2_Atom);
+            seq->atom.type = w_.urids.map(LV2_ATOM__Chunk);
+            return;
+        }
+        seq->atom.type = w_.urids.map(LV2_ATOM__Sequence);
+        seq->atom.size = sizeof(LV2_Atom_Sequence_Body);
+        seq->body.unit = 0;
+        seq->body.pad = 0;
+        for (; next < events.size() && events[next].frame < frame + count; ++next) {
+            auto* ev = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<char*>(&seq->body) + seq->atom.size);
+            ev->time.frames = std::max<int64_t>(events[next].frame - frame, 0);
+            ev->body.type = w_.urids.map(LV2_MIDI__MidiEvent);
+            ev->body.size = 3;
+            std::memcpy(ev + 1, events[next].bytes, 3);
+            seq->atom.size += static_cast<uint32_t>(lv2_atom_pad_size(sizeof(LV2_Atom_Event) + 3));
+        }
+    }
+
+    void runWorker() {
+        if (work_.empty()) return;
+        const auto* worker = static_cast<const LV2_Worker_Interface*>(lilv_instance_get_extension_data(instance_, LV2_WORKER__interface));
+        while (!work_.empty()) {
+            const std::vector<char> job = std::move(work_.front());
+            work_.pop_front();
+            if (worker != nullptr)
+                worker->work(lilv_instance_get_handle(instance_), [](LV2_Worker_Respond_Handle, uint32_t, const void*) { return LV2_WORKER_SUCCESS; },
+                             nullptr, static_cast<uint32_t>(job.size()), job.data());
+        }
+    }
+
+    World& w_;
+    const LilvPlugin* plugin_;
+    int32_t block_;
+    float rateValue_;
+    LV2_Options_Option options_[4];
+    LV2_Worker_Schedule schedule_;
+    std::vector<LV2_Feature> featureList_;
+    std::vector<const LV2_Feature*> features_;
+    LilvInstance* instance_ = nullptr;
+    std::vector<Port> ports_;
+    std::deque<std::vector<char>> work_;
+    std::string restoreText_;
+    bool active_ = false;
+};
+
+const LilvPlugin* findPlugin(World& w, const std::string& uri) {
+    LilvNode* u = w.uri(uri.c_str());
+    const LilvPlugin* p = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(w.world), u);
+    lilv_node_free(u);
+    return p;
+}
+
+// One of the plug-in's presets, found by its label and restored by lilv.
+bool restorePreset(World& w, const LilvPlugin* plugin, Instance& inst, const std::string& label) {
+    LilvNode* presetClass = w.uri(LV2_PRESETS__Preset);
+    LilvNode* labelUri = w.uri(LILV_NS_RDFS "label");
+    LilvNodes* presets = lilv_plugin_get_related(plugin, presetClass);
+    bool found = false;
+    LILV_FOREACH(nodes, it, presets) {
+        const LilvNode* preset = lilv_nodes_get(presets, it);
+        lilv_world_load_resource(w.world, preset);
+        LilvNode* name = lilv_world_get(w.world, preset, labelUri, nullptr);
+        if (!found && name != nullptr && label == lilv_node_as_string(name)) {
+            LilvState* state = lilv_state_new_from_world(w.world, &w.urids.map_, preset);
+            lilv_state_restore(state, inst.lilv(), nullptr, nullptr, 0, inst.features());
+            lilv_state_free(state);
+            found = true;
+        }
+        lilv_node_free(name);
+    }
+    lilv_nodes_free(presets);
+    lilv_node_free(labelUri);
+    lilv_node_free(presetClass);
+    return found;
+}
+
+std::unique_ptr<Instance> prepare(World& w, const std::string& uri, const Options& o, std::string& error) {
+    const LilvPlugin* plugin = findPlugin(w, uri);
+    if (plugin == nullptr) {
+        error = "no LV2 plug-in " + uri + " in LV2_PATH";
+        return nullptr;
+    }
+    auto inst = std::make_unique<Instance>(w, plugin, o.rate, o.block);
+    if (!inst->ok()) {
+        error = uri + ": instantiation failed";
+        return nullptr;
+    }
+    for (const auto& kv : o.sets) {
+        if (!inst->set(kv.first, kv.second, error)) return nullptr;
+    }
+    for (const auto& kv : o.inputs) {
+        if (!inst->input(kv.first, kv.second, error)) return nullptr;
+    }
+    if (!o.preset.empty() && !restorePreset(w, plugin, *inst, o.preset)) {
+        error = uri + ": no preset \"" + o.preset + "\"";
+        return nullptr;
+    }
+    if (o.hasShape && !inst->restoreShape(o.shape)) {
+        error = uri + ": the state interface did not take the shape";
+        return nullptr;
+    }
+    inst->activate();
+    return inst;
+}
+
+void render(Instance& inst, const Options& o, std::vector<float>& out) {
+    out.clear();
+    size_t next = 0;
+    for (int64_t frame = 0; frame < o.frames; frame += o.block) {
+        const int count = static_cast<int>(std::min<int64_t>(o.block, o.frames - frame));
+        inst.run(frame, count, o.events, next, o.watch);
+        out.insert(out.end(), inst.output(), inst.output() + count);
+    }
+}
+
+int runRender(World& w, const std::string& uri, const Options& o) {
+    std::string error;
+    auto inst = prepare(w, uri, o, error);
+    if (inst == nullptr) return plugtest::usage(error.c_str());
+    std::vector<float> out;
+    render(*inst, o, out);
+    if (!o.out.empty() && !plugtest::writeFloats(o.out, out, error)) return plugtest::usage(error.c_str());
+    if (o.watch && !plugtest::watchReport(true)) return 1;
+    return 0;
+}
+
+// The state lilv saves from one instance, restored into a fresh one: both render alike.
+int runState(World& w, const std::string& uri, const Options& o) {
+    std::string error;
+    auto first = prepare(w, uri, o, error);
+    if (first == nullptr) return plugtest::usage(error.c_str());
+    const LilvPlugin* plugin = findPlugin(w, uri);
+    LilvState* saved = lilv_state_new_from_instance(plugin, first->lilv(), &w.urids.map_, nullptr, nullptr, nullptr,
+                                                    nullptr, nullptr, nullptr, 0, first->features());
+    char* text = lilv_state_to_string(w.world, &w.urids.map_, &w.urids.unmap_, saved, "urn:tarn:saved", nullptr);
+    Options plain = o;
+    plain.hasShape = false;
+    auto second = prepare(w, uri, plain, error);
+    if (second == nullptr) return plugtest::usage(error.c_str());
+    LilvState* loaded = lilv_state_new_from_string(w.world, &w.urids.map_, text);
+    lilv_state_restore(loaded, second->lilv(), nullptr, nullptr, 0, second->features());
+    auto fresh = prepare(w, uri, plain, error);  // no state: it must sound different
+    std::vector<float> a, b, c;
+    render(*first, o, a);
+    render(*second, o, b);
+    render(*fresh, o, c);
+    const bool same = a == b && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+    const bool carried = a.size() != c.size() || std::memcmp(a.data(), c.data(), a.size() * sizeof(float)) != 0;
+    std::printf("%s\n%s: the restored instance renders %s\n", text, uri.c_str(), same ? "the same samples" : "DIFFERENT samples");
+    if (!carried) std::printf("%s: but so does an instance without the state\n", uri.c_str());
+    lilv_free(text);
+    lilv_state_free(saved);
+    lilv_state_free(loaded);
+    return same && carried ? 0 : 1;
+}
+
+// Mean time of one run, over rounds in which every plug-in takes its turn.
+int runBench(World& w, const std::vector<std::string>& args) {
+    std::vector<std::pair<std::string, Options>> plugins;
+    Options common;
+    common.block = 64;
+    long long blocks = 20000;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--plugin" && i + 1 < args.size()) {
+            plugins.push_back({args[++i], common});
+        } else if (args[i] == "--blocks" && i + 1 < args.size()) {
+            blocks = std::atoll(args[++i].c_str());
+        } else if (args[i] == "--block" && i + 1 < args.size()) {
+            common.block = std::atoi(args[++i].c_str());
+        } else if (!plugins.empty() && args[i] == "--set" && i + 1 < args.size()) {
+            const std::string kv = args[++i];
+            const size_t eq = kv.find('=');
+            plugins.back().second.sets.push_back({kv.substr(0, eq), kv.substr(eq + 1)});
+        } else {
+            return plugtest::usage("usage: tarn-lv2-host bench [--block N] [--blocks N] --plugin URI [--set NAME=VALUE]...");
+        }
+    }
+    std::vector<std::unique_ptr<Instance>> instances;
+    for (auto& [uri, o] : plugins) {
+        o.block = common.block;
+        std::string error;
+        instances.push_back(prepare(w, uri, o, error));
+        if (instances.back() == nullptr) return plugtest::usage(error.c_str());
+    }
+    std::vector<double> seconds(instances.size(), 0.0);
+    constexpr int kRounds = 10;
+    const std::vector<plugtest::NoteEvent> none;
+    for (int round = 0; round < kRounds; ++round) {
+        for (size_t k = 0; k < instances.size(); ++k) {
+            size_t next = 0;
+            const auto start = std::chrono::steady_clock::now();
+            for (long long b = 0; b < blocks / kRounds; ++b) instances[k]->run(b * common.block, common.block, none, next);
+            seconds[k] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        }
+    }
+    for (size_t k = 0; k < instances.size(); ++k) {
+        const double perBlock = seconds[k] / static_cast<double>(blocks / kRounds * kRounds) * 1e9;
+        std::printf("%-45s %9.1f ns per %d-frame block  %6.3f x the first\n", plugins[k].first.c_str(), perBlock,
+                    common.block, seconds[k] / seconds[0]);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const char* kUsage =
+        "usage: tarn-lv2-host render URI --out FILE [--frames N] [--rate HZ] [--block N] [--set NAME=VALUE]\n"
+        "                     [--input NAME=FILE.f32] [--shape TEXT] [--preset LABEL] [--note FRAME:NOTE:VELOCITY] [--watch]\n"
+        "       tarn-lv2-host state URI [render options]\n"
+        "       tarn-lv2-host bench [--block N] [--blocks N] --plugin URI [--set NAME=VALUE]... --plugin URI ...";
+    if (args.empty()) return plugtest::usage(kUsage);
+    World w;
+    if (args[0] == "bench") return runBench(w, args);
+    if ((args[0] != "render" && args[0] != "state") || args.size() < 2) return plugtest::usage(kUsage);
+    Options o;
+    std::string error;
+    if (!plugtest::parseOptions(args, 2, o, error)) return plugtest::usage(error.c_str());
+    return args[0] == "render" ? runRender(w, args[1], o) : runState(w, args[1], o);
+}
