@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "common/fp_env.h"
 #include "frame/host_interface.h"
+#include "host/fp_environments.h"
 #include "host/module_library.h"
 #include "host/signal_host.h"
 #include "wave_table_reference.h"
@@ -147,6 +149,34 @@ void rebuild(const std::string& dist) {
     }
 }
 
+// The cost of entering and leaving the modules' floating-point environment, as a process entry
+// of the frame pays it, against a 64-frame block of each module; with the host in the modules'
+// environment (a read and a compare) and in another one (the whole swap, both ways).
+void TARN_CDECL emptyEntry(void*, int32_t, int32_t) { _mm_sfence(); }
+void TARN_CDECL guardedEmptyEntry(void*, int32_t, int32_t) {
+    tarn::ModuleFpScope fp(tarn::X87Status::LeftToTheCode);
+    _mm_sfence();
+}
+
+void environmentCost(const std::string& dist) {
+    std::printf("Entering the modules' floating-point environment (ns per 64-frame block, share of the block)\n");
+    ProcessEntry volatile plain = &emptyEntry;
+    ProcessEntry volatile guarded = &guardedEmptyEntry;
+    Loaded c4(dist + "\\TarnContour4.dll", 64, {0, 0.5f, 0, 0.8f, 0}, {0, 0, 0, 0, 0}, "");
+    Loaded lfo(dist + "\\TarnLFO.dll", 64, {0.05f, 0.0f, 0.0f}, {0, 1, 0}, nullptr);
+    const tarnhost::FpState own = tarnhost::readFpState();
+    for (const char* name : {"default", "round-down"}) {
+        tarnhost::setFpControl(tarnhost::findFpEnvironment(name)->control);
+        const double cost = bestNsPerCall([&] { guarded(nullptr, 0, 64); }, 200000) -
+                            bestNsPerCall([&] { plain(nullptr, 0, 64); }, 200000);
+        const double c4Block = bestNsPerCall([&] { c4.process(64); }, 20000);
+        const double lfoBlock = bestNsPerCall([&] { lfo.process(64); }, 20000);
+        tarnhost::restoreFpState(own);
+        std::printf("  host %-10s  entry and exit %.2f  Contour4 block %.1f (%.1f%%)  LFO block %.1f (%.1f%%)\n", name,
+                    cost, c4Block, 100.0 * cost / c4Block, lfoBlock, 100.0 * cost / lfoBlock);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -154,5 +184,6 @@ int main(int argc, char** argv) {
     lfo(dist);
     contour4(dist);
     rebuild(dist);
+    environmentCost(dist);
     return 0;
 }
