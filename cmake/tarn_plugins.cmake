@@ -87,7 +87,51 @@ function(tarn_add_plugins bundle)
   foreach(library ${P_LIBRARIES})
     set_target_properties(${library} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   endforeach()
+  get_filename_component(folder ${P_FOLDER} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
   foreach(format ${TARN_PLUGIN_FORMATS})
-    tarn__plugin_target(${bundle} ${format} ${CMAKE_SOURCE_DIR}/${P_FOLDER} "${P_SOURCES}" "${P_LIBRARIES}")
+    tarn__plugin_target(${bundle} ${format} ${folder} "${P_SOURCES}" "${P_LIBRARIES}")
   endforeach()
+endfunction()
+
+# A check of the plug-ins: labelled, skipped (77) where it cannot run, with the bundles' folder.
+function(tarn_plugin_test name)
+  add_test(NAME plugins.${name} COMMAND ${ARGN})
+  set_tests_properties(plugins.${name} PROPERTIES LABELS plugins SKIP_RETURN_CODE 77
+    ENVIRONMENT "LV2_PATH=${TARN_PLUGIN_DIR}/lv2;TARN_PLUGIN_DIR=${TARN_PLUGIN_DIR}")
+endfunction()
+
+# What every module's plug-ins are checked for: each format renders the module's render cases
+# with the DLL's samples (the DLL renders them first, under Wine), and a CLAP and a VST3 host
+# show one output and no audio input. Then the module's own checks, <module>/tests/plugins.cmake,
+# which may use ${lv2_host}, ${clap_host}, ${vst3_host}, ${renders}, ${watch_library} and
+# TARN_PLUGIN_CHECKS, and set `lv2_args` (what an LV2 host must set itself, its CV inputs) first.
+function(tarn_plugin_checks name m dir)
+  set(checks ${TARN_PLUGIN_CHECKS})
+  set(renders ${TARN_PLUGIN_RENDERS}/${m})
+  set(cases ${dir}/tests/render_cases.txt)
+  set(lv2_host $<TARGET_FILE:tarn-lv2-host>)
+  set(clap_host $<TARGET_FILE:tarn-clap-host>)
+  set(vst3_host $<TARGET_FILE:tarn-vst3-host>)
+  set(watch_library $<TARGET_FILE:tarn_alloc_watch>)
+  set(lv2_args "")
+  if(EXISTS ${dir}/tests/plugins.cmake)
+    include(${dir}/tests/plugins.cmake)
+  endif()
+  tarn_plugin_test(${m}.dll_reference ${checks}/compare_renders.sh reference ${renders} ${cases} ${name})
+  set_tests_properties(plugins.${m}.dll_reference PROPERTIES LABELS "plugins;wine" FIXTURES_SETUP dll_renders_${m}
+    FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
+  tarn_plugin_test(${m}.lv2.renders ${checks}/compare_renders.sh lv2 ${renders} ${cases} ${name}
+    "${lv2_host} render urn:tarn:${m} ${lv2_args}")
+  tarn_plugin_test(${m}.lv2.renders_in_host_fp_modes env TARN_HOSTILE_FP=1 ${checks}/compare_renders.sh lv2 ${renders}
+    ${cases} ${name} "${lv2_host} render urn:tarn:${m} ${lv2_args}")
+  foreach(format clap vst3)
+    tarn_plugin_test(${m}.${format}.renders ${checks}/compare_renders.sh ${format} ${renders} ${cases} ${name}
+      "$<TARGET_FILE:tarn-${format}-host> render ${TARN_PLUGIN_DIR}/${format}/${name}.${format}")
+    tarn_plugin_test(${m}.${format}.one_output ${checks}/check_listing.sh
+      $<TARGET_FILE:tarn-${format}-host> ${TARN_PLUGIN_DIR}/${format}/${name}.${format} ${dir}/tests/plugins/listing.txt)
+  endforeach()
+  foreach(test lv2.renders lv2.renders_in_host_fp_modes clap.renders vst3.renders)
+    set_tests_properties(plugins.${m}.${test} PROPERTIES FIXTURES_REQUIRED dll_renders_${m} RESOURCE_LOCK plugin_renders_${m})
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY TARN_LV2_URIS urn:tarn:${m})
 endfunction()

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Draws the README's picture of the LV2 plug-ins as a host lists them: lv2info's ports of both
-# bundles in dist/plugins/lv2, condensed to one line a port, in docs/lv2_ports.png.
+# Draws the README's picture of the LV2 plug-ins as a host lists them: lv2info's ports of every
+# bundle in dist/plugins/lv2, condensed to one line a port, in docs/lv2_ports.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export LV2_PATH=$root/dist/plugins/lv2
 text=$(mktemp)
 trap 'rm -f "$text"' EXIT
 {
-  for uri in urn:tarn:contour4 urn:tarn:lfo; do
+  for uri in $(lv2ls | sort); do
     lv2info "$uri" | awk -v uri="$uri" '
       /^\tName:/ { sub(/^\tName: +/, ""); printf "%s   <%s>\n", $0, uri }
       /^\tPort [0-9]+:/ { port = $2; types = 1; dir = ""; kind = ""; next }

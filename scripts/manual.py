@@ -9,7 +9,7 @@ import json
 import os
 import sys
 
-PRESETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "presets.txt")
+PRESETS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "contour4", "presets.txt")
 LV2_PORTS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "docs", "lv2_ports.png")
 
 

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Runs the validator on each deliberately faulty module of a Windows build and requires the
 # check named in faults.txt to FAIL; the module without a fault must PASS every one of those
-# checks. Usage: check_faults.sh BUILD_DIR (its faulty/ folder holds the DLLs)
+# checks. Usage: check_faults.sh FAULTY_DIR (the build's faulty DLLs); TARN_HOST runs tarn-host.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-dir=$1/faulty
+dir=$1
+read -r -a host <<< "$TARN_HOST"
+code=0
+"${host[@]}" --help > /dev/null 2>&1 || code=$?
+[ "$code" -ne 77 ] || exit 77  # this build's programs cannot run here
 checks=$(grep -E '^[A-Z_]+\|' "$root/tests/faulty/faults.txt" | cut -d'|' -f2 | grep -v '^-$' | sort -u)
 only="^($(echo "$checks" | sed 's/\./\\./g' | paste -sd'|'))\$"
 failed=0
 while IFS='|' read -r fault check what; do
   case "$fault" in ''|\#*) continue ;; esac
-  out=$("$root/run" host validate "$dir/Faulty_$fault.dll" --strictness 2 --seed 7 \
+  out=$("${host[@]}" validate "$dir/Faulty_$fault.dll" --strictness 2 --seed 7 \
           --only "$([ "$check" = - ] && echo "$only" || echo "^${check//./\\.}\$")" 2> /dev/null)
   if [ "$check" = - ]; then
     if grep -q "^FAIL" <<< "$out" || [ "$(grep -c "^PASS" <<< "$out")" -ne "$(wc -l <<< "$checks")" ]; then

@@ -1,10 +1,12 @@
-// The libraries as the host sees them: exports, record fields read back as raw bytes at their
-// offsets (the 32-bit offsets are pinned by static_assert in the header), and the edge cases
-// of the two exports. Runs under Wine against dist/ of either Windows build.
+// A module library as the host sees it: exports, record fields read back as raw bytes at their
+// offsets (the 32-bit offsets are pinned by static_assert in the header), and the edge cases of
+// the two exports. Runs under Wine; TARN_DLL names the library and TARN_RECORD what its records
+// must read (its module's tests/win/record.txt, lines joined by "|").
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,14 +15,56 @@
 
 namespace {
 
-std::string distPath(const char* file) {
-    const char* dir = std::getenv("TARN_DIST");
-    return std::string(dir != nullptr ? dir : "dist") + "\\" + file;
+// What the module's records must read.
+struct ModuleCase {
+    std::string file;
+    std::string name;
+    uint32_t magic = 0;
+    int32_t version = 0;
+    bool writesFlags = false;
+    uint32_t flags = 0;
+    bool hasGui = false;
+    int32_t panelWidth = 0, panelHeight = 0;
+};
+
+ModuleCase readCase() {
+    ModuleCase c;
+    const char* dll = std::getenv("TARN_DLL");
+    c.file = dll != nullptr ? dll : "";
+    const char* record = std::getenv("TARN_RECORD");
+    std::string text = record != nullptr ? record : "";
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('|', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        const size_t eq = line.find('=');
+        const std::string key = line.substr(0, eq), value = eq == std::string::npos ? "" : line.substr(eq + 1);
+        if (key == "name") c.name = value;
+        if (key == "magic") c.magic = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 0));
+        if (key == "version") c.version = static_cast<int32_t>(std::strtol(value.c_str(), nullptr, 0));
+        if (key == "flags" && value != "unwritten") {
+            c.writesFlags = true;
+            c.flags = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 0));
+        }
+        if (key == "panel" && value != "none") {
+            c.hasGui = true;
+            c.panelWidth = std::atoi(value.c_str());
+            c.panelHeight = std::atoi(value.substr(value.find('x') + 1).c_str());
+        }
+        start = end + 1;
+    }
+    return c;
+}
+
+const ModuleCase& module() {
+    static const ModuleCase c = readCase();
+    return c;
 }
 
 struct Library {
-    explicit Library(const char* file) {
-        h = LoadLibraryA(distPath(file).c_str());
+    explicit Library(const std::string& file) {
+        h = LoadLibraryA(file.c_str());
         if (h != nullptr) {
             props = reinterpret_cast<GetModulePropertiesFn>(
                 reinterpret_cast<void*>(GetProcAddress(h, "getModuleProperties")));
@@ -61,52 +105,42 @@ bool untouched(const void* record, size_t from, size_t to) {
     return true;
 }
 
-struct ModuleCase {
-    const char* file;
-    const char* name;
-    uint32_t magic;
-    int32_t version;
-    bool hasGui;
-};
-
-class EachLibrary : public ::testing::TestWithParam<ModuleCase> {};
-
-TEST_P(EachLibrary, LoadsAndExportsBothEntryPointsByName) {
-    Library lib(GetParam().file);
-    ASSERT_NE(lib.h, nullptr) << distPath(GetParam().file);
+TEST(Library, LoadsAndExportsBothEntryPointsByName) {
+    Library lib(module().file);
+    ASSERT_NE(lib.h, nullptr) << module().file;
     EXPECT_NE(lib.props, nullptr);
     EXPECT_NE(lib.make, nullptr);
 }
 
-TEST_P(EachLibrary, PropertiesWriteTheVersionFirstWhateverTheIndex) {
-    Library lib(GetParam().file);
+TEST(Library, PropertiesWriteTheVersionFirstWhateverTheIndex) {
+    Library lib(module().file);
     ASSERT_NE(lib.props, nullptr);
     ModuleProperties props;
     std::memset(&props, 0xA5, sizeof props);
     EXPECT_EQ(lib.props(1, &props), 0);
-    EXPECT_EQ(at<int32_t>(&props, FIELD(ModuleProperties, sdkVersion)), GetParam().version);
+    EXPECT_EQ(at<int32_t>(&props, FIELD(ModuleProperties, sdkVersion)), module().version);
     EXPECT_TRUE(untouched(&props, 0, FIELD(ModuleProperties, sdkVersion)));
 
     std::memset(&props, 0xA5, sizeof props);
     EXPECT_EQ(lib.props(0, &props), 1);
-    EXPECT_STREQ(at<const char*>(&props, FIELD(ModuleProperties, name)), GetParam().name);
-    EXPECT_STREQ(at<const char*>(&props, FIELD(ModuleProperties, id)), GetParam().name);
+    EXPECT_STREQ(at<const char*>(&props, FIELD(ModuleProperties, name)), module().name.c_str());
+    EXPECT_STREQ(at<const char*>(&props, FIELD(ModuleProperties, id)), module().name.c_str());
     EXPECT_FALSE(untouched(&props, FIELD(ModuleProperties, about),
                            FIELD(ModuleProperties, about) + sizeof(void*)));
     EXPECT_TRUE(untouched(&props, FIELD(ModuleProperties, untouched), FIELD(ModuleProperties, flags)))
         << "the word after about is left as the host passed it";
-    EXPECT_EQ(word(&props, FIELD(ModuleProperties, flags)), GetParam().hasGui ? 384u : 0xA5A5A5A5u)
+    EXPECT_EQ(word(&props, FIELD(ModuleProperties, flags)), module().writesFlags ? module().flags : 0xA5A5A5A5u)
         << "flags";
-    EXPECT_EQ(at<int32_t>(&props, FIELD(ModuleProperties, sdkVersion)), GetParam().version);
+    EXPECT_EQ(at<int32_t>(&props, FIELD(ModuleProperties, sdkVersion)), module().version);
 }
 
-TEST_P(EachLibrary, FreshSignalRecordReadsAsDocumentedWordByWord) {
-    Library lib(GetParam().file);
+TEST(Library, FreshSignalRecordReadsAsDocumentedWordByWord) {
+    Library lib(module().file);
     ASSERT_NE(lib.make, nullptr);
     calls = 0;
     void* r = lib.make(0, 1, &countingHost, 0x5eed);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(word(r, FIELD(ModuleRecord, magic)), GetParam().magic);
+    EXPECT_EQ(word(r, FIELD(ModuleRecord, magic)), module().magic);
     EXPECT_EQ(word(r, FIELD(ModuleRecord, version)), 1u);
     EXPECT_EQ(word(r, FIELD(ModuleRecord, hostData)), 0x5eedu);
     EXPECT_NE(address(r, FIELD(ModuleRecord, object)), 0u);
@@ -134,13 +168,13 @@ TEST_P(EachLibrary, FreshSignalRecordReadsAsDocumentedWordByWord) {
     EXPECT_EQ(dispatcher(rec, MOD_CLOSE, 0, 0, nullptr, 0), 1);
 }
 
-TEST_P(EachLibrary, MakeModuleAnswersNullForEveryOtherIndexAndKind) {
-    Library lib(GetParam().file);
+TEST(Library, MakeModuleAnswersNullForEveryOtherIndexAndKind) {
+    Library lib(module().file);
     ASSERT_NE(lib.make, nullptr);
     for (int32_t index = -2; index <= 3; ++index) {
         for (int32_t kind = -2; kind <= 3; ++kind) {
             void* r = lib.make(index, kind, &countingHost, 0);
-            const bool expected = index == 0 && (kind == 1 || (kind == 2 && GetParam().hasGui));
+            const bool expected = index == 0 && (kind == 1 || (kind == 2 && module().hasGui));
             EXPECT_EQ(r != nullptr, expected) << "index " << index << " kind " << kind;
             if (r == nullptr) continue;
             if (kind == 2) {
@@ -155,14 +189,14 @@ TEST_P(EachLibrary, MakeModuleAnswersNullForEveryOtherIndexAndKind) {
     }
 }
 
-TEST_P(EachLibrary, ProcessInfoExistsOnlyInContour4) {
-    Library lib(GetParam().file);
+TEST(Library, ProcessInfoExistsOnlyInThe2230Frame) {
+    Library lib(module().file);
     ASSERT_NE(lib.make, nullptr);
     auto* a = static_cast<ModuleRecord*>(lib.make(0, 1, &countingHost, 1));
     auto* b = static_cast<ModuleRecord*>(lib.make(0, 1, &countingHost, 2));
     const HostWord ia = a->dispatcher(a, MOD_GET_PROCESS_INFO, 0, 0, nullptr, 0);
     const HostWord ib = b->dispatcher(b, MOD_GET_PROCESS_INFO, 0, 0, nullptr, 0);
-    if (GetParam().hasGui) {
+    if (module().version == 2230) {
         ASSERT_NE(ia, 0);
         EXPECT_EQ(ia, ib) << "one static record per library";
         const void* info = reinterpret_cast<const void*>(ib);
@@ -180,19 +214,12 @@ TEST_P(EachLibrary, ProcessInfoExistsOnlyInContour4) {
     b->dispatcher(b, MOD_CLOSE, 0, 0, nullptr, 0);
 }
 
-TEST_P(EachLibrary, LoadsAndFreesRepeatedly) {
+TEST(Library, LoadsAndFreesRepeatedly) {
     for (int i = 0; i < 10; ++i) {
-        Library lib(GetParam().file);
+        Library lib(module().file);
         ASSERT_NE(lib.make, nullptr);
     }
 }
-
-const ModuleCase kLfo{"TarnLFO.dll", "Tarn LFO", 0xECCFE810u, 2120, false};
-
-const ModuleCase kContour4{"TarnContour4.dll", "Tarn Contour4", 0x04C48300u, 2230, true};
-
-INSTANTIATE_TEST_SUITE_P(Modules, EachLibrary, ::testing::Values(kLfo, kContour4),
-                         [](const auto& info) { return std::string(info.param.hasGui ? "Contour4" : "Lfo"); });
 
 struct GuiCall {
     int32_t opcode;
@@ -206,8 +233,9 @@ HostWord TARN_CDECL recordingGuiHost(void*, int32_t opcode, HostWord index, int3
     return 0;
 }
 
-TEST(Contour4Gui, FreshGuiRecordReadsAsDocumentedAndAsksForItsSize) {
-    Library lib("TarnContour4.dll");
+TEST(Panel, FreshGuiRecordReadsAsDocumentedAndAsksForItsSize) {
+    if (!module().hasGui) GTEST_SKIP() << "the module has no panel";
+    Library lib(module().file);
     ASSERT_NE(lib.make, nullptr);
     guiCalls.clear();
     void* r = lib.make(0, 2, &recordingGuiHost, 0x77);
@@ -222,8 +250,8 @@ TEST(Contour4Gui, FreshGuiRecordReadsAsDocumentedAndAsksForItsSize) {
     }
     ASSERT_EQ(guiCalls.size(), 2u);
     EXPECT_EQ(guiCalls[0].opcode, GUI_HOST_SET_SIZE);
-    EXPECT_EQ(guiCalls[0].index, 256);
-    EXPECT_EQ(guiCalls[0].value, 100);
+    EXPECT_EQ(guiCalls[0].index, module().panelWidth);
+    EXPECT_EQ(guiCalls[0].value, module().panelHeight);
     EXPECT_EQ(guiCalls[1].opcode, 4);
     EXPECT_EQ(guiCalls[1].index, 1);
     auto d = at<GuiDispatcher>(r, FIELD(GuiRecord, dispatcher));

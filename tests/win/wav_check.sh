@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The host's float WAV, read back by a real reader (sox): same rate, one channel, 32-bit float,
-# and the same samples as the raw render.
+# and the same samples as the raw render. TARN_HOST runs tarn-host; TARN_DLL is a module.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-args=(render "$root/dist/TarnContour4.dll" --set Pitch=6.3 --frames 3001 --block 100 --rate 48000)
-"$root/run" host "${args[@]}" --out "$tmp/a.wav"
-"$root/run" host "${args[@]}" --out "$tmp/a.f32"
+read -r -a host <<< "$TARN_HOST"
+args=(render "$TARN_DLL" --frames 3001 --block 100 --rate 48000)
+"${host[@]}" "${args[@]}" --out "$tmp/a.wav"
+"${host[@]}" "${args[@]}" --out "$tmp/a.f32"
 [ "$(soxi -r "$tmp/a.wav")" = 48000 ] || { echo "FAIL rate: $(soxi -r "$tmp/a.wav")"; exit 1; }
 [ "$(soxi -c "$tmp/a.wav")" = 1 ] || { echo "FAIL channels"; exit 1; }
 [ "$(soxi -s "$tmp/a.wav")" = 3001 ] || { echo "FAIL samples: $(soxi -s "$tmp/a.wav")"; exit 1; }

@@ -1,0 +1,288 @@
+# A module is one folder and one line: tarn_add_module(NAME DIR <folder> FRAME <version>) makes,
+# in whichever build it is called, everything of the module that build makes, from the folder's
+# own layout:
+#
+#   <folder>/signal/*.cpp        the signal core, plain C++           tarn_<folder>_signal
+#   <folder>/editor/*.cpp        its panel, if it has one             tarn_<folder>_editor
+#   <folder>/*.cpp               the glue to the frame                tarn_<folder>
+#   <folder>/*_entry.cpp, NAME.def   the library's two exports        NAME.dll (Windows builds)
+#   <folder>/plugin/*.cpp        the plug-in formats (DPF)            NAME in dist/plugins/<format>/
+#   <folder>/tests/*_test.cpp    unit tests (GoogleTest)              ctest <folder>.<stem>.*
+#   <folder>/tests/CMakeLists.txt    the module's own test support (tarn_<folder>_test_support)
+#   <folder>/tests/fuzz/*_fuzz.cpp   libFuzzer targets, corpus in tests/fuzz/corpus/<stem>/
+#   <folder>/tests/win/*.py|*.sh     checks through tarn-host          ctest <arch>.<folder>.<stem>
+#   <folder>/tests/win/record.txt    what its records must read       ctest <arch>.<folder>.records
+#   <folder>/tests/render_cases.txt  renders every build and format must agree on
+#   <folder>/tests/plugins.cmake     checks of its plug-ins beyond the common ones
+#   <folder>/bench/*_bench.cpp   native benchmarks; bench/win_bench.cpp the DLL's under Wine
+#   <folder>/pictures.sh         its pictures for the manual and the README
+#
+# tarn_finish_modules() then writes the list of modules (build/<tree>/modules.txt, which the
+# scripts read) and makes what spans them: the comparison of the Windows builds, the package.
+set(TARN_SEED 20261208 CACHE STRING "the validator's seed in the tests")
+set(TARN_FUZZ_SECONDS 8 CACHE STRING "seconds per fuzz target in the tests")
+set(TARN_ROOT ${PROJECT_SOURCE_DIR})
+
+if(WIN32)
+  set(TARN_DIST_DIR ${TARN_ROOT}/dist CACHE PATH "where the Windows artifacts go")
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${TARN_DIST_DIR})
+  set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${TARN_DIST_DIR})
+elseif(NOT TARN_FUZZ AND NOT TARN_SANITIZE)
+  include(${CMAKE_CURRENT_LIST_DIR}/tarn_plugins.cmake)
+endif()
+if(NOT WIN32 AND NOT TARN_FUZZ)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  if(NOT TARN_SANITIZE)
+    find_package(benchmark REQUIRED)
+  endif()
+endif()
+
+# The kind of build, for test names and labels.
+if(WIN32)
+  set(TARN_BUILD ${TARN_WINDOWS_ARCH})
+elseif(TARN_FUZZ)
+  set(TARN_BUILD fuzz)
+elseif(TARN_SANITIZE)
+  set(TARN_BUILD asan)
+else()
+  set(TARN_BUILD native)
+endif()
+
+# Unit tests carry one label (a list would not pass through gtest_discover_tests).
+set(TARN_UNIT_LABEL unit)
+if(TARN_SANITIZE)
+  set(TARN_UNIT_LABEL asan)
+endif()
+
+# A test of this build: named <build>.<name> outside the native build, labelled with the build,
+# skipped when it exits 77 (a tool, a display or a 32-bit Wine it needs is not there).
+function(tarn_add_test name)
+  cmake_parse_arguments(T "" "" "LABELS;ENVIRONMENT;COMMAND;PROPERTIES" ${ARGN})
+  set(full ${name})
+  if(NOT TARN_BUILD STREQUAL native)
+    set(full ${TARN_BUILD}.${name})
+  endif()
+  add_test(NAME ${full} COMMAND ${T_COMMAND})
+  set_tests_properties(${full} PROPERTIES LABELS "${TARN_BUILD};${T_LABELS}" SKIP_RETURN_CODE 77
+    ENVIRONMENT "${T_ENVIRONMENT}" ${T_PROPERTIES})
+endfunction()
+
+function(tarn__cores name m dir frame)
+  file(GLOB signal CONFIGURE_DEPENDS ${dir}/signal/*.cpp)
+  add_library(tarn_${m}_signal STATIC ${signal})
+  target_link_libraries(tarn_${m}_signal PUBLIC tarn_common)
+  set_target_properties(tarn_${m}_signal PROPERTIES POSITION_INDEPENDENT_CODE ON)
+
+  file(GLOB editor CONFIGURE_DEPENDS ${dir}/editor/*.cpp)
+  set(glue_links tarn_frame_${frame} tarn_${m}_signal)
+  if(editor)
+    add_library(tarn_${m}_editor STATIC ${editor})
+    target_link_libraries(tarn_${m}_editor PUBLIC tarn_gui_frame tarn_${m}_signal)
+    if(WIN32)
+      target_link_libraries(tarn_${m}_editor PUBLIC gdi32 user32)
+    endif()
+    list(APPEND glue_links tarn_${m}_editor)
+  endif()
+
+  file(GLOB glue CONFIGURE_DEPENDS ${dir}/*.cpp)
+  file(GLOB entry CONFIGURE_DEPENDS ${dir}/*_entry.cpp)
+  list(REMOVE_ITEM glue ${entry})
+  add_library(tarn_${m} STATIC ${glue})
+  target_link_libraries(tarn_${m} PUBLIC ${glue_links})
+  # The two exports, for native programs that make the module as a host does.
+  add_library(tarn_${m}_exports STATIC ${entry})
+  target_link_libraries(tarn_${m}_exports PUBLIC tarn_${m})
+  set(TARN_ENTRY_${m} ${entry} PARENT_SCOPE)
+endfunction()
+
+# The libraries a module's tests and benchmarks link.
+function(tarn__test_links out m)
+  set(links tarn_${m}_exports tarn_test_support tarn_host_core)
+  if(TARGET tarn_${m}_editor)
+    list(APPEND links tarn_${m}_editor)
+  endif()
+  if(TARGET tarn_${m}_test_support)
+    list(APPEND links tarn_${m}_test_support)
+  endif()
+  set(${out} ${links} PARENT_SCOPE)
+endfunction()
+
+function(tarn__native name m dir)
+  tarn__test_links(links ${m})
+  file(GLOB tests CONFIGURE_DEPENDS ${dir}/tests/*_test.cpp)
+  foreach(source ${tests})
+    get_filename_component(stem ${source} NAME_WE)
+    string(REGEX REPLACE "_test$" "" stem ${stem})
+    add_executable(${m}_${stem}_test ${source})
+    target_link_libraries(${m}_${stem}_test PRIVATE ${links} GTest::gtest_main)
+    set(prefix ${m}.${stem}.)
+    if(TARN_SANITIZE)
+      set(prefix asan.${prefix})
+    endif()
+    gtest_discover_tests(${m}_${stem}_test TEST_PREFIX ${prefix} PROPERTIES LABELS ${TARN_UNIT_LABEL})
+  endforeach()
+  if(TARN_SANITIZE)
+    return()
+  endif()
+
+  file(GLOB benches CONFIGURE_DEPENDS ${dir}/bench/*_bench.cpp)
+  list(FILTER benches EXCLUDE REGEX "/win_bench\\.cpp$")
+  foreach(source ${benches})
+    get_filename_component(stem ${source} NAME_WE)
+    string(REGEX REPLACE "_bench$" "" stem ${stem})
+    add_executable(tarn_bench_${m}_${stem} ${source})
+    target_link_libraries(tarn_bench_${m}_${stem} PRIVATE ${links} tarn_bench_support benchmark::benchmark_main)
+  endforeach()
+
+  if(TARN_HAVE_DPF AND EXISTS ${dir}/plugin)
+    file(GLOB glue CONFIGURE_DEPENDS ${dir}/plugin/*.cpp)
+    set(libraries tarn_${m}_signal)
+    if(TARGET tarn_${m}_editor)
+      list(APPEND libraries tarn_${m}_editor)
+    endif()
+    tarn_add_plugins(${name} FOLDER ${dir}/plugin SOURCES ${glue} LIBRARIES ${libraries})
+    tarn_plugin_checks(${name} ${m} ${dir})
+  endif()
+endfunction()
+
+function(tarn__fuzz m dir)
+  file(GLOB targets CONFIGURE_DEPENDS ${dir}/tests/fuzz/*_fuzz.cpp)
+  foreach(source ${targets})
+    get_filename_component(stem ${source} NAME_WE)
+    string(REGEX REPLACE "_fuzz$" "" stem ${stem})
+    set(target fuzz_${m}_${stem})
+    add_executable(${target} ${source})
+    target_link_libraries(${target} PRIVATE tarn_${m} tarn_fuzz_support)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
+    tarn_add_test(${m}.${stem} LABELS "fuzz;${m}"
+      COMMAND ${TARN_ROOT}/tests/fuzz/run_fuzz.sh $<TARGET_FILE:${target}> ${dir}/tests/fuzz/corpus/${stem}
+              ${CMAKE_BINARY_DIR}/runs/${m}.${stem} ${TARN_FUZZ_SECONDS})
+  endforeach()
+endfunction()
+
+# Everything a Windows build does with the module under Wine, through the emulator.
+function(tarn__windows name m dir)
+  file(GLOB def CONFIGURE_DEPENDS ${dir}/*.def)
+  add_library(${name} SHARED ${TARN_ENTRY_${m}} ${def})
+  target_link_libraries(${name} PRIVATE tarn_${m})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+
+  set(dll $<TARGET_FILE:${name}>)
+  tarn__host_command(host)
+  set(env "TARN_HOST=${host}" "TARN_DLL=${dll}" "TARN_ARCH=${TARN_WINDOWS_ARCH}" "TARN_SEED=${TARN_SEED}")
+  tarn_add_test(${m}.dll LABELS "win;${m}" COMMAND ${TARN_ROOT}/tests/win/check_dll.sh ${TARN_WINDOWS_ARCH} ${dll})
+  if(EXISTS ${dir}/tests/win/record.txt)
+    file(STRINGS ${dir}/tests/win/record.txt lines)
+    string(JOIN "|" record ${lines})
+    tarn_add_test(${m}.records LABELS "win;wine;${m}" COMMAND records_test_win
+      ENVIRONMENT "TARN_RECORD=${record}" "TARN_DLL=${dll}" PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
+  file(GLOB checks CONFIGURE_DEPENDS ${dir}/tests/win/*.py ${dir}/tests/win/*.sh)
+  foreach(check ${checks})
+    get_filename_component(stem ${check} NAME_WE)
+    string(REGEX REPLACE "_check$" "" stem ${stem})
+    set(command ${check})
+    if(check MATCHES "\\.py$")
+      set(command python3 ${check})
+    endif()
+    # Checks that open a panel use the desktop's popup menus, which one program at a time may.
+    tarn_add_test(${m}.${stem} LABELS "win;wine;${m}" COMMAND ${command} ENVIRONMENT ${env}
+      PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop)
+  endforeach()
+  tarn_add_test(${m}.validate LABELS "win;wine;validate;${m}"
+    COMMAND ${TARN_WINDOWS_RUN} $<TARGET_FILE:tarn-host> validate ${dll} --strictness 5 --seed ${TARN_SEED}
+    PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop)
+
+  if(EXISTS ${dir}/bench/win_bench.cpp)
+    add_executable(tarn_bench_win_${m} ${dir}/bench/win_bench.cpp)
+    target_link_libraries(tarn_bench_win_${m} PRIVATE tarn_win_bench_support)
+    if(TARGET tarn_${m}_test_support)
+      target_link_libraries(tarn_bench_win_${m} PRIVATE tarn_${m}_test_support)
+    endif()
+    set_target_properties(tarn_bench_win_${m} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  endif()
+endfunction()
+
+# tarn-host of this Windows build as one command line, for the checks' environment.
+function(tarn__host_command out)
+  string(JOIN " " run ${TARN_WINDOWS_RUN})
+  set(${out} "${run} $<TARGET_FILE:tarn-host>" PARENT_SCOPE)
+endfunction()
+
+function(tarn_add_module name)
+  cmake_parse_arguments(M "" "DIR;FRAME" "" ${ARGN})
+  set(m ${M_DIR})
+  set(dir ${TARN_ROOT}/${M_DIR})
+  set_property(GLOBAL APPEND PROPERTY TARN_MODULES "${name} ${m}")
+  tarn__cores(${name} ${m} ${dir} ${M_FRAME})
+  if(EXISTS ${dir}/tests/CMakeLists.txt)
+    add_subdirectory(${dir}/tests ${CMAKE_BINARY_DIR}/${m}/tests)
+  endif()
+  if(WIN32)
+    tarn__windows(${name} ${m} ${dir})
+  elseif(TARN_FUZZ)
+    tarn__fuzz(${m} ${dir})
+  else()
+    tarn__native(${name} ${m} ${dir})
+  endif()
+endfunction()
+
+function(tarn_finish_modules)
+  get_property(modules GLOBAL PROPERTY TARN_MODULES)
+  set(list "")
+  foreach(module ${modules})
+    string(APPEND list "${module}\n")
+  endforeach()
+  file(WRITE ${CMAKE_BINARY_DIR}/modules.txt "${list}")
+  if(WIN32)
+    tarn_windows_suite("${modules}")
+  elseif(NOT TARN_FUZZ AND NOT TARN_SANITIZE)
+    tarn_native_suite("${modules}")
+  endif()
+endfunction()
+
+# What a Windows build checks across its modules: the host's WAV against a real reader, the
+# deliberately faulty modules, and (in the i686 build, which needs the other one too) that both
+# builds render every module's cases alike.
+function(tarn_windows_suite modules)
+  list(GET modules 0 first)
+  separate_arguments(first)
+  list(GET first 0 first_name)
+  tarn__host_command(host)
+  tarn_add_test(wav LABELS "win;wine" COMMAND ${TARN_ROOT}/tests/win/wav_check.sh
+    ENVIRONMENT "TARN_HOST=${host}" "TARN_DLL=$<TARGET_FILE:${first_name}>" PROPERTIES FIXTURES_REQUIRED wine)
+  tarn_add_test(faulty_modules LABELS "win;wine;validate" COMMAND ${TARN_ROOT}/tests/faulty/check_faults.sh
+    ${CMAKE_BINARY_DIR}/faulty ENVIRONMENT "TARN_HOST=${host}" PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop)
+  if(TARN_WINDOWS_ARCH STREQUAL win32)
+    tarn_add_test(builds_agree LABELS "win;wine" COMMAND ${TARN_ROOT}/tests/win/builds_agree.sh ${CMAKE_BINARY_DIR}/modules.txt
+      PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
+endfunction()
+
+# The native build's ctest is the one run: it takes in the tests of every other build that has
+# been configured next to it (build/win, build/win64, build/native-asan, build/fuzz), so that one
+# summary counts them all; and it builds and checks the release package.
+set(TARN_OTHER_BUILDS win win64 native-asan fuzz CACHE STRING "builds under build/ whose tests the native ctest runs")
+function(tarn_native_suite modules)
+  set(include "# The tests of the other builds, where they are configured.\n")
+  foreach(build ${TARN_OTHER_BUILDS})
+    set(tree ${TARN_ROOT}/build/${build})
+    string(APPEND include "if(EXISTS \"${tree}/CTestTestfile.cmake\")\n  subdirs(\"${tree}\")\nendif()\n")
+  endforeach()
+  file(WRITE ${CMAKE_BINARY_DIR}/other_builds.cmake "${include}")
+  set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/other_builds.cmake)
+
+  if(TARN_HAVE_DPF)
+    get_property(uris GLOBAL PROPERTY TARN_LV2_URIS)
+    tarn_plugin_test(lv2.tools ${TARN_PLUGIN_CHECKS}/check_lv2_tools.sh ${TARN_PLUGIN_DIR}/lv2 ${uris})
+  endif()
+
+  set(check ${TARN_ROOT}/tests/package/package_check.sh)
+  tarn_add_test(package.build LABELS "package;wine" COMMAND ${TARN_ROOT}/scripts/package.sh ${CMAKE_BINARY_DIR}/modules.txt
+    PROPERTIES FIXTURES_SETUP package FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop TIMEOUT 1800)
+  foreach(name files checksums product-dlls linux-tarball manual-in-browser readme-pictures)
+    tarn_add_test(package.${name} LABELS package COMMAND ${check} ${name} ${CMAKE_BINARY_DIR}/modules.txt
+      PROPERTIES FIXTURES_REQUIRED package)
+  endforeach()
+endfunction()

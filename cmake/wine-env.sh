@@ -1,0 +1,63 @@
+# Sourced by windows-run.sh and wine-session.sh: where each Windows build runs under Wine, and
+# whether it can run here. Sets ROOT, and for an architecture (win32 or win64): prefix, loader.
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+SESSION=$ROOT/build/wine-session
+export WINEDEBUG=-all
+# No Mono or Gecko prompts; no debugger for a program that crashes: its check fails instead.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+
+wine_prefix() {
+  if [ "$1" = win32 ]; then echo "${TARN_WINEPREFIX:-$ROOT/build/wineprefix}"
+  else echo "${TARN_WINEPREFIX64:-$ROOT/build/wineprefix64}"; fi
+}
+
+# The wine wrapper picks the 32-bit loader whenever it is installed, so the 64-bit one is
+# called directly.
+wine_loader() {
+  if [ "$1" = win32 ]; then command -v wine || command -v wine-stable
+  else command -v wine64 || echo /usr/lib/wine/wine64; fi
+}
+wineserver_cmd() { command -v wineserver || command -v wineserver-stable || echo /usr/lib/wine/wineserver; }
+
+# Starts a real 32-bit program: a 96-byte static i386 ELF that exits with 42. A kernel without
+# IA32 emulation refuses it, and then no 32-bit Wine can start either.
+can_run_32bit() {
+  local probe
+  probe=$(mktemp)
+  printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' > "$probe"
+  chmod +x "$probe"
+  local code=0
+  "$probe" 2> /dev/null || code=$?
+  rm -f "$probe"
+  [ "$code" -eq 42 ]
+}
+
+# Why the programs of an architecture do not run here, or nothing when they do.
+why_not_run() {
+  [ "$1" = win64 ] && return 0
+  if [ "${TARN_WIN_ARCH:-}" = win64 ]; then echo "TARN_WIN_ARCH=win64 chose the x86-64 build"
+  elif ! can_run_32bit; then echo "this machine cannot run 32-bit programs"; fi
+}
+
+# Creates an architecture's prefix once; several programs may ask at the same time.
+ensure_prefix() {
+  local arch=$1 prefix
+  prefix=$(wine_prefix "$arch")
+  [ -f "$prefix/system.reg" ] && return 0
+  mkdir -p "$prefix" "$SESSION"
+  (
+    flock 9
+    if [ ! -f "$prefix/system.reg" ]; then
+      WINEPREFIX=$prefix WINEARCH=$arch "$(wine_loader "$arch")" wineboot -i < /dev/null > /dev/null 2>&1 9>&- || true
+      WINEPREFIX=$prefix "$(wineserver_cmd)" -w || true
+    fi
+  ) 9> "$SESSION/prefix-$arch.lock"
+}
+
+# The display of the session, when the caller has none.
+use_session_display() {
+  if [ -z "${DISPLAY:-}" ] && [ -f "$SESSION/display" ]; then
+    DISPLAY=$(cat "$SESSION/display")
+    export DISPLAY
+  fi
+}

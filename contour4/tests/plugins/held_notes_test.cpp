@@ -1,0 +1,29 @@
+// Notes as Tarn Contour4's plug-ins take them: the newest held note sounds, and its volts.
+#include <gtest/gtest.h>
+
+#include "contour4/plugin/held_notes.h"
+
+namespace {
+
+TEST(HeldNotes, TheNewestHeldNoteSoundsAndReleasingItFallsBack) {
+    tarn::HeldNotes notes;
+    notes.press(60);
+    notes.press(64);
+    notes.press(67);
+    notes.release(67);
+    EXPECT_EQ(notes.newest(), 64);
+    notes.press(60);  // pressed again: newest
+    EXPECT_EQ(notes.newest(), 60);
+    notes.release(60);
+    notes.release(64);
+    EXPECT_TRUE(notes.empty());
+}
+
+TEST(NoteVolts, NoteSixtyNineIsFiveVoltsAndTheBendSpansTwoSemitones) {
+    EXPECT_EQ(tarn::noteVolts(69, tarn::kBendCentre), 5.0);
+    EXPECT_EQ(tarn::noteVolts(81, tarn::kBendCentre), 6.0);
+    EXPECT_DOUBLE_EQ(tarn::noteVolts(69, 0), 5.0 - 2.0 / 12.0);
+    EXPECT_NEAR(tarn::noteVolts(69, 16383), 5.0 + 2.0 / 12.0, 1e-3);
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Tarn Contour4 in real time under JACK: jalv runs the LV2 plug-in with its CV inputs at 0 V and
+# a loop of notes from jack_midiseq, and the JACK program runs on its first program, "Sine".
+#   jack.sh PLUGIN_DIR LV2_HOST WORK_DIR      (exits 77 when a JACK tool is missing)
+set -uo pipefail
+plugins=$1
+lv2_host=$2
+work=$3
+source "$(dirname "$0")/../../../tests/plugins/jack_session.sh"
+
+notes=()
+for k in $(seq 0 29); do notes+=(--note $((k * rate)):69:100 --note $((k * rate + rate / 2)):69:0); done
+
+if start "c4:lv2_output" jalv -x -n c4 urn:tarn:contour4 &&
+   start "seq:out" jack_midiseq seq $rate 0 69 $((rate / 2)) && jack_connect seq:out c4:lv2_events_in; then
+  check "jalv Tarn Contour4, note 69 on and off each second" c4:lv2_output urn:tarn:contour4 \
+    --set Pitch=0 --set Sync=0 --set Level=0 "${notes[@]}"
+else failed=$((failed + 1)); fi
+
+if start "Tarn Contour4:output" "$plugins/jack/TarnContour4"; then
+  check "the JACK program Tarn Contour4 at its defaults" "Tarn Contour4:output" urn:tarn:contour4 --preset Sine \
+    --set Pitch=5 --set Sync=0 --set Level=8
+else failed=$((failed + 1)); fi
+
+echo "jack: $failed failed"
+[ "$failed" -eq 0 ]

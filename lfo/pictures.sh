@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Tarn LFO's pictures, from renders of its DLL (TARN_DLL) through tarn-host (TARN_HOST): each wave
+# over two cycles at Speed 5 V, all eight together, and periods measured from the Saw's wraps.
+# With --sounds, also each wave as a WAV. Usage: pictures.sh OUTDIR [--sounds]
+#   OUTDIR/lfo/waveN.png, lfo_waves.png, lfo_periods.tsv      each wave, all eight, periods
+set -euo pipefail
+HERE=$(cd "$(dirname "$0")" && pwd)
+OUT=$1
+SOUNDS=${2:-}
+read -r -a HOST <<< "$TARN_HOST"
+host() { "${HOST[@]}" "$@"; }
+BG="#f4f2ea"
+LFO=$TARN_DLL
+mkdir -p "$OUT/lfo" "$OUT/renders"
+
+# The LFO: each wave over two cycles at Speed 5 V, all eight together, and periods measured
+# from the Saw's wraps at several speeds.
+lfo_names=("Sine" "Saw" "Ramp" "100% Pulse" "50% Pulse" "25% Pulse" "Fast Rand" "Slow Rand")
+plot=""
+for i in "${!lfo_names[@]}"; do
+  host render "$LFO" --set "Wave=$i" --set Speed=5 --frames 16000 --out "$OUT/renders/lfo$i.f32"
+  [ "$SOUNDS" = --sounds ] && host render "$LFO" --set "Wave=$i" --set Speed=4 --seconds 0.5 --out "$OUT/lfo/wave$i.wav"
+  gnuplot <<GNUPLOT
+set terminal pngcairo size 480,200 font "DejaVu Sans,10" background "$BG"
+set output "$OUT/lfo/wave$i.png"
+set title "${lfo_names[$i]} at Speed 5 V"
+set xlabel "frames"
+set yrange [-0.65:0.65]
+set ytics ("-5 V" -0.5, "0" 0, "+5 V" 0.5)
+set grid
+unset key
+plot '$OUT/renders/lfo$i.f32' binary format='%float32' using 0:1 with lines lw 2 lc rgb "#2b5f8a"
+GNUPLOT
+  [ -n "$plot" ] && plot+=", "
+  plot+="'$OUT/renders/lfo$i.f32' binary format='%float32' using (\$0/44100):(\$1*0.8-$i) with lines lw 2 title '${lfo_names[$i]}'"
+done
+gnuplot <<GNUPLOT
+set terminal pngcairo size 1000,700 font "DejaVu Sans,11" background "$BG"
+set output "$OUT/lfo_waves.png"
+set title "Tarn LFO: the eight Wave choices at Speed 5 V (seconds at 44.1 kHz)"
+set ytics ("Sine" 0, "Saw" -1, "Ramp" -2, "100%% Pulse" -3, "50%% Pulse" -4, "25%% Pulse" -5, "Fast Rand" -6, "Slow Rand" -7)
+set yrange [-7.6:0.6]
+set grid xtics
+unset key
+plot $plot
+GNUPLOT
+printf "speed_volts\tperiod_frames\n" > "$OUT/lfo_periods.tsv"
+for v in 1 2 5 10; do
+  host render "$LFO" --set Wave=Saw --set "Speed=$v" --frames 90000 --out "$OUT/renders/period$v.f32"
+  python3 - "$OUT/renders/period$v.f32" "$v" >> "$OUT/lfo_periods.tsv" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+x = struct.unpack("<%df" % (len(data) // 4), data)
+wraps = [n for n in range(1, len(x)) if x[n] < x[n - 1]]
+print("%s\t%d" % (sys.argv[2], wraps[1] - wraps[0]))
+PY
+done
+
+rm -rf "$OUT/renders"
+echo "Tarn LFO: pictures in $OUT"

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The release packages, from what the builds made: dist/tarn-modules-VERSION-win32.zip (the i686
+# DLLs without debug information, the manual with every picture drawn by the Windows build that
+# runs here, the licence, checksums) and dist/tarn-modules-VERSION-linux-x86_64.tar.gz (the
+# plug-ins, stripped, one folder per format, with the manual, the licence and an install note).
+# Usage: package.sh MODULES_TXT (the build's list of modules). Writes their paths into
+# build/package/packages.txt.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+modules=$1
+version=$(git -C "$ROOT" describe --tags --always --dirty 2> /dev/null || echo unversioned)
+work=$ROOT/build/package
+rm -rf "$work"
+mkdir -p "$work"
+bash "$ROOT/scripts/pictures.sh" "$work/pictures" "$modules"
+python3 "$ROOT/scripts/manual.py" "$work/pictures" "$version" "$work/MANUAL.html"
+
+name=tarn-modules-$version-win32
+stage=$work/$name
+zip=$ROOT/dist/$name.zip
+mkdir -p "$stage"
+files=()
+while read -r module _; do
+  i686-w64-mingw32-strip --strip-all -o "$stage/$module.dll" "$ROOT/dist/$module.dll"
+  files+=("$module.dll")
+done < "$modules"
+cp "$work/MANUAL.html" "$ROOT/LICENSE" "$stage/"
+files+=(MANUAL.html LICENSE)
+(cd "$stage" && sha256sum "${files[@]}" > SHA256SUMS)
+rm -f "$zip"
+(cd "$stage" && zip -q -X "$zip" "${files[@]}" SHA256SUMS)
+
+name=tarn-modules-$version-linux-x86_64
+stage=$work/$name
+tarball=$ROOT/dist/$name.tar.gz
+mkdir -p "$stage"
+cp -r "$ROOT/dist/plugins/lv2" "$ROOT/dist/plugins/clap" "$ROOT/dist/plugins/vst3" "$ROOT/dist/plugins/jack" "$stage/"
+find "$stage" -type f \( -name '*.so' -o -name '*.clap' -o -path '*/jack/*' \) -exec strip --strip-unneeded {} +
+cp "$work/MANUAL.html" "$ROOT/LICENSE" "$ROOT/plugins/INSTALL.txt" "$stage/"
+(cd "$stage" && find . -type f ! -name SHA256SUMS | sort | xargs sha256sum > SHA256SUMS)
+tar -C "$work" --owner=0 --group=0 -czf "$tarball" "$name"
+printf '%s\n%s\n' "$zip" "$tarball" > "$work/packages.txt"
+echo "package: $zip"
+echo "package: $tarball"

@@ -1,0 +1,56 @@
+# Sourced by a module's JACK check: a JACK server on its dummy driver, programs started on it,
+# and `check NAME PORT RENDER-ARGS...`: jack_rec records the port, which must equal an offline
+# render of the same input by our lilv host. Expects plugins, lv2_host, work set; counts failed.
+here_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+for tool in jackd jalv jack_rec jack_midiseq jack_connect jack_lsp python3; do
+  command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed (./run setup)"; exit 77; }
+done
+mkdir -p "$work"
+rate=48000
+period=256
+seconds=2
+export LV2_PATH=$plugins/lv2
+export JACK_DEFAULT_SERVER=tarn-check-$$
+started=()
+cleanup() {
+  local pid
+  for pid in "${started[@]}"; do kill "$pid" 2> /dev/null; done
+  for pid in "${started[@]}"; do wait "$pid" 2> /dev/null; done
+  exec 3>&- 2> /dev/null
+  rm -f "$work/stdin"
+}
+trap cleanup EXIT
+
+jackd -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r $rate -p $period > "$work/jackd.log" 2>&1 &
+started+=($!)
+for _ in $(seq 100); do jack_lsp > /dev/null 2>&1 && break; sleep 0.1; done
+jack_lsp > /dev/null 2>&1 || { echo "FAIL the JACK server did not start"; cat "$work/jackd.log"; exit 1; }
+
+# jalv reads commands from its input: one that stays open and says nothing.
+rm -f "$work/stdin"
+mkfifo "$work/stdin"
+exec 3<> "$work/stdin"
+
+# Starts a program and waits until its JACK port shows.
+start() {
+  local port=$1
+  shift
+  "$@" <&3 > "$work/program-$BASHPID.log" 2>&1 &
+  started+=($!)
+  for _ in $(seq 100); do jack_lsp | grep -qxF "$port" && return 0; sleep 0.1; done
+  echo "FAIL $port did not appear"
+  return 1
+}
+
+failed=0
+# Records a port while it runs, renders offline (render arguments after the port), compares.
+check() {
+  local name=$1 port=$2
+  shift 2
+  local recording=$work/$name.wav render=$work/$name.f32
+  rm -f "$recording"
+  jack_rec -f "$recording" -d $seconds -b 32 "$port" > /dev/null 2>&1
+  "$lv2_host" render "$@" --rate $rate --block $period --frames $((rate * 30)) --out "$render" || { failed=$((failed + 1)); return; }
+  if python3 "$here_lib/match_recording.py" "$recording" "$render"; then echo "ok $name"; else echo "FAIL $name"; failed=$((failed + 1)); fi
+}
+
