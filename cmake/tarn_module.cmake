@@ -186,13 +186,12 @@ function(tarn__windows name m dir)
     if(check MATCHES "\\.py$")
       set(command python3 ${check})
     endif()
-    # Checks that open a panel use the desktop's popup menus, which one program at a time may.
     tarn_add_test(${m}.${stem} LABELS "win;wine;${m}" COMMAND ${command} ENVIRONMENT ${env}
-      PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop)
+      PROPERTIES FIXTURES_REQUIRED wine)
   endforeach()
   tarn_add_test(${m}.validate LABELS "win;wine;validate;${m}"
     COMMAND ${TARN_WINDOWS_RUN} $<TARGET_FILE:tarn-host> validate ${dll} --strictness 5 --seed ${TARN_SEED}
-    PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop)
+    PROPERTIES FIXTURES_REQUIRED wine)
 
   if(EXISTS ${dir}/bench/win_bench.cpp)
     add_executable(tarn_bench_win_${m} ${dir}/bench/win_bench.cpp)
@@ -253,7 +252,7 @@ function(tarn_windows_suite modules)
   tarn_add_test(wav LABELS "win;wine" COMMAND ${TARN_ROOT}/tests/win/wav_check.sh
     ENVIRONMENT "TARN_HOST=${host}" "TARN_DLL=$<TARGET_FILE:${first_name}>" PROPERTIES FIXTURES_REQUIRED wine)
   tarn_add_test(faulty_modules LABELS "win;wine;validate" COMMAND ${TARN_ROOT}/tests/faulty/check_faults.sh
-    ${CMAKE_BINARY_DIR}/faulty ENVIRONMENT "TARN_HOST=${host}" PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop)
+    ${CMAKE_BINARY_DIR}/faulty ENVIRONMENT "TARN_HOST=${host}" PROPERTIES FIXTURES_REQUIRED wine)
   if(TARN_WINDOWS_ARCH STREQUAL win32)
     tarn_add_test(builds_agree LABELS "win;wine" COMMAND ${TARN_ROOT}/tests/win/builds_agree.sh ${CMAKE_BINARY_DIR}/modules.txt
       PROPERTIES FIXTURES_REQUIRED wine)
@@ -280,7 +279,7 @@ function(tarn_native_suite modules)
 
   set(check ${TARN_ROOT}/tests/package/package_check.sh)
   tarn_add_test(package.build LABELS "package;wine" COMMAND ${TARN_ROOT}/scripts/package.sh ${CMAKE_BINARY_DIR}/modules.txt
-    PROPERTIES FIXTURES_SETUP package FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop TIMEOUT 1800)
+    PROPERTIES FIXTURES_SETUP package FIXTURES_REQUIRED wine TIMEOUT 1800)
   foreach(name files checksums product-dlls linux-tarball manual-in-browser readme-pictures)
     tarn_add_test(package.${name} LABELS package COMMAND ${check} ${name} ${CMAKE_BINARY_DIR}/modules.txt
       PROPERTIES FIXTURES_REQUIRED package)

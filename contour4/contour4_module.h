@@ -29,11 +29,11 @@ public:
     void onPinStatusChanged(Pin& pin) override;
     bool getPinProperties(int32_t index, PinProperties& props) override;
 
-    void generate(int32_t first, int32_t count);
-    void generateIdle(int32_t first, int32_t count);
+    void generate(int32_t first, int32_t count);      // [audio]
+    void generateIdle(int32_t first, int32_t count);  // [audio]
 
-    void rebuildTable();
-    void requestCurveBlock();
+    void rebuildTable();       // [audio] on a change of the shape pin (see WaveTable::rebuild)
+    void requestCurveBlock();  // [main] from open
 
     // Read-only views for tests and tools.
     const WaveTable& table() const { return table_; }

@@ -1,5 +1,6 @@
 // GuiBase: the GUI side of the frame, behind a GuiRecord. A panel reads and writes pin values
-// as text through the host and never touches the signal object.
+// as text through the host and never touches the signal object. [main]: a host calls every
+// operation here, and every entry of the record, from its main (user interface) thread.
 #pragma once
 
 #include <cstdint>

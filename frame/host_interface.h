@@ -4,7 +4,8 @@
 // convention on every entry, the same five arguments after the record on every call
 // (opcode, index, value, ptr, opt). The host owns nothing it did not allocate; the module owns
 // its records, which live inside its objects. Offsets are checked in the 32-bit build, the one
-// the host loads.
+// the host loads. Threads: [main] marks what a host calls from its main (user interface) thread,
+// [audio] what it calls from its audio thread; an object is never entered from two at once.
 #pragma once
 
 #include <cstddef>
@@ -94,7 +95,7 @@ enum PinDatatype : int32_t {
 
 enum PinFlag : int32_t {
     PF_AUTO_DUPLICATE = 0x8,  // the host may repeat the last declared pin
-    PF_TEXT_SHAPE = 0x100,    // set on Contour4's "shape" pin; the frame ignores it
+    PF_TEXT_SHAPE = 0x100,    // marks a text pin that carries a shape; the frame ignores it
     PF_GUI = 0x400,           // a pin of the GUI side
     PF_DUAL = 0x8000,         // a PF_GUI pin that the signal side has too
 };
@@ -109,7 +110,7 @@ struct ModuleProperties {
     const char* id;
     const char* about;
     uint32_t untouched;  // left as the host passed it
-    int32_t flags;       // 384 for Contour4, not written by the LFO
+    int32_t flags;       // written by modules that have flags to say
     int32_t sdkVersion;  // 2230 or 2120, written whatever the index
 };
 
@@ -125,7 +126,7 @@ typedef void(TARN_CDECL* EventEntry)(void* object, const ModuleEvent* event);
 
 // The first part of a signal object that the host sees; lives inside the object.
 struct ModuleRecord {
-    uint32_t magic;        // 0x04C48300 (Contour4) or 0xECCFE810 (LFO)
+    uint32_t magic;        // the module's own, identifies the record layout to the host
     int32_t version;       // 1
     int32_t hostData;      // makeModule's fourth argument, never read by the module
     void* object;          // passed back to process and event

@@ -1,6 +1,6 @@
 // ModuleBase and Pin: the signal side of the frame, behind a ModuleRecord.
 //
-// One source, two builds: TARN_FRAME_VERSION 2230 (Contour4) or 2120 (LFO). They differ in the
+// One source, two builds: TARN_FRAME_VERSION 2230 or 2120, one per interface version. They differ in the
 // interface version, in whether GUI-only pins are skipped when the pin table is built, in the
 // storage of datatype 8 pins, and in the notify8Index operation. Each build lives in its own
 // inline namespace so that both can be linked into one test program.
@@ -64,23 +64,27 @@ public:
     ModuleBase(const ModuleBase&) = delete;
     ModuleBase& operator=(const ModuleBase&) = delete;
 
+    // [audio] A pin's status changed (an event, inside or between process calls).
     virtual void onPinStatusChanged(Pin& pin);
+    // [audio] Every event from the host's event entry.
     virtual void handleEvent(const ModuleEvent& event);
+    // [main] Every dispatcher opcode.
     virtual HostWord dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt);
-    virtual void open();
-    virtual void close();
-    virtual void setSampleRate(float rate);
-    virtual void setBlockSize(int32_t size);
-    virtual float getSampleRate() const;
-    virtual int32_t getBlockSize() const;
-    virtual bool getPinProperties(int32_t index, PinProperties& props);
-    virtual void notify8();
+    virtual void open();                          // [main]
+    virtual void close();                         // [main]
+    virtual void setSampleRate(float rate);       // [main]
+    virtual void setBlockSize(int32_t size);      // [main]
+    virtual float getSampleRate() const;          // [main]
+    virtual int32_t getBlockSize() const;         // [main]
+    virtual bool getPinProperties(int32_t index, PinProperties& props);  // [main]
+    virtual void notify8();                       // [main]
 #if TARN_FRAME_VERSION == 2230
-    virtual void notify8Index(int32_t index);
+    virtual void notify8Index(int32_t index);     // [main]
 #endif
-    virtual void onDataEvent(int32_t timeStamp, int32_t value, int16_t value2);
-    virtual void notify12(int32_t value, int32_t index, void* ptr);
-    // Right after construction, inside makeModule: the place for an object's first host calls.
+    virtual void onDataEvent(int32_t timeStamp, int32_t value, int16_t value2);  // [audio]
+    virtual void notify12(int32_t value, int32_t index, void* ptr);            // [main]
+    // [main] Right after construction, inside makeModule: the place for an object's first host
+    // calls.
     virtual void onCreated();
 
     // Calls the host in its own floating-point environment; 0 once the host closed the object.
@@ -109,6 +113,7 @@ public:
     }
 
 private:
+    // [audio] The record's process entry for Module::*Member.
     template <class Module, void (Module::*Member)(int32_t, int32_t)>
     static void TARN_CDECL processTrampoline(void* object, int32_t first, int32_t count) noexcept {
         // Process functions keep the x87 status word themselves (X87StatusKeeper).

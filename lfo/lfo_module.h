@@ -22,7 +22,7 @@ public:
     void open() override;
     bool getPinProperties(int32_t index, PinProperties& props) override;
 
-    void process(int32_t first, int32_t count);
+    void process(int32_t first, int32_t count);  // [audio]
 
     static const char* const kAbout;
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "contour4/editor/presets.h"
+#include "contour4/signal/pins.h"
 #include "contour4/signal/shape_text.h"
 #include "frame/gui_base.h"
 
@@ -16,7 +17,7 @@ class Contour4Gui : public GuiBase {
 public:
     static constexpr int32_t kPanelWidth = 256;
     static constexpr int32_t kPanelHeight = 100;
-    static constexpr int32_t kShapePin = 0;
+    static constexpr int32_t kShapePin = PIN_SHAPE;
     static constexpr int32_t kMenuStripHeight = 12;
     static constexpr float kMinDragHeight = 15.0f;  // +3.5 V
     static constexpr float kMaxDragHeight = 85.0f;  // -3.5 V

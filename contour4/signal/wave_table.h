@@ -19,8 +19,10 @@ struct WaveTable {
     float bandValue[kStorage];
     float bandSlope[kStorage];
 
-    // Builds every array from a shape text (null or empty: the default text). A build that
-    // yields anything not finite leaves all-zero (silent) tables instead; returns false then.
+    // [audio] Builds every array from a shape text (null or empty: the default text): a new text
+    // reaches the signal side as a pin event, on the host's audio thread, so the build is timed
+    // and allocates nothing. A build that yields anything not finite leaves all-zero (silent)
+    // tables instead; returns false then.
     bool rebuild(const char* shapeText);
     void clear();
 
