@@ -11,8 +11,8 @@
 #include <limits>
 #include <string>
 
-#include "host/fp_environments.h"
-#include "host/text_generator.h"
+#include "host/core/fp_environments.h"
+#include "host/validator/text_generator.h"
 
 #include "contour4/contour4_module.h"
 #include "module_harness.h"

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "host/signal_host.h"
+#include "host/core/signal_host.h"
 
 using tarnhost::CallReport;
 using tarnhost::SignalHost;

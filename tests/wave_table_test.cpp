@@ -9,7 +9,7 @@
 
 #include "contour4/editor/presets.h"
 #include "contour4/signal/wave_table.h"
-#include "host/text_generator.h"
+#include "host/validator/text_generator.h"
 #include "wave_table_reference.h"
 
 using tarn::Node;

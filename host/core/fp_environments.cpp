@@ -1,9 +1,9 @@
 // The named floating-point environments and the host's side of calling a module in one.
-#include "fp_environments.h"
+#include "host/core/fp_environments.h"
 
 #include <cstring>
 
-#include "number_text.h"
+#include "host/io/number_text.h"
 
 #if defined(_WIN32)
 #include <windows.h>

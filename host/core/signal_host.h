@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "frame/host_interface.h"
-#include "module_library.h"
+#include "host/core/module_library.h"
 
 namespace tarnhost {
 

@@ -1,5 +1,5 @@
 // The validator's shape-text generator.
-#include "text_generator.h"
+#include "host/validator/text_generator.h"
 
 namespace tarnhost {
 

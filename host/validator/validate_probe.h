@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "gui_host.h"
-#include "signal_host.h"
-#include "validator.h"
+#include "host/core/gui_host.h"
+#include "host/core/signal_host.h"
+#include "host/validator/validator.h"
 
 namespace tarnhost {
 

@@ -1,5 +1,5 @@
 // The counts of the import watch and its scopes: the part that needs no Windows.
-#include "import_watch.h"
+#include "host/core/import_watch.h"
 
 #include <map>
 #include <tuple>

@@ -1,12 +1,12 @@
 // Render options and the signal object's set-up from them.
-#include "render_options.h"
+#include "host/commands/render_options.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "commands.h"
-#include "fp_environments.h"
-#include "number_text.h"
+#include "host/commands/commands.h"
+#include "host/core/fp_environments.h"
+#include "host/io/number_text.h"
 
 namespace tarnhost {
 

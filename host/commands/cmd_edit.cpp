@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
-#include "gui_host.h"
-#include "render_options.h"
+#include "host/commands/commands.h"
+#include "host/core/gui_host.h"
+#include "host/commands/render_options.h"
 
 namespace tarnhost {
 

@@ -1,5 +1,5 @@
 // The popup-menu helper thread: menu windows found by class, items by text, keys posted.
-#include "menu_driver.h"
+#include "host/core/menu_driver.h"
 
 #include <windows.h>
 

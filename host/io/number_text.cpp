@@ -1,5 +1,5 @@
 // Number text through <charconv>: the same on every C library, whatever the locale.
-#include "number_text.h"
+#include "host/io/number_text.h"
 
 #include <charconv>
 #include <cmath>

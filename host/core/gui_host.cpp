@@ -1,13 +1,13 @@
 // The host's GUI side: element chain, capture, redraw by painting into a DIB section, pin text.
-#include "gui_host.h"
+#include "host/core/gui_host.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "fp_environments.h"
-#include "import_watch.h"
-#include "number_text.h"
-#include "png_file.h"
+#include "host/core/fp_environments.h"
+#include "host/core/import_watch.h"
+#include "host/io/number_text.h"
+#include "host/io/png_file.h"
 
 namespace tarnhost {
 

@@ -1,21 +1,17 @@
-// Validator bookkeeping and the validate command.
-#include "validator.h"
+// Validator bookkeeping: the checks' streams, verdict lines and counts, and the crash report.
+#include "host/validator/validator.h"
 
 #include <windows.h>
 
 #include <cstdio>
-#include <ctime>
-
-#include "commands.h"
-#include "number_text.h"
-#include "render_options.h"
 
 namespace tarnhost {
 
 namespace {
 
-// The check under way, for the report of a crash.
+// The check under way, for the report of a crash, and the exit code the process then ends with.
 std::string currentCheck = "loading";
+UINT crashExitCode = 1;
 
 // A module that crashes the host ends the run with a FAIL line naming the check, instead of a
 // debugger waiting for someone.
@@ -24,7 +20,7 @@ LONG WINAPI crashReport(EXCEPTION_POINTERS* info) {
                 static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode),
                 info->ExceptionRecord->ExceptionAddress);
     std::fflush(stdout);
-    TerminateProcess(GetCurrentProcess(), kExitFailure);
+    TerminateProcess(GetCurrentProcess(), crashExitCode);
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -34,6 +30,11 @@ uint64_t nameHash(const std::string& s) {
     return h;
 }
 }  // namespace
+
+void reportCrashes(unsigned exitCode) {
+    crashExitCode = exitCode;
+    SetUnhandledExceptionFilter(&crashReport);
+}
 
 Validator::Validator(ModuleLibrary& library, const std::string& path, int strictness,
                      uint64_t seed, const std::string& only)
@@ -79,48 +80,6 @@ void Validator::check(const std::string& name, const std::function<Verdict()>& b
         break;
     }
     std::fflush(stdout);
-}
-
-int runValidate(const std::vector<std::string>& args) {
-    if (args.empty() || args[0].rfind("--", 0) == 0)
-        return usageError("usage: tarn-host validate MODULE.dll [--strictness 1..10] [--seed N] [--only REGEX]");
-    long long strictness = 5;
-    long long seed = -1;
-    std::string only;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (i + 1 >= args.size() || (a != "--strictness" && a != "--seed" && a != "--only"))
-            return usageError(i + 1 >= args.size() && (a == "--strictness" || a == "--seed" || a == "--only")
-                                  ? a + " needs a value"
-                                  : "unknown option \"" + a + "\"");
-        const std::string v = args[++i];
-        if (a == "--strictness" && (!parseInt(v, strictness) || strictness < 1 || strictness > 10))
-            return usageError("--strictness takes a level from 1 to 10, not \"" + v + "\"");
-        if (a == "--seed" && (!parseInt(v, seed) || seed < 0))
-            return usageError("--seed takes a whole number from 0, not \"" + v + "\"");
-        if (a == "--only") {
-            try {
-                std::regex test(v);
-            } catch (const std::regex_error&) {
-                return usageError("--only takes a regular expression, not \"" + v + "\"");
-            }
-            only = v;
-        }
-    }
-    if (seed < 0) seed = static_cast<long long>(std::time(nullptr)) & 0x7fffffff;
-    SetUnhandledExceptionFilter(&crashReport);
-    ModuleLibrary lib;
-    std::string error;
-    if (!lib.load(args[0], error)) return failure(error);
-    std::printf("validating %s at strictness %lld with seed %lld\n", args[0].c_str(), strictness, seed);
-    std::fflush(stdout);
-    Validator v(lib, args[0], static_cast<int>(strictness), static_cast<uint64_t>(seed), only);
-    validateSignal(v);
-    validatePanel(v);
-    validateEnvironment(v);
-    if (v.skipped() > 0) std::printf("%d passed, %d failed, %d skipped\n", v.passed(), v.failed(), v.skipped());
-    else std::printf("%d passed, %d failed\n", v.passed(), v.failed());
-    return v.failed() == 0 ? kExitOk : kExitFailure;
 }
 
 }  // namespace tarnhost

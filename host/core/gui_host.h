@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "signal_host.h"
+#include "host/core/signal_host.h"
 
 namespace tarnhost {
 

@@ -1,5 +1,5 @@
 // PNG output through stb_image_write.
-#include "png_file.h"
+#include "host/io/png_file.h"
 
 #include <vector>
 

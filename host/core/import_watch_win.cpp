@@ -1,6 +1,6 @@
 // Counting stand-ins for the watched imports of a Windows library, the patching of its import
 // table, and the GDI paint watch.
-#include "import_watch.h"
+#include "host/core/import_watch.h"
 
 #include <windows.h>
 

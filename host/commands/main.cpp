@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "host/commands/commands.h"
 
 namespace {
 

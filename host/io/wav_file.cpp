@@ -1,5 +1,5 @@
 // 32-bit float WAV (format 3, with the fact chunk float WAVs carry) and raw float32 files.
-#include "wav_file.h"
+#include "host/io/wav_file.h"
 
 #include <cmath>
 #include <cstdint>

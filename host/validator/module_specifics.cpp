@@ -1,5 +1,5 @@
 // The validator's table of module-specific checks.
-#include "module_specifics.h"
+#include "host/validator/module_specifics.h"
 
 namespace tarnhost {
 

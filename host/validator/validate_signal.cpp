@@ -11,13 +11,13 @@
 #include <memory>
 #include <sstream>
 
-#include "fp_environments.h"
-#include "import_watch.h"
-#include "number_text.h"
-#include "signal_host.h"
-#include "text_generator.h"
-#include "validate_probe.h"
-#include "validator.h"
+#include "host/core/fp_environments.h"
+#include "host/core/import_watch.h"
+#include "host/io/number_text.h"
+#include "host/core/signal_host.h"
+#include "host/validator/text_generator.h"
+#include "host/validator/validate_probe.h"
+#include "host/validator/validator.h"
 
 namespace tarnhost {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "signal_host.h"
+#include "host/core/signal_host.h"
 
 namespace tarnhost {
 

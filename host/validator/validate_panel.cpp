@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "gui_host.h"
-#include "import_watch.h"
-#include "menu_driver.h"
-#include "signal_host.h"
-#include "text_generator.h"
-#include "validate_probe.h"
-#include "validator.h"
+#include "host/core/gui_host.h"
+#include "host/core/import_watch.h"
+#include "host/core/menu_driver.h"
+#include "host/core/signal_host.h"
+#include "host/validator/text_generator.h"
+#include "host/validator/validate_probe.h"
+#include "host/validator/validator.h"
 
 namespace tarnhost {
 

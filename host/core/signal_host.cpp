@@ -1,15 +1,15 @@
 // The host's side of a signal object: pins bound by address, buffers, clock, sleep, tracing.
-#include "signal_host.h"
+#include "host/core/signal_host.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
 
-#include "fp_environments.h"
-#include "import_watch.h"
-#include "number_text.h"
-#include "wav_file.h"
+#include "host/core/fp_environments.h"
+#include "host/core/import_watch.h"
+#include "host/io/number_text.h"
+#include "host/io/wav_file.h"
 
 namespace tarnhost {
 

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
-#include "import_watch.h"
-#include "module_library.h"
-#include "number_text.h"
-#include "render_options.h"
-#include "signal_host.h"
-#include "wav_file.h"
+#include "host/commands/commands.h"
+#include "host/core/import_watch.h"
+#include "host/core/module_library.h"
+#include "host/io/number_text.h"
+#include "host/commands/render_options.h"
+#include "host/core/signal_host.h"
+#include "host/io/wav_file.h"
 
 namespace tarnhost {
 

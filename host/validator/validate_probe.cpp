@@ -1,11 +1,11 @@
 // The validator's probe of a signal object and its instance with a panel.
-#include "validate_probe.h"
+#include "host/validator/validate_probe.h"
 
 #include <cmath>
 #include <stdexcept>
 
-#include "fp_environments.h"
-#include "number_text.h"
+#include "host/core/fp_environments.h"
+#include "host/io/number_text.h"
 
 namespace tarnhost {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "module_library.h"
-#include "module_specifics.h"
+#include "host/core/module_library.h"
+#include "host/validator/module_specifics.h"
 
 namespace tarnhost {
 
@@ -59,6 +59,10 @@ private:
     std::mt19937_64 rng_;
     int passed_ = 0, failed_ = 0, skipped_ = 0;
 };
+
+// From now on a crash ends the process with a FAIL line naming the check under way, and with
+// `exitCode`, instead of a debugger waiting for someone.
+void reportCrashes(unsigned exitCode);
 
 void validateSignal(Validator& v);
 // Private bytes of this process, 0 where the system does not report them.

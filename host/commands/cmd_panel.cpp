@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
-#include "gui_host.h"
-#include "menu_driver.h"
-#include "number_text.h"
-#include "render_options.h"
-#include "wav_file.h"
+#include "host/commands/commands.h"
+#include "host/core/gui_host.h"
+#include "host/core/menu_driver.h"
+#include "host/io/number_text.h"
+#include "host/commands/render_options.h"
+#include "host/io/wav_file.h"
 
 namespace tarnhost {
 

@@ -1,6 +1,6 @@
 // LoadLibrary / GetProcAddress for module libraries. A native build (the host core's unit tests)
 // loads none: its tests set the two entry points themselves.
-#include "module_library.h"
+#include "host/core/module_library.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "fp_environments.h"
+#include "host/core/fp_environments.h"
 
 namespace tarnhost {
 

@@ -9,12 +9,12 @@
 #include <random>
 #include <stdexcept>
 
-#include "fp_environments.h"
-#include "menu_driver.h"
-#include "number_text.h"
-#include "text_generator.h"
-#include "validate_probe.h"
-#include "validator.h"
+#include "host/core/fp_environments.h"
+#include "host/core/menu_driver.h"
+#include "host/io/number_text.h"
+#include "host/validator/text_generator.h"
+#include "host/validator/validate_probe.h"
+#include "host/validator/validator.h"
 
 namespace tarnhost {
 
