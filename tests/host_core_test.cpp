@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "host/core/opcode_names.h"
 #include "host/core/signal_host.h"
 
 using tarnhost::CallReport;
@@ -164,6 +165,17 @@ TEST_F(HostCore, PinStatusesMustNameAnOutputAtTheCurrentClock) {
         if (*problem == '\0') EXPECT_EQ(host->pinStatusProblem(), "") << pin;
         else EXPECT_NE(host->pinStatusProblem().find(problem), std::string::npos) << host->pinStatusProblem();
     }
+}
+
+// Check names such as reentry.signal.HOST_SLEEP are these names: the enum identifiers themselves.
+TEST(OpcodeNames, AreTheEnumIdentifiersAndNumberTheUnknown) {
+    EXPECT_EQ(tarnhost::hostOpName(HOST_SLEEP), "HOST_SLEEP");
+    EXPECT_EQ(tarnhost::guiHostOpName(GUI_HOST_SET_PIN_TEXT), "GUI_HOST_SET_PIN_TEXT");
+    EXPECT_EQ(tarnhost::moduleOpName(MOD_GET_PROCESS_INFO), "MOD_GET_PROCESS_INFO");
+    EXPECT_EQ(tarnhost::guiOpName(GUI_NOTIFY_6), "GUI_NOTIFY_6");
+    EXPECT_EQ(tarnhost::eventTypeName(EV_DATA), "EV_DATA");
+    EXPECT_EQ(tarnhost::hostOpName(5), "HOST_OP_5");
+    EXPECT_EQ(tarnhost::guiOpName(99), "GUI_OP_99");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "host/core/fp_environments.h"
 #include "host/core/import_watch.h"
+#include "host/core/opcode_names.h"
 #include "host/io/number_text.h"
 #include "host/io/png_file.h"
 
@@ -17,19 +18,6 @@ const char kWindowClass[] = "TarnHostPanelOwner";
 
 LRESULT CALLBACK ownerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-std::string guiDispatchName(int32_t op) {
-    switch (op) {
-    case GUI_OPEN: return "GUI_OPEN";
-    case GUI_CLOSE: return "GUI_CLOSE";
-    case GUI_PAINT: return "GUI_PAINT";
-    case GUI_MOUSE_DOWN: return "GUI_MOUSE_DOWN";
-    case GUI_MOUSE_UP: return "GUI_MOUSE_UP";
-    case GUI_MOUSE_MOVE: return "GUI_MOUSE_MOVE";
-    case GUI_PIN_CHANGED: return "GUI_PIN_CHANGED";
-    default: return "GUI_OP_" + std::to_string(op);
-    }
 }
 
 }  // namespace
@@ -92,7 +80,7 @@ void GuiHost::setViewSize(int width, int height) {
 
 HostWord GuiHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     if (record_ == nullptr) return 0;
-    traceLine("gui " + guiDispatchName(opcode) + " index=" + std::to_string(index) +
+    traceLine("gui " + guiOpName(opcode) + " index=" + std::to_string(index) +
               " value=" + std::to_string(value));
     HostWord result;
     {

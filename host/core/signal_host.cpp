@@ -8,6 +8,7 @@
 
 #include "host/core/fp_environments.h"
 #include "host/core/import_watch.h"
+#include "host/core/opcode_names.h"
 #include "host/io/number_text.h"
 #include "host/io/wav_file.h"
 
@@ -28,20 +29,6 @@ std::map<std::string, std::vector<float>>& sharedBlocks() {
 
 constexpr int32_t kMaxSharedFloats = 1 << 20;
 constexpr int32_t kMaxDeclaredPins = 256;
-
-std::string modOpName(int32_t op) {
-    switch (op) {
-    case MOD_OPEN: return "MOD_OPEN";
-    case MOD_CLOSE: return "MOD_CLOSE";
-    case MOD_SET_SAMPLE_RATE: return "MOD_SET_SAMPLE_RATE";
-    case MOD_SET_BLOCK_SIZE: return "MOD_SET_BLOCK_SIZE";
-    case MOD_GET_PIN_PROPERTIES: return "MOD_GET_PIN_PROPERTIES";
-    case MOD_NOTIFY_8: return "MOD_NOTIFY_8";
-    case MOD_NOTIFY_12: return "MOD_NOTIFY_12";
-    case MOD_GET_PROCESS_INFO: return "MOD_GET_PROCESS_INFO";
-    default: return "MOD_OP_" + std::to_string(op);
-    }
-}
 
 std::string callArgs(HostWord index, int32_t value, void* ptr, float opt) {
     return " index=" + std::to_string(index) + " value=" + std::to_string(value) +
@@ -77,39 +64,6 @@ bool findChoice(const std::string& list, const std::string& wanted, long long& v
 }
 
 }  // namespace
-
-std::string hostOpName(int32_t op) {
-    switch (op) {
-    case HOST_SET_PIN_STATUS: return "HOST_SET_PIN_STATUS";
-    case HOST_GET_SAMPLE_CLOCK: return "HOST_GET_SAMPLE_CLOCK";
-    case HOST_GET_PIN_BUFFER: return "HOST_GET_PIN_BUFFER";
-    case HOST_GET_BLOCK_START: return "HOST_GET_BLOCK_START";
-    case HOST_SLEEP: return "HOST_SLEEP";
-    case HOST_SCRATCH_BUFFER: return "HOST_SCRATCH_BUFFER";
-    case HOST_GET_PIN_COUNT: return "HOST_GET_PIN_COUNT";
-    case HOST_GET_HANDLE: return "HOST_GET_HANDLE";
-    case HOST_ALLOCATE_SHARED: return "HOST_ALLOCATE_SHARED";
-    case HOST_PROCESS_FUNCTION_CHANGED: return "HOST_PROCESS_FUNCTION_CHANGED";
-    default: return "HOST_OP_" + std::to_string(op);
-    }
-}
-
-std::string guiHostOpName(int32_t op) {
-    switch (op) {
-    case GUI_HOST_REDRAW: return "GUI_HOST_REDRAW";
-    case GUI_HOST_SET_SIZE: return "GUI_HOST_SET_SIZE";
-    case GUI_HOST_CONSTRUCTED: return "GUI_HOST_CONSTRUCTED";
-    case GUI_HOST_SET_PIN_TEXT: return "GUI_HOST_SET_PIN_TEXT";
-    case GUI_HOST_GET_PIN_TEXT: return "GUI_HOST_GET_PIN_TEXT";
-    case GUI_HOST_GET_WINDOW: return "GUI_HOST_GET_WINDOW";
-    case GUI_HOST_CAPTURE_MOUSE: return "GUI_HOST_CAPTURE_MOUSE";
-    case GUI_HOST_RELEASE_MOUSE: return "GUI_HOST_RELEASE_MOUSE";
-    case GUI_HOST_HAS_CAPTURE: return "GUI_HOST_HAS_CAPTURE";
-    case GUI_HOST_GET_PARENT: return "GUI_HOST_GET_PARENT";
-    case GUI_HOST_TO_SCREEN: return "GUI_HOST_TO_SCREEN";
-    default: return "GUI_HOST_OP_" + std::to_string(op);
-    }
-}
 
 PinText& PinText::operator=(const std::string& text) {
     char* fresh = new char[text.size() + 1];
@@ -193,7 +147,7 @@ bool SignalHost::create(std::string& error) {
 
 HostWord SignalHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     if (record_ == nullptr) return 0;
-    if (trace_ != nullptr) traceLine("dispatch " + modOpName(opcode) + callArgs(index, value, ptr, opt));
+    if (trace_ != nullptr) traceLine("dispatch " + moduleOpName(opcode) + callArgs(index, value, ptr, opt));
     HostWord result;
     {
         const HostFpPolicy::Call call("the dispatcher");
@@ -386,7 +340,7 @@ void SignalHost::event(int32_t type, intptr_t target, int32_t value) {
     ev.value = value;
     ev.target = reinterpret_cast<void*>(target);
     if (trace_ != nullptr)
-        traceLine("event " + (type == EV_PIN_STATUS ? std::string("EV_PIN_STATUS") : "EV_" + std::to_string(type)) +
+        traceLine("event " + eventTypeName(type) +
               " target=" + std::to_string(target) + " value=" + std::to_string(value));
     sleeping_ = false;
     if (!opened_) {

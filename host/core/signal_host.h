@@ -26,9 +26,6 @@ public:
 HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
                                 void* ptr, float opt);
 int32_t registerReceiver(CallbackReceiver* receiver);
-// The name of a host opcode of each side, for traces and check names.
-std::string hostOpName(int32_t opcode);
-std::string guiHostOpName(int32_t opcode);
 void unregisterReceiver(int32_t hostData);
 
 // Where a GUI object's pin texts live: the signal object of the same instance.

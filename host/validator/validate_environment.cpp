@@ -11,6 +11,7 @@
 
 #include "host/core/fp_environments.h"
 #include "host/core/menu_driver.h"
+#include "host/core/opcode_names.h"
 #include "host/io/number_text.h"
 #include "host/validator/text_generator.h"
 #include "host/validator/validate_probe.h"
