@@ -1,17 +1,13 @@
 // The benchmarks' modules, set up through the host core.
 #include "bench_host.h"
 
-#include <stdexcept>
-#include <string>
-
 namespace tarnbench {
 
 BenchModule::BenchModule(MakeModuleFn make, int block, const std::vector<float>& values,
                          const std::vector<int16_t>& choices, const char* text) {
     library_.makeModuleEntry = make;
     host_ = std::make_unique<tarnhost::SignalHost>(library_, nullptr);
-    std::string error;
-    if (!host_->create(error)) throw std::runtime_error(error);
+    host_->create();
     host_->setBlockSize(block);
     host_->queryPins();
     for (int i = 0; i < host_->pinCount(); ++i) {

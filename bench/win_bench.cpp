@@ -47,14 +47,12 @@ struct Loaded {
     ModuleRecord* rec = nullptr;
     Loaded(const std::string& path, int block, std::vector<float> values, std::vector<int16_t> choices,
            const char* text) {
-        std::string error;
-        if (!library.load(path, error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            std::exit(1);
-        }
-        host = std::make_unique<tarnhost::SignalHost>(library, nullptr);
-        if (!host->create(error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+        try {
+            library.load(path);
+            host = std::make_unique<tarnhost::SignalHost>(library, nullptr);
+            host->create();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
             std::exit(1);
         }
         host->setBlockSize(block);

@@ -11,6 +11,7 @@
 
 #include "host/core/opcode_names.h"
 #include "host/core/signal_host.h"
+#include "host/io/error.h"
 
 using tarnhost::CallReport;
 using tarnhost::SignalHost;
@@ -89,8 +90,7 @@ struct HostCore : ::testing::Test {
     }
     std::unique_ptr<SignalHost> open(SignalHost::Buffers buffers, int block = 64) {
         auto host = std::make_unique<SignalHost>(library, nullptr, buffers);
-        std::string error;
-        EXPECT_TRUE(host->create(error)) << error;
+        host->create();
         host->setBlockSize(block);
         host->queryPins();
         host->open();
@@ -165,6 +165,15 @@ TEST_F(HostCore, PinStatusesMustNameAnOutputAtTheCurrentClock) {
         if (*problem == '\0') EXPECT_EQ(host->pinStatusProblem(), "") << pin;
         else EXPECT_NE(host->pinStatusProblem().find(problem), std::string::npos) << host->pinStatusProblem();
     }
+}
+
+TEST_F(HostCore, AValueThatDoesNotSuitItsPinIsAnInputError) {
+    auto host = open(SignalHost::Buffers::Plain);
+    EXPECT_THROW(host->setPinFromUser(host->pins()[1], "loud"), tarnhost::InputError);
+    EXPECT_THROW(host->setPinInput(host->pins()[0], "in.f32"), tarnhost::InputError) << "not an audio input";
+    EXPECT_THROW(host->setPinInput(host->pins()[1], "/no/such/file.f32"), tarnhost::InputError);
+    host->setPinFromUser(host->pins()[1], "-2.5");
+    EXPECT_EQ(module.input[0], -0.25f) << "volts in signal units";
 }
 
 // Check names such as reentry.signal.HOST_SLEEP are these names: the enum identifiers themselves.

@@ -2,12 +2,12 @@
 #include <windows.h>
 
 #include <algorithm>
-
 #include <string>
 #include <vector>
 
 #include "host/commands/commands.h"
 #include "host/core/gui_host.h"
+#include "host/io/error.h"
 #include "host/commands/render_options.h"
 
 namespace tarnhost {
@@ -81,21 +81,17 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 int runEdit(const std::vector<std::string>& args) {
     if (args.empty() || args[0].rfind("--", 0) == 0)
-        return usageError("usage: tarn-host edit MODULE.dll [--shape TEXT]");
+        throw InputError("usage: tarn-host edit MODULE.dll [--shape TEXT]");
     RenderOptions o;
-    std::string error;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (!takeRenderOption(args, i, o, error)) return usageError("unknown option \"" + args[i] + "\"");
-        if (!error.empty()) return usageError(error);
-    }
+    for (size_t i = 1; i < args.size(); ++i)
+        if (!takeRenderOption(args, i, o)) throw InputError("unknown option \"" + args[i] + "\"");
     ModuleLibrary lib;
-    if (!lib.load(args[0], error)) return failure(error);
+    lib.load(args[0]);
     SignalHost signal(lib, nullptr);
-    const int prepared = prepareSignal(signal, o, error);
-    if (prepared != kExitOk) return prepared;
+    prepareSignal(signal, o);
     signal.open();
     GuiHost gui(lib, signal, nullptr);
-    if (!gui.create(error)) return failure(error);
+    gui.create();
 
     WNDCLASSA wc{};
     wc.lpfnWndProc = &editProc;
@@ -112,7 +108,7 @@ int runEdit(const std::vector<std::string>& args) {
     HWND hwnd = CreateWindowA(kEditClass, title.c_str(), WS_OVERLAPPEDWINDOW, 60, 60,
                               r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance,
                               nullptr);
-    if (hwnd == nullptr) return failure("cannot create the editor's window");
+    if (hwnd == nullptr) throw Error("cannot create the editor's window");
     editState.gui = &gui;
     editState.signal = &signal;
     editState.text = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 4, h + 4, w - 8,

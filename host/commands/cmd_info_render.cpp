@@ -10,6 +10,7 @@
 #include "host/io/number_text.h"
 #include "host/commands/render_options.h"
 #include "host/core/signal_host.h"
+#include "host/io/error.h"
 #include "host/io/wav_file.h"
 
 namespace tarnhost {
@@ -29,17 +30,15 @@ const char* datatypeName(int32_t dt) {
 }  // namespace
 
 int runInfo(const std::vector<std::string>& args) {
-    if (args.size() != 1) return usageError("usage: tarn-host info MODULE.dll");
+    if (args.size() != 1) throw InputError("usage: tarn-host info MODULE.dll");
     ModuleLibrary lib;
-    std::string error;
-    if (!lib.load(args[0], error)) return failure(error);
+    lib.load(args[0]);
 
     ModuleProperties props{};
     const int32_t kUnwritten = 0x7EEEEEEE;
     props.flags = kUnwritten;
     props.sdkVersion = kUnwritten;
-    if (lib.getModuleProperties(0, &props) == 0)
-        return failure(args[0] + ": getModuleProperties(0) returned 0");
+    if (lib.getModuleProperties(0, &props) == 0) throw Error(args[0] + ": getModuleProperties(0) returned 0");
     std::printf("name: %s\n", props.name ? props.name : "");
     std::printf("id: %s\n", props.id ? props.id : "");
     std::string about = props.about ? props.about : "";
@@ -51,7 +50,7 @@ int runInfo(const std::vector<std::string>& args) {
     else std::printf("flags: %d (%s)\n", props.flags, hex(static_cast<uint32_t>(props.flags)).c_str());
 
     SignalHost host(lib, nullptr);
-    if (!host.create(error)) return failure(error);
+    host.create();
     host.queryPins();
     std::printf("pins:\n");
     for (const HostPin& p : host.pins()) {
@@ -88,34 +87,30 @@ void printWatch(int watched) {
 int runRender(const std::vector<std::string>& args) {
     if (listFpEnvironmentsIfAsked(args)) return kExitOk;
     if (args.empty() || args[0].rfind("--", 0) == 0)
-        return usageError("usage: tarn-host render MODULE.dll --out FILE [options]");
+        throw InputError("usage: tarn-host render MODULE.dll --out FILE [options]");
     RenderOptions o;
-    std::string error;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (!takeRenderOption(args, i, o, error)) return usageError("unknown option \"" + args[i] + "\"");
-        if (!error.empty()) return usageError(error);
-    }
-    if (o.out.empty()) return usageError("render needs --out FILE (.wav or .f32)");
-    if (const int chosen = chooseFpEnvironment(o); chosen != kExitOk) return chosen;
+    for (size_t i = 1; i < args.size(); ++i)
+        if (!takeRenderOption(args, i, o)) throw InputError("unknown option \"" + args[i] + "\"");
+    if (o.out.empty()) throw InputError("render needs --out FILE (.wav or .f32)");
+    chooseFpEnvironment(o);
 
     ModuleLibrary lib;
-    if (!lib.load(args[0], error)) return failure(error);
+    lib.load(args[0]);
     const int watched = o.watch ? watchImports(lib.handle()) : 0;
     SignalHost host(lib, o.trace ? stdout : nullptr);
-    int prepared = kExitOk;
     {
         // Creation, pins and open are not the audio path; counted apart for comparison.
         WatchScope setup(kSetupScope);
-        prepared = prepareSignal(host, o, error);
-        if (prepared == kExitOk) host.open();
+        prepareSignal(host, o);
+        host.open();
     }
-    if (prepared != kExitOk) return prepared;
     std::vector<float> samples;
     host.render(o.frameCount(), samples);
     host.close();
-    if (!writeSamples(o.out, samples, o.rate, error)) return failure(error);
+    writeSamples(o.out, samples, o.rate);
     if (o.watch) printWatch(watched);
-    return fpEnvironmentVerdict();
+    checkFpEnvironment();
+    return kExitOk;
 }
 
 }  // namespace tarnhost

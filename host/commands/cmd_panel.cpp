@@ -1,21 +1,28 @@
-// tarn-host panel and edit: the signal and GUI objects of one instance, wired through the host.
+// tarn-host panel: the signal and GUI objects of one instance, wired through the host, and a
+// run of mouse and menu events on the panel.
 #include <windows.h>
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/commands/commands.h"
+#include "host/commands/render_options.h"
 #include "host/core/gui_host.h"
 #include "host/core/menu_driver.h"
+#include "host/io/error.h"
 #include "host/io/number_text.h"
-#include "host/commands/render_options.h"
 #include "host/io/wav_file.h"
 
 namespace tarnhost {
 
 namespace {
+
+// Where --menu and --menu-dismiss press: the panel's menu strip.
+constexpr std::pair<int, int> kMenuStrip{5, 5};
 
 struct PanelEvent {
     enum Kind { PRESS, MOVE, RELEASE, MENU, MENU_DISMISS } kind;
@@ -32,18 +39,19 @@ struct PanelOptions {
     std::vector<PanelEvent> events;
 };
 
-bool parsePair(const std::string& s, char sep, long long& a, long long& b) {
+// Two whole numbers "A<sep>B", each within [low, high].
+std::optional<std::pair<int, int>> parsePair(const std::string& s, char sep, long long low, long long high) {
     const size_t at = s.find(sep);
-    return at != std::string::npos && parseInt(s.substr(0, at), a) && parseInt(s.substr(at + 1), b);
+    if (at == std::string::npos) return std::nullopt;
+    const auto a = parseInt(s.substr(0, at)), b = parseInt(s.substr(at + 1));
+    if (!a || !b || *a < low || *a > high || *b < low || *b > high) return std::nullopt;
+    return std::pair{static_cast<int>(*a), static_cast<int>(*b)};
 }
 
-std::string parsePanelOptions(const std::vector<std::string>& args, PanelOptions& o) {
-    std::string error;
+PanelOptions parsePanelOptions(const std::vector<std::string>& args) {
+    PanelOptions o;
     for (size_t i = 1; i < args.size(); ++i) {
-        if (takeRenderOption(args, i, o.render, error)) {
-            if (!error.empty()) return error;
-            continue;
-        }
+        if (takeRenderOption(args, i, o.render)) continue;
         const std::string& a = args[i];
         auto value = [&](std::string& v) {
             if (i + 1 >= args.size()) return false;
@@ -51,71 +59,61 @@ std::string parsePanelOptions(const std::vector<std::string>& args, PanelOptions
             return true;
         };
         std::string v;
-        long long x = 0, y = 0;
         if (a == "--release") {
             o.events.push_back({PanelEvent::RELEASE});
         } else if (a == "--menu-dismiss") {
-            o.events.push_back({PanelEvent::MENU_DISMISS, 5, 5});
+            o.events.push_back({PanelEvent::MENU_DISMISS, kMenuStrip.first, kMenuStrip.second});
         } else if (a == "--press" || a == "--move") {
-            if (!value(v) || !parsePair(v, ',', x, y) || x < INT32_MIN || x > INT32_MAX ||
-                y < INT32_MIN || y > INT32_MAX)
-                return a + " takes X,Y in panel pixels";
-            o.events.push_back({a == "--press" ? PanelEvent::PRESS : PanelEvent::MOVE,
-                                static_cast<int>(x), static_cast<int>(y)});
+            const auto xy = value(v) ? parsePair(v, ',', INT32_MIN, INT32_MAX) : std::nullopt;
+            if (!xy) throw InputError(a + " takes X,Y in panel pixels");
+            o.events.push_back({a == "--press" ? PanelEvent::PRESS : PanelEvent::MOVE, xy->first, xy->second});
         } else if (a == "--menu") {
-            if (!value(v) || v.empty()) return "--menu takes a PATH such as \"Saw/Analog Saw 2\"";
-            PanelEvent e{PanelEvent::MENU, 5, 5};
-            e.path = v;
-            o.events.push_back(e);
+            if (!value(v) || v.empty()) throw InputError("--menu takes a PATH such as \"Saw/Analog Saw 2\"");
+            o.events.push_back({PanelEvent::MENU, kMenuStrip.first, kMenuStrip.second, v});
         } else if (a == "--size") {
-            if (!value(v) || !parsePair(v, 'x', x, y) || x < 0 || y < 0 || x > 4096 || y > 4096)
-                return "--size takes WxH, each from 0 to 4096";
-            o.width = static_cast<int>(x);
-            o.height = static_cast<int>(y);
+            const auto size = value(v) ? parsePair(v, 'x', 0, GuiHost::kMaxPanelSide) : std::nullopt;
+            if (!size) throw InputError("--size takes WxH, each from 0 to 4096");
+            o.width = size->first;
+            o.height = size->second;
         } else if (a == "--png") {
-            if (!value(v)) return "--png needs a file";
+            if (!value(v)) throw InputError("--png needs a file");
             o.png = v;
         } else {
-            return "unknown option \"" + a + "\"";
+            throw InputError("unknown option \"" + a + "\"");
         }
     }
-    return "";
+    return o;
 }
 
 // A press with the menu helper running: it picks `path`, or dismisses any menu that opens.
-int pressWithMenu(GuiHost& gui, int x, int y, const std::string& path, bool mustOpen) {
+void pressWithMenu(GuiHost& gui, int x, int y, const std::string& path, bool mustOpen) {
     MenuDriver driver;
     driver.start(path.empty() ? std::vector<std::string>{} : MenuDriver::splitPath(path));
     gui.press(x, y);
     const MenuDriver::Outcome outcome = driver.finish();
     if (outcome == MenuDriver::Outcome::NOT_FOUND)
-        return usageError("the menu has no item \"" + driver.missing() + "\"");
+        throw InputError("the menu has no item \"" + driver.missing() + "\"");
     if (mustOpen && outcome == MenuDriver::Outcome::NO_MENU)
-        return failure("the press at (" + std::to_string(x) + ", " + std::to_string(y) +
-                       ") opened no menu");
-    return kExitOk;
+        throw Error("the press at (" + std::to_string(x) + ", " + std::to_string(y) + ") opened no menu");
 }
 
-int runEvents(GuiHost& gui, const std::vector<PanelEvent>& events) {
+void runEvents(GuiHost& gui, const std::vector<PanelEvent>& events) {
     for (const PanelEvent& e : events) {
-        int code = kExitOk;
         switch (e.kind) {
-        case PanelEvent::PRESS: code = pressWithMenu(gui, e.x, e.y, "", false); break;
+        case PanelEvent::PRESS: pressWithMenu(gui, e.x, e.y, "", false); break;
         case PanelEvent::MOVE: gui.move(e.x, e.y); break;
         case PanelEvent::RELEASE: gui.release(); break;
         case PanelEvent::MENU:
-            code = pressWithMenu(gui, e.x, e.y, e.path, true);
-            if (code == kExitOk) gui.release();
+            pressWithMenu(gui, e.x, e.y, e.path, true);
+            gui.release();
             break;
         case PanelEvent::MENU_DISMISS:
-            code = pressWithMenu(gui, e.x, e.y, "", true);
-            if (code == kExitOk) gui.release();
+            pressWithMenu(gui, e.x, e.y, "", true);
+            gui.release();
             break;
         }
-        if (code != kExitOk) return code;
         gui.paintIfAsked();
     }
-    return kExitOk;
 }
 
 }  // namespace
@@ -123,42 +121,38 @@ int runEvents(GuiHost& gui, const std::vector<PanelEvent>& events) {
 int runPanel(const std::vector<std::string>& args) {
     if (listFpEnvironmentsIfAsked(args)) return kExitOk;
     if (args.empty() || args[0].rfind("--", 0) == 0)
-        return usageError("usage: tarn-host panel MODULE.dll [--shape TEXT] [--size WxH] [EVENTS...] "
-                          "[--png FILE] [--out FILE.wav ...]");
-    PanelOptions o;
-    const std::string problem = parsePanelOptions(args, o);
-    if (!problem.empty()) return usageError(problem);
-    if (const int chosen = chooseFpEnvironment(o.render); chosen != kExitOk) return chosen;
+        throw InputError("usage: tarn-host panel MODULE.dll [--shape TEXT] [--size WxH] [EVENTS...] "
+                         "[--png FILE] [--out FILE.wav ...]");
+    const PanelOptions o = parsePanelOptions(args);
+    chooseFpEnvironment(o.render);
 
     ModuleLibrary lib;
-    std::string error;
-    if (!lib.load(args[0], error)) return failure(error);
+    lib.load(args[0]);
     std::FILE* trace = o.render.trace ? stdout : nullptr;
     SignalHost signal(lib, trace);
-    const int prepared = prepareSignal(signal, o.render, error);
-    if (prepared != kExitOk) return prepared;
+    prepareSignal(signal, o.render);
     signal.open();
 
     GuiHost gui(lib, signal, trace);
-    if (!gui.create(error)) return failure(error);
+    gui.create();
     if (o.width >= 0) gui.setViewSize(o.width, o.height);
-    if (!gui.createWindow(gui.width(), gui.height(), true, error)) return failure(error);
+    gui.createWindow(gui.width(), gui.height(), true);
     gui.open();
     gui.paintIfAsked();
-    const int code = runEvents(gui, o.events);
-    if (code != kExitOk) return code;
+    runEvents(gui, o.events);
     gui.paint();
     std::printf("shape: %s\n", signal.pinText(signal.textPin()));
     std::fflush(stdout);
-    if (!o.png.empty() && !gui.writePanelPng(o.png, error)) return failure(error);
+    if (!o.png.empty()) gui.writePanelPng(o.png);
     gui.close();
     if (!o.render.out.empty()) {
         std::vector<float> samples;
         signal.render(o.render.frameCount(), samples);
-        if (!writeSamples(o.render.out, samples, o.render.rate, error)) return failure(error);
+        writeSamples(o.render.out, samples, o.render.rate);
     }
     signal.close();
-    return fpEnvironmentVerdict();
+    checkFpEnvironment();
+    return kExitOk;
 }
 
 }  // namespace tarnhost

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "host/commands/commands.h"
-#include "host/commands/render_options.h"
 #include "host/core/module_library.h"
+#include "host/io/error.h"
 #include "host/io/number_text.h"
 #include "host/validator/validator.h"
 
@@ -15,26 +15,25 @@ namespace tarnhost {
 
 int runValidate(const std::vector<std::string>& args) {
     if (args.empty() || args[0].rfind("--", 0) == 0)
-        return usageError("usage: tarn-host validate MODULE.dll [--strictness 1..10] [--seed N] [--only REGEX]");
+        throw InputError("usage: tarn-host validate MODULE.dll [--strictness 1..10] [--seed N] [--only REGEX]");
     long long strictness = 5;
     long long seed = -1;
     std::string only;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (i + 1 >= args.size() || (a != "--strictness" && a != "--seed" && a != "--only"))
-            return usageError(i + 1 >= args.size() && (a == "--strictness" || a == "--seed" || a == "--only")
-                                  ? a + " needs a value"
-                                  : "unknown option \"" + a + "\"");
+        if (a != "--strictness" && a != "--seed" && a != "--only") throw InputError("unknown option \"" + a + "\"");
+        if (i + 1 >= args.size()) throw InputError(a + " needs a value");
         const std::string v = args[++i];
-        if (a == "--strictness" && (!parseInt(v, strictness) || strictness < 1 || strictness > 10))
-            return usageError("--strictness takes a level from 1 to 10, not \"" + v + "\"");
-        if (a == "--seed" && (!parseInt(v, seed) || seed < 0))
-            return usageError("--seed takes a whole number from 0, not \"" + v + "\"");
+        if (a == "--strictness") strictness = parseInt(v).value_or(0);
+        if (a == "--strictness" && (strictness < 1 || strictness > 10))
+            throw InputError("--strictness takes a level from 1 to 10, not \"" + v + "\"");
+        if (a == "--seed") seed = parseInt(v).value_or(-1);
+        if (a == "--seed" && seed < 0) throw InputError("--seed takes a whole number from 0, not \"" + v + "\"");
         if (a == "--only") {
             try {
                 std::regex test(v);
             } catch (const std::regex_error&) {
-                return usageError("--only takes a regular expression, not \"" + v + "\"");
+                throw InputError("--only takes a regular expression, not \"" + v + "\"");
             }
             only = v;
         }
@@ -42,8 +41,7 @@ int runValidate(const std::vector<std::string>& args) {
     if (seed < 0) seed = static_cast<long long>(std::time(nullptr)) & 0x7fffffff;
     reportCrashes(kExitFailure);
     ModuleLibrary lib;
-    std::string error;
-    if (!lib.load(args[0], error)) return failure(error);
+    lib.load(args[0]);
     std::printf("validating %s at strictness %lld with seed %lld\n", args[0].c_str(), strictness, seed);
     std::fflush(stdout);
     Validator v(lib, args[0], static_cast<int>(strictness), static_cast<uint64_t>(seed), only);

@@ -3,7 +3,6 @@
 #include <io.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -44,20 +43,11 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         printUsage(args.empty() ? stderr : stdout);
-        return args.empty() ? tarnhost::kExitUsage : 0;
+        return args.empty() ? tarnhost::kExitUsage : tarnhost::kExitOk;
     }
     const std::string command = args[0];
     args.erase(args.begin());
-    try {
-        if (command == "info") return tarnhost::runInfo(args);
-        if (command == "render") return tarnhost::runRender(args);
-        if (command == "panel") return tarnhost::runPanel(args);
-        if (command == "edit") return tarnhost::runEdit(args);
-        if (command == "validate") return tarnhost::runValidate(args);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "tarn-host: %s\n", e.what());
-        return tarnhost::kExitFailure;
-    }
+    if (tarnhost::isCommand(command)) return tarnhost::runCommand(command, args);
     std::fprintf(stderr, "tarn-host: unknown command \"%s\"\n\n", command.c_str());
     printUsage(stderr);
     return tarnhost::kExitUsage;

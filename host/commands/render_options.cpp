@@ -3,40 +3,45 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
-#include "host/commands/commands.h"
 #include "host/core/fp_environments.h"
+#include "host/io/error.h"
 #include "host/io/number_text.h"
 
 namespace tarnhost {
 
 namespace {
 
-bool splitAssignment(const std::string& s, std::pair<std::string, std::string>& out) {
+// A render's frames are counted in 32 bits.
+constexpr long long kMaxFrames = (1LL << 31) - 1;
+
+// PIN=VALUE, with a name before the "=".
+std::optional<std::pair<std::string, std::string>> splitAssignment(const std::string& s) {
     const size_t eq = s.find('=');
-    if (eq == std::string::npos || eq == 0) return false;
-    out = {s.substr(0, eq), s.substr(eq + 1)};
-    return true;
+    if (eq == std::string::npos || eq == 0) return std::nullopt;
+    return std::pair{s.substr(0, eq), s.substr(eq + 1)};
+}
+
+// The input a --set or --input names: by its name, or the text input for "".
+HostPin& inputPin(SignalHost& host, const std::string& name) {
+    if (name.empty()) {
+        if (host.textPin() < 0) throw InputError("--shape: the module has no text input");
+        return host.pins()[host.textPin()];
+    }
+    HostPin* pin = host.pinByName(name);
+    if (pin == nullptr || !pin->input)
+        throw InputError("no input pin \"" + name + "\"; the inputs are " + host.pinNames());
+    return *pin;
 }
 
 }  // namespace
-
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "tarn-host: %s\n", message.c_str());
-    return kExitUsage;
-}
-
-int failure(const std::string& message) {
-    std::fprintf(stderr, "tarn-host: %s\n", message.c_str());
-    return kExitFailure;
-}
 
 long long RenderOptions::frameCount() const {
     return frames >= 0 ? frames : static_cast<long long>(std::floor(seconds * rate + 0.5));
 }
 
-bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOptions& o,
-                      std::string& error) {
+bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOptions& o) {
     const std::string& a = args[i];
     if (a == "--trace") {
         o.trace = true;
@@ -50,35 +55,40 @@ bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOpt
         a != "--set" && a != "--input" && a != "--shape" && a != "--fp-env") {
         return false;
     }
-    if (i + 1 >= args.size()) {
-        error = a + " needs a value";
-        return true;
-    }
+    if (i + 1 >= args.size()) throw InputError(a + " needs a value");
     const std::string v = args[++i];
     if (a == "--out") {
         o.out = v;
     } else if (a == "--frames") {
-        if (!parseInt(v, o.frames) || o.frames < 0 || o.frames > (1LL << 31) - 1)
-            error = "--frames takes a whole number of frames from 0, not \"" + v + "\"";
+        const auto frames = parseInt(v);
+        if (!frames || *frames < 0 || *frames > kMaxFrames)
+            throw InputError("--frames takes a whole number of frames from 0, not \"" + v + "\"");
+        o.frames = *frames;
     } else if (a == "--seconds") {
-        if (!parseDouble(v, o.seconds) || o.seconds < 0 || o.seconds > 3600)
-            error = "--seconds takes a time from 0 to 3600, not \"" + v + "\"";
+        const auto seconds = parseDouble(v);
+        if (!seconds || *seconds < 0 || *seconds > 3600)
+            throw InputError("--seconds takes a time from 0 to 3600, not \"" + v + "\"");
+        o.seconds = *seconds;
     } else if (a == "--rate") {
-        if (!parseDouble(v, o.rate) || !(o.rate > 0) || o.rate > 1e7)
-            error = "--rate takes a sample rate in Hz above 0, not \"" + v + "\"";
+        const auto rate = parseDouble(v);
+        if (!rate || !(*rate > 0) || *rate > 1e7)
+            throw InputError("--rate takes a sample rate in Hz above 0, not \"" + v + "\"");
+        o.rate = *rate;
     } else if (a == "--block") {
-        if (!parseInt(v, o.block) || o.block < 1 || o.block > 1 << 20)
-            error = "--block takes a block size from 1 to 1048576, not \"" + v + "\"";
+        const auto block = parseInt(v);
+        if (!block || *block < 1 || *block > 1 << 20)
+            throw InputError("--block takes a block size from 1 to 1048576, not \"" + v + "\"");
+        o.block = *block;
     } else if (a == "--shape") {
         o.sets.push_back({"", v});  // the module's text input, whatever its name
     } else if (a == "--fp-env") {
         if (findFpEnvironment(v) == nullptr)
-            error = "--fp-env takes one of the names --fp-env list prints, not \"" + v + "\"";
+            throw InputError("--fp-env takes one of the names --fp-env list prints, not \"" + v + "\"");
         o.fpEnv = v;
     } else {
-        std::pair<std::string, std::string> kv;
-        if (!splitAssignment(v, kv)) error = a + " takes PIN=VALUE, not \"" + v + "\"";
-        else (a == "--set" ? o.sets : o.inputs).push_back(kv);
+        const auto kv = splitAssignment(v);
+        if (!kv) throw InputError(a + " takes PIN=VALUE, not \"" + v + "\"");
+        (a == "--set" ? o.sets : o.inputs).push_back(*kv);
     }
     return true;
 }
@@ -92,39 +102,26 @@ bool listFpEnvironmentsIfAsked(const std::vector<std::string>& args) {
     return false;
 }
 
-int chooseFpEnvironment(const RenderOptions& o) {
+void chooseFpEnvironment(const RenderOptions& o) {
     const FpEnvironment* e = findFpEnvironment(o.fpEnv);
-    if (e == nullptr) return usageError("unknown floating-point environment \"" + o.fpEnv + "\"");
+    if (e == nullptr) throw InputError("unknown floating-point environment \"" + o.fpEnv + "\"");
     HostFpPolicy::instance().choose(*e);
-    return kExitOk;
 }
 
-int fpEnvironmentVerdict() {
+void checkFpEnvironment() {
     const HostFpPolicy& policy = HostFpPolicy::instance();
-    if (policy.problem().empty()) return kExitOk;
-    return failure("in the floating-point environment \"" + std::string(policy.chosen().name) + "\": " + policy.problem());
+    if (!policy.problem().empty())
+        throw Error("in the floating-point environment \"" + std::string(policy.chosen().name) + "\": " + policy.problem());
 }
 
-int prepareSignal(SignalHost& host, const RenderOptions& o, std::string& error) {
-    if (o.frameCount() > (1LL << 31) - 1) return usageError("too many frames");
-    if (!host.create(error)) return failure(error);
+void prepareSignal(SignalHost& host, const RenderOptions& o) {
+    if (o.frameCount() > kMaxFrames) throw InputError("too many frames");
+    host.create();
     host.setSampleRate(static_cast<float>(o.rate));
     host.setBlockSize(static_cast<int32_t>(o.block));
     host.queryPins();
-    for (const auto& kv : o.sets) {
-        if (kv.first.empty() && host.textPin() < 0) return usageError("--shape: the module has no text input");
-        HostPin* pin = kv.first.empty() ? &host.pins()[host.textPin()] : host.pinByName(kv.first);
-        if (pin == nullptr || !pin->input)
-            return usageError("no input pin \"" + kv.first + "\"; the inputs are " + host.pinNames());
-        if (!host.setPinFromUser(*pin, kv.second, error)) return usageError(error);
-    }
-    for (const auto& kv : o.inputs) {
-        HostPin* pin = host.pinByName(kv.first);
-        if (pin == nullptr || !pin->input)
-            return usageError("no input pin \"" + kv.first + "\"; the inputs are " + host.pinNames());
-        if (!host.setPinInput(*pin, kv.second, error)) return usageError(error);
-    }
-    return kExitOk;
+    for (const auto& [name, value] : o.sets) host.setPinFromUser(inputPin(host, name), value);
+    for (const auto& [name, path] : o.inputs) host.setPinInput(inputPin(host, name), path);
 }
 
 }  // namespace tarnhost

@@ -24,23 +24,20 @@ struct RenderOptions {
     long long frameCount() const;
 };
 
-// Takes the option at args[i] (and its value, advancing i) if it is a render option.
-// Returns false when the option is not one of them; error is set when it is, but malformed.
-bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOptions& o,
-                      std::string& error);
+// Takes the option at args[i] (and its value, advancing i) if it is a render option; false when
+// it is not one of them. Throws InputError when it is one, but malformed.
+bool takeRenderOption(const std::vector<std::string>& args, size_t& i, RenderOptions& o);
 
-// Creates and configures the signal object: rate, block, pins, --set and --input values.
-// Returns an exit code (0 when the object is ready to open).
-int prepareSignal(SignalHost& host, const RenderOptions& o, std::string& error);
+// Creates and configures the signal object: rate, block, pins, --set and --input values, ready
+// to open. Throws InputError for a pin or value that does not suit, Error when the module makes
+// no object.
+void prepareSignal(SignalHost& host, const RenderOptions& o);
 
 // `--fp-env list` anywhere among the arguments: prints the environments' names, one a line.
 bool listFpEnvironmentsIfAsked(const std::vector<std::string>& args);
 // Puts the chosen floating-point environment in force for every call into the module.
-int chooseFpEnvironment(const RenderOptions& o);
-// 0 when every call into the module kept the floating-point promises, else 1 with what broke.
-int fpEnvironmentVerdict();
-
-int usageError(const std::string& message);
-int failure(const std::string& message);
+void chooseFpEnvironment(const RenderOptions& o);
+// Throws Error saying what broke when a call into the module broke the floating-point promises.
+void checkFpEnvironment();
 
 }  // namespace tarnhost

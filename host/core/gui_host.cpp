@@ -7,7 +7,7 @@
 #include "host/core/fp_environments.h"
 #include "host/core/import_watch.h"
 #include "host/core/opcode_names.h"
-#include "host/io/number_text.h"
+#include "host/io/error.h"
 #include "host/io/png_file.h"
 
 namespace tarnhost {
@@ -39,18 +39,15 @@ void GuiHost::traceLine(const std::string& line) {
     std::fputc('\n', trace_);
 }
 
-bool GuiHost::create(std::string& error) {
+void GuiHost::create() {
     traceLine("makeModule index=0 kind=2");
     void* r = library_.makeModule(0, KIND_GUI, &hostCallback, hostData_);
-    if (r == nullptr) {
-        error = library_.path + ": makeModule(0, 2) returned null (the module has no panel)";
-        return false;
-    }
+    if (closedInside_) return;  // closed from inside its creation: the object is gone
+    if (r == nullptr) throw Error(library_.path + ": makeModule(0, 2) returned null (the module has no panel)");
     record_ = static_cast<GuiRecord*>(r);
-    return true;
 }
 
-bool GuiHost::createWindow(int width, int height, bool visible, std::string& error) {
+void GuiHost::createWindow(int width, int height, bool visible) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = &ownerProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -61,15 +58,11 @@ bool GuiHost::createWindow(int width, int height, bool visible, std::string& err
     hwnd_ = CreateWindowA(kWindowClass, "tarn-host panel", WS_OVERLAPPEDWINDOW, 40, 30,
                           r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance,
                           nullptr);
-    if (hwnd_ == nullptr) {
-        error = "cannot create the panel's window";
-        return false;
-    }
+    if (hwnd_ == nullptr) throw Error("cannot create the panel's window");
     if (visible) {
         ShowWindow(hwnd_, SW_SHOW);
         UpdateWindow(hwnd_);
     }
-    return true;
 }
 
 void GuiHost::setViewSize(int width, int height) {
@@ -144,11 +137,14 @@ void GuiHost::paintIfAsked() {
     if (redrawAsked_) paint();
 }
 
-bool GuiHost::writePanelPng(const std::string& path, std::string& error) {
-    if (pixels_.empty()) paint();
+void GuiHost::writePanelPng(const std::string& path) {
     const int w = view_.width > 0 ? view_.width : 1;
     const int h = view_.height > 0 ? view_.height : 1;
-    return writePng(path, pixels_.data(), w, h, error);
+    // The pixels must be of the view's present size: a paint that failed leaves none.
+    const size_t size = static_cast<size_t>(w) * h;
+    if (pixels_.size() != size) paint();
+    if (pixels_.size() != size) throw Error("cannot paint the panel for " + path);
+    writePng(path, pixels_.data(), w, h);
 }
 
 void GuiHost::close() { dispatch(GUI_CLOSE); }

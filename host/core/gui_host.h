@@ -26,9 +26,12 @@ public:
     GuiHost(ModuleLibrary& library, PinTextStore& pins, std::FILE* trace);
     ~GuiHost() override;
 
-    bool create(std::string& error);
-    // The native window that owns the panel; the panel sits at its client origin.
-    bool createWindow(int width, int height, bool visible, std::string& error);
+    // Makes the panel object; throws Error when the library makes none, unless the host closed
+    // it from inside its creation.
+    void create();
+    // The native window that owns the panel; the panel sits at its client origin. Throws Error
+    // when there is none.
+    void createWindow(int width, int height, bool visible);
     // Uses a window made by the caller instead (the host does not destroy it).
     void adoptWindow(HWND window) { hwnd_ = window; ownsWindow_ = false; }
     void setViewSize(int width, int height);
@@ -55,7 +58,7 @@ public:
     int requestedHeight() const { return requestedHeight_; }
     int width() const { return view_.width; }
     int height() const { return view_.height; }
-    bool writePanelPng(const std::string& path, std::string& error);
+    void writePanelPng(const std::string& path);
     int redrawCount() const { return redraws_; }
     // The first broken capture pair: a release without a capture, or a capture kept after the
     // button went up; "" while there was none.

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "host/core/fp_environments.h"
+#include "host/io/error.h"
 
 namespace tarnhost {
 
@@ -28,10 +29,9 @@ void* ModuleLibrary::makeModule(int32_t index, int32_t kind, HostCallback callba
 
 #if !defined(_WIN32)
 ModuleLibrary::~ModuleLibrary() { unload(); }
-bool ModuleLibrary::load(const std::string& p, std::string& error) {
+void ModuleLibrary::load(const std::string& p) {
     path = p;
-    error = "this build of the host loads no Windows library";
-    return false;
+    throw Error("this build of the host loads no Windows library");
 }
 void ModuleLibrary::unload() {
     handle_ = nullptr;
@@ -72,20 +72,16 @@ constexpr const char* kHostWordSize = sizeof(void*) == 8 ? "64-bit" : "32-bit";
 
 ModuleLibrary::~ModuleLibrary() { unload(); }
 
-bool ModuleLibrary::load(const std::string& p, std::string& error) {
+void ModuleLibrary::load(const std::string& p) {
     unload();
     path = p;
     HMODULE h = LoadLibraryA(p.c_str());
     if (h == nullptr) {
         const DWORD code = GetLastError();
         const char* moduleWordSize = wordSize(peMachine(p));
-        if (moduleWordSize != nullptr && std::string(moduleWordSize) != kHostWordSize) {
-            error = p + " is a " + moduleWordSize + " module and this tarn-host is " +
-                    kHostWordSize;
-        } else {
-            error = "cannot load " + p + " (Windows error " + std::to_string(code) + ")";
-        }
-        return false;
+        if (moduleWordSize != nullptr && std::string(moduleWordSize) != kHostWordSize)
+            throw Error(p + " is a " + moduleWordSize + " module and this tarn-host is " + kHostWordSize);
+        throw Error("cannot load " + p + " (Windows error " + std::to_string(code) + ")");
     }
     handle_ = h;
     // FARPROC is a placeholder type; the exports have the C calling convention.
@@ -94,12 +90,10 @@ bool ModuleLibrary::load(const std::string& p, std::string& error) {
     makeModuleEntry =
         reinterpret_cast<MakeModuleFn>(reinterpret_cast<void*>(GetProcAddress(h, "makeModule")));
     if (getModulePropertiesEntry == nullptr || makeModuleEntry == nullptr) {
-        error = p + " lacks the export " +
-                std::string(getModulePropertiesEntry == nullptr ? "getModuleProperties" : "makeModule");
+        const std::string missing = getModulePropertiesEntry == nullptr ? "getModuleProperties" : "makeModule";
         unload();
-        return false;
+        throw Error(p + " lacks the export " + missing);
     }
-    return true;
 }
 
 void ModuleLibrary::unload() {

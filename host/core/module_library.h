@@ -14,8 +14,8 @@ public:
     ModuleLibrary(const ModuleLibrary&) = delete;
     ModuleLibrary& operator=(const ModuleLibrary&) = delete;
 
-    // Loads the library and finds both exports; on failure error says what went wrong.
-    bool load(const std::string& path, std::string& error);
+    // Loads the library and finds both exports; throws Error saying what went wrong.
+    void load(const std::string& path);
     void unload();
     void* handle() const { return handle_; }
 

@@ -5,10 +5,12 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <optional>
 
 #include "host/core/fp_environments.h"
 #include "host/core/import_watch.h"
 #include "host/core/opcode_names.h"
+#include "host/io/error.h"
 #include "host/io/number_text.h"
 #include "host/io/wav_file.h"
 
@@ -54,13 +56,10 @@ bool isGuiOnly(const PinProperties& p) {
 }
 
 // Finds a choice by its name in an enum list.
-bool findChoice(const std::string& list, const std::string& wanted, long long& value) {
-    for (const auto& choice : parseEnumList(list)) {
-        if (choice.first != wanted) continue;
-        value = choice.second;
-        return true;
-    }
-    return false;
+std::optional<long long> findChoice(const std::string& list, const std::string& wanted) {
+    for (const auto& choice : parseEnumList(list))
+        if (choice.first == wanted) return choice.second;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -133,16 +132,13 @@ void SignalHost::traceLine(const std::string& line) {
     std::fputc('\n', trace_);
 }
 
-bool SignalHost::create(std::string& error) {
+void SignalHost::create() {
     traceLine("makeModule index=0 kind=1");
     void* r = library_.makeModule(0, KIND_SIGNAL, &hostCallback, hostData_);
-    if (r == nullptr) {
-        error = library_.path + ": makeModule(0, 1) returned null";
-        return false;
-    }
+    if (closedInside_) return;  // closed from inside its creation: the object is gone
+    if (r == nullptr) throw Error(library_.path + ": makeModule(0, 1) returned null");
     record_ = static_cast<ModuleRecord*>(r);
     process_ = record_->process;
-    return true;
 }
 
 HostWord SignalHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
@@ -190,8 +186,12 @@ void SignalHost::queryPins() {
         pins_.push_back(pin);
     }
     for (HostPin& pin : pins_) {
-        std::string ignored;
-        if (pin.input) setPinFromUser(pin, pin.defaultText, ignored);
+        if (!pin.input) continue;
+        try {
+            setPinFromUser(pin, pin.defaultText);
+        } catch (const InputError&) {
+            // A default the host cannot read leaves the input at zero.
+        }
     }
     allocateBuffers();
     bindPins();
@@ -240,48 +240,38 @@ std::string SignalHost::pinNames() const {
     return names;
 }
 
-bool SignalHost::setPinFromUser(HostPin& pin, const std::string& value, std::string& error) {
+void SignalHost::setPinFromUser(HostPin& pin, const std::string& value) {
     switch (pin.props.datatype) {
     case DT_AUDIO: {
-        double volts = 0.0;
-        if (value.empty()) volts = 0.0;
-        else if (!parseDouble(value, volts)) {
-            error = "pin \"" + pin.name + "\" takes volts, not \"" + value + "\"";
-            return false;
-        }
-        pin.constant = static_cast<float>(volts / 10.0);
+        const std::optional<double> volts = value.empty() ? 0.0 : parseDouble(value);
+        if (!volts) throw InputError("pin \"" + pin.name + "\" takes volts, not \"" + value + "\"");
+        pin.constant = static_cast<float>(*volts / 10.0);
         pin.stream.clear();
         std::fill(pin.buffer.begin(), pin.buffer.end(), pin.constant);
-        return true;
+        return;
     }
     case DT_ENUM: {
-        long long choice = 0;
-        if (!value.empty() && !parseInt(value, choice) && !findChoice(pin.enumList, value, choice)) {
-            error = "pin \"" + pin.name + "\" takes one of " + pin.enumList + ", not \"" + value + "\"";
-            return false;
-        }
-        if (choice < INT16_MIN || choice > INT16_MAX) {
-            error = "pin \"" + pin.name + "\": " + value + " is out of range";
-            return false;
-        }
-        pin.choice = static_cast<int16_t>(choice);
-        return true;
+        std::optional<long long> choice = value.empty() ? 0 : parseInt(value);
+        if (!choice) choice = findChoice(pin.enumList, value);
+        if (!choice)
+            throw InputError("pin \"" + pin.name + "\" takes one of " + pin.enumList + ", not \"" + value + "\"");
+        if (*choice < INT16_MIN || *choice > INT16_MAX)
+            throw InputError("pin \"" + pin.name + "\": " + value + " is out of range");
+        pin.choice = static_cast<int16_t>(*choice);
+        return;
     }
     case DT_TEXT:
         pin.text = value;
-        return true;
+        return;
     default:
-        error = "pin \"" + pin.name + "\" has a datatype this host does not set";
-        return false;
+        throw InputError("pin \"" + pin.name + "\" has a datatype this host does not set");
     }
 }
 
-bool SignalHost::setPinInput(HostPin& pin, const std::string& path, std::string& error) {
-    if (pin.props.datatype != DT_AUDIO || !pin.input) {
-        error = "pin \"" + pin.name + "\" is not an audio input";
-        return false;
-    }
-    return readRawFloats(path, pin.stream, error);
+void SignalHost::setPinInput(HostPin& pin, const std::string& path) {
+    if (pin.props.datatype != DT_AUDIO || !pin.input)
+        throw InputError("pin \"" + pin.name + "\" is not an audio input");
+    pin.stream = readRawFloats(path);
 }
 
 void SignalHost::setAudio(int declaredIndex, float value, bool notifyPin) {

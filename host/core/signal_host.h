@@ -99,7 +99,9 @@ public:
     SignalHost(const SignalHost&) = delete;
     SignalHost& operator=(const SignalHost&) = delete;
 
-    bool create(std::string& error);
+    // Makes the signal object; throws Error when the library makes none, unless the host closed
+    // it from inside its creation.
+    void create();
     void setSampleRate(float rate);
     void setBlockSize(int32_t frames);
     void queryPins();
@@ -120,9 +122,10 @@ public:
     int textPin() const;   // declared index of the first text input, or -1
     std::string pinNames() const;
 
-    // Input values as the host's user gives them: volts, a choice, a text, a float32 stream.
-    bool setPinFromUser(HostPin& pin, const std::string& value, std::string& error);
-    bool setPinInput(HostPin& pin, const std::string& path, std::string& error);
+    // Input values as the host's user gives them: volts, a choice, a text, a float32 stream;
+    // InputError when the value or the file does not suit the pin.
+    void setPinFromUser(HostPin& pin, const std::string& value);
+    void setPinInput(HostPin& pin, const std::string& path);
     // Input values set directly (signal units), each delivered as a pin change when notify.
     void setAudio(int declaredIndex, float value, bool notify = true);
     void setChoice(int declaredIndex, int16_t choice, bool notify = true);

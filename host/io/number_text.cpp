@@ -6,22 +6,26 @@
 
 namespace tarnhost {
 
-bool parseDouble(const std::string& text, double& out) {
+std::optional<double> parseDouble(const std::string& text) {
     const char* b = text.data();
     const char* e = b + text.size();
     if (b != e && *b == '+') ++b;
-    if (b == e) return false;
+    if (b == e) return std::nullopt;
+    double out = 0.0;
     auto r = std::from_chars(b, e, out, std::chars_format::general);
-    return r.ec == std::errc() && r.ptr == e && std::isfinite(out);
+    if (r.ec != std::errc() || r.ptr != e || !std::isfinite(out)) return std::nullopt;
+    return out;
 }
 
-bool parseInt(const std::string& text, long long& out) {
+std::optional<long long> parseInt(const std::string& text) {
     const char* b = text.data();
     const char* e = b + text.size();
     if (b != e && *b == '+') ++b;
-    if (b == e) return false;
+    if (b == e) return std::nullopt;
+    long long out = 0;
     auto r = std::from_chars(b, e, out);
-    return r.ec == std::errc() && r.ptr == e;
+    if (r.ec != std::errc() || r.ptr != e) return std::nullopt;
+    return out;
 }
 
 std::string formatFloat(float v) {
@@ -37,12 +41,10 @@ std::vector<std::pair<std::string, long long>> parseEnumList(const std::string& 
         size_t end = list.find(',', start);
         if (end == std::string::npos) end = list.size();
         const std::string item = list.substr(start, end - start);
-        const size_t eq = item.rfind('=');
-        long long value = 0;
-        if (eq != std::string::npos && parseInt(item.substr(eq + 1), value)) {
-            choices.emplace_back(item.substr(0, eq), value);
-        }
         start = end + 1;
+        const size_t eq = item.rfind('=');
+        if (eq == std::string::npos) continue;
+        if (const auto value = parseInt(item.substr(eq + 1))) choices.emplace_back(item.substr(0, eq), *value);
     }
     return choices;
 }

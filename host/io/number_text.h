@@ -2,15 +2,17 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace tarnhost {
 
-// The whole text must be a decimal number (optional sign, digits, ".", exponent).
-bool parseDouble(const std::string& text, double& out);
-bool parseInt(const std::string& text, long long& out);
+// The whole text must be a decimal number (optional sign, digits, ".", exponent); nothing when
+// it is not one.
+std::optional<double> parseDouble(const std::string& text);
+std::optional<long long> parseInt(const std::string& text);
 // Shortest text that reads back as the same float.
 std::string formatFloat(float v);
 std::string hex(uint64_t v);

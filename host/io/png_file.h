@@ -6,7 +6,7 @@
 
 namespace tarnhost {
 
-bool writePng(const std::string& path, const uint32_t* bgrx, int width, int height,
-              std::string& error);
+// Throws Error when the file cannot be written.
+void writePng(const std::string& path, const uint32_t* bgrx, int width, int height);
 
 }  // namespace tarnhost

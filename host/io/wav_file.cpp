@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/io/error.h"
+
 namespace tarnhost {
 
 namespace {
@@ -27,16 +29,12 @@ void putFloats(std::vector<uint8_t>& out, const std::vector<float>& samples) {
     }
 }
 
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        error = "cannot write " + path;
-        return false;
-    }
+    if (f == nullptr) throw Error("cannot write " + path);
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     const bool closed = std::fclose(f) == 0;
-    if (!ok || !closed) error = "cannot write " + path;
-    return ok && closed;
+    if (!ok || !closed) throw Error("cannot write " + path);
 }
 
 }  // namespace
@@ -45,12 +43,12 @@ bool endsWith(const std::string& s, const std::string& suffix) {
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-bool writeSamples(const std::string& path, const std::vector<float>& samples, double rate,
-                  std::string& error) {
+void writeSamples(const std::string& path, const std::vector<float>& samples, double rate) {
     std::vector<uint8_t> out;
     if (!endsWith(path, ".wav")) {
         putFloats(out, samples);
-        return writeBytes(path, out, error);
+        writeBytes(path, out);
+        return;
     }
     // The header holds a whole rate; odd rates are written to the nearest hertz.
     double rounded = std::floor(rate + 0.5);
@@ -76,16 +74,13 @@ bool writeSamples(const std::string& path, const std::vector<float>& samples, do
     putTag(out, "data");
     put32(out, dataBytes);
     putFloats(out, samples);
-    return writeBytes(path, out, error);
+    writeBytes(path, out);
 }
 
-bool readRawFloats(const std::string& path, std::vector<float>& samples, std::string& error) {
+std::vector<float> readRawFloats(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        error = "cannot read " + path;
-        return false;
-    }
-    samples.clear();
+    if (f == nullptr) throw InputError("cannot read " + path);
+    std::vector<float> samples;
     uint8_t b[4];
     while (std::fread(b, 1, 4, f) == 4) {
         const uint32_t bits = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
@@ -94,7 +89,7 @@ bool readRawFloats(const std::string& path, std::vector<float>& samples, std::st
         samples.push_back(v);
     }
     std::fclose(f);
-    return true;
+    return samples;
 }
 
 }  // namespace tarnhost

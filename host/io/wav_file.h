@@ -7,12 +7,11 @@
 namespace tarnhost {
 
 // Writes mono samples: a 32-bit float WAV when path ends in ".wav", otherwise raw
-// little-endian float32. Returns false (and leaves a message in error) on failure.
-bool writeSamples(const std::string& path, const std::vector<float>& samples, double rate,
-                  std::string& error);
+// little-endian float32. Throws Error when the file cannot be written.
+void writeSamples(const std::string& path, const std::vector<float>& samples, double rate);
 
-// Reads a raw little-endian float32 file.
-bool readRawFloats(const std::string& path, std::vector<float>& samples, std::string& error);
+// Reads a raw little-endian float32 file; throws InputError when it cannot be read.
+std::vector<float> readRawFloats(const std::string& path);
 
 bool endsWith(const std::string& s, const std::string& suffix);
 

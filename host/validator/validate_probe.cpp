@@ -60,8 +60,7 @@ std::string Probe::blocks(int n, int count) {
 Probe makeProbe(Validator& v, float rate, int block, bool open, bool pinsFirst) {
     Probe p;
     p.host = std::make_unique<SignalHost>(v.library(), nullptr, SignalHost::Buffers::Guarded);
-    std::string error;
-    if (!p.host->create(error)) throw std::runtime_error(error);
+    p.host->create();
     if (pinsFirst) p.host->queryPins();
     p.host->setSampleRate(rate);
     p.host->setBlockSize(block);
@@ -71,26 +70,25 @@ Probe makeProbe(Validator& v, float rate, int block, bool open, bool pinsFirst) 
     for (int i = 0; i < p.host->pinCount(); ++i) {
         const PinProperties& pp = p.host->pin(i);
         if (pp.direction != DIR_IN) continue;
-        double d = 0;
         const std::string def = pp.defaultValue != nullptr ? pp.defaultValue : "";
-        if (pp.datatype == DT_AUDIO && parseDouble(def, d)) p.setAudio(i, static_cast<float>(d / 10.0), false);
-        long long c = 0;
-        if (pp.datatype == DT_ENUM && parseInt(def, c)) p.setChoice(i, static_cast<int16_t>(c), false);
+        const auto volts = pp.datatype == DT_AUDIO ? parseDouble(def) : std::nullopt;
+        if (volts) p.setAudio(i, static_cast<float>(*volts / 10.0), false);
+        const auto choice = pp.datatype == DT_ENUM ? parseInt(def) : std::nullopt;
+        if (choice) p.setChoice(i, static_cast<int16_t>(*choice), false);
     }
     if (open) p.host->open();
     return p;
 }
 
 Instance::Instance(Validator& v) : signal(v.library(), nullptr, SignalHost::Buffers::Guarded) {
-    std::string error;
-    if (!signal.create(error)) throw std::runtime_error(error);
+    signal.create();
     signal.setBlockSize(64);
     signal.queryPins();
     textPin = signal.textPin();
     signal.open();
     gui = std::make_unique<GuiHost>(v.library(), signal, nullptr);
-    if (!gui->create(error)) throw std::runtime_error(error);
-    if (!gui->createWindow(600, 300, true, error)) throw std::runtime_error(error);
+    gui->create();
+    gui->createWindow(600, 300, true);
     gui->open();
 }
 

@@ -13,8 +13,9 @@
 
 #include "host/core/fp_environments.h"
 #include "host/core/import_watch.h"
-#include "host/io/number_text.h"
 #include "host/core/signal_host.h"
+#include "host/io/error.h"
+#include "host/io/number_text.h"
 #include "host/validator/text_generator.h"
 #include "host/validator/validate_probe.h"
 #include "host/validator/validator.h"
@@ -58,8 +59,11 @@ namespace {
 Verdict loadLibraryCycles(Validator& v) {
     for (int i = 0; i < v.scaled(10); ++i) {
         ModuleLibrary lib;
-        std::string error;
-        if (!lib.load(v.path(), error)) return Verdict::fail("cycle " + std::to_string(i) + ": " + error);
+        try {
+            lib.load(v.path());
+        } catch (const Error& e) {
+            return Verdict::fail("cycle " + std::to_string(i) + ": " + e.what());
+        }
     }
     return Verdict::pass();
 }
@@ -138,8 +142,11 @@ Verdict lifecycleProcessBeforeOpen(Validator& v) {
 
 Verdict lifecycleCloseWithoutOpen(Validator& v) {
     SignalHost h(v.library(), nullptr, SignalHost::Buffers::Guarded);
-    std::string error;
-    if (!h.create(error)) return Verdict::fail(error);
+    try {
+        h.create();
+    } catch (const Error& e) {
+        return Verdict::fail(e.what());
+    }
     h.close();
     return Verdict::pass();
 }
