@@ -23,28 +23,15 @@ LRESULT CALLBACK ownerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 GuiHost::GuiHost(ModuleLibrary& library, PinTextStore& pins, std::FILE* trace)
-    : library_(library), signal_(pins), trace_(trace) {
-    hostData_ = registerReceiver(this);
-}
+    : ObjectHost(library, trace), signal_(pins) {}
 
 GuiHost::~GuiHost() {
     close();
     if (hwnd_ != nullptr && ownsWindow_) DestroyWindow(hwnd_);
-    unregisterReceiver(hostData_);
-}
-
-void GuiHost::traceLine(const std::string& line) {
-    if (trace_ == nullptr) return;
-    std::fputs(line.c_str(), trace_);
-    std::fputc('\n', trace_);
 }
 
 void GuiHost::create() {
-    traceLine("makeModule index=0 kind=2");
-    void* r = library_.makeModule(0, KIND_GUI, &hostCallback, hostData_);
-    if (closedInside_) return;  // closed from inside its creation: the object is gone
-    if (r == nullptr) throw Error(library_.path + ": makeModule(0, 2) returned null (the module has no panel)");
-    record_ = static_cast<GuiRecord*>(r);
+    record_ = static_cast<GuiRecord*>(makeObject(KIND_GUI, " (the module has no panel)"));
 }
 
 void GuiHost::createWindow(int width, int height, bool visible) {
@@ -73,8 +60,8 @@ void GuiHost::setViewSize(int width, int height) {
 
 HostWord GuiHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     if (record_ == nullptr) return 0;
-    traceLine("gui " + guiOpName(opcode) + " index=" + std::to_string(index) +
-              " value=" + std::to_string(value));
+    if (tracing())
+        traceLine("gui " + guiOpName(opcode) + " index=" + std::to_string(index) + " value=" + std::to_string(value));
     HostWord result;
     {
         const HostFpPolicy::Call call("the panel's dispatcher");
@@ -149,25 +136,18 @@ void GuiHost::writePanelPng(const std::string& path) {
 
 void GuiHost::close() { dispatch(GUI_CLOSE); }
 
-HostWord GuiHost::onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
-                             float) {
-    if (closedInside_) {
-        ++callsAfterClose_;
-        return 0;
+void GuiHost::closeFromInside(void* record, int32_t opcode) {
+    if (tracing()) traceLine("gui GUI_CLOSE from inside " + guiHostOpName(opcode));
+    auto* r = static_cast<GuiRecord*>(record);
+    {
+        const HostFpPolicy::Call call("the panel's dispatcher");
+        r->dispatcher(r, GUI_CLOSE, 0, 0, nullptr, 0.0f);
     }
-    if (std::find(opcodesUsed_.begin(), opcodesUsed_.end(), opcode) == opcodesUsed_.end()) opcodesUsed_.push_back(opcode);
-    if (opcode == closeOn_) {
-        closedInside_ = true;
-        traceLine("gui GUI_CLOSE from inside " + guiHostOpName(opcode));
-        auto* r = static_cast<GuiRecord*>(record);
-        {
-            const HostFpPolicy::Call call("the panel's dispatcher");
-            r->dispatcher(r, GUI_CLOSE, 0, 0, nullptr, 0.0f);
-        }
-        record_ = nullptr;
-        captured_ = false;
-        return 0;
-    }
+    record_ = nullptr;
+    captured_ = false;
+}
+
+HostWord GuiHost::answer(void*, int32_t opcode, HostWord index, int32_t value, void* ptr, float) {
     HostWord result = 0;
     switch (opcode) {
     case GUI_HOST_REDRAW:
@@ -187,8 +167,7 @@ HostWord GuiHost::onHostCall(void* record, int32_t opcode, HostWord index, int32
         break;
     case GUI_HOST_SET_PIN_TEXT: {
         const std::string text = ptr != nullptr ? static_cast<const char*>(ptr) : "";
-        traceLine("gui host " + guiHostOpName(opcode) + " index=" + std::to_string(index) +
-                  " text=" + text);
+        if (tracing()) traceLine("gui host " + guiHostOpName(opcode) + " index=" + std::to_string(index) + " text=" + text);
         signal_.changePinText(static_cast<int32_t>(index), text);
         // Reported to the panel from inside its own write, as the host does.
         dispatch(GUI_PIN_CHANGED, index);
@@ -226,10 +205,9 @@ HostWord GuiHost::onHostCall(void* record, int32_t opcode, HostWord index, int32
     default:
         break;
     }
-    if (opcode != GUI_HOST_SET_PIN_TEXT) {
+    if (tracing())
         traceLine("gui host " + guiHostOpName(opcode) + " index=" + std::to_string(index) +
                   " value=" + std::to_string(value) + " -> " + std::to_string(result));
-    }
     return result;
 }
 

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "host/core/object_host.h"
 #include "host/core/signal_host.h"
 
 namespace tarnhost {
 
-class GuiHost : public CallbackReceiver {
+// Every call into the panel is one a host makes on its main thread: [main].
+class GuiHost : public ObjectHost {
 public:
     // Handles of the host's elements: the panel, its container, the window element.
     static constexpr int32_t kPanelHandle = 0x301;
@@ -26,27 +28,31 @@ public:
     GuiHost(ModuleLibrary& library, PinTextStore& pins, std::FILE* trace);
     ~GuiHost() override;
 
-    // Makes the panel object; throws Error when the library makes none, unless the host closed
-    // it from inside its creation.
+    // [main] Makes the panel object; throws Error when the library makes none, unless the host
+    // closed it from inside its creation.
     void create();
-    // The native window that owns the panel; the panel sits at its client origin. Throws Error
-    // when there is none.
+    // [main] The native window that owns the panel; the panel sits at its client origin. Throws
+    // Error when there is none.
     void createWindow(int width, int height, bool visible);
-    // Uses a window made by the caller instead (the host does not destroy it).
+    // [main] Uses a window made by the caller instead (the host does not destroy it).
     void adoptWindow(HWND window) { hwnd_ = window; ownsWindow_ = false; }
+    // [main] The view's size from now on, whatever the panel asks for.
     void setViewSize(int width, int height);
     bool redrawAsked() const { return redrawAsked_; }
     HWND window() const { return hwnd_; }
 
+    // [main] Any dispatcher call.
     HostWord dispatch(int32_t opcode, HostWord index = 0, int32_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f);
+    // [main]
     void open();
+    // [main] Mouse calls at panel pixels.
     void press(int x, int y);
     void move(int x, int y);
     void release();
-    // Paints the panel into a fresh DIB section filled with the host's background.
+    // [main] Paints the panel into a fresh DIB section filled with the host's background.
     void paint();
-    // Paints when a redraw was asked since the last paint.
+    // [main] Paints when a redraw was asked since the last paint.
     void paintIfAsked();
     const std::vector<uint32_t>& pixels() const { return pixels_; }
     // How the last paint kept the GDI rules ("" when it did), and the objects it created; both
@@ -58,6 +64,8 @@ public:
     int requestedHeight() const { return requestedHeight_; }
     int width() const { return view_.width; }
     int height() const { return view_.height; }
+    // [main] Writes the painted panel (painting it when there are no pixels of the view's size);
+    // throws Error when it cannot.
     void writePanelPng(const std::string& path);
     int redrawCount() const { return redraws_; }
     // The first broken capture pair: a release without a capture, or a capture kept after the
@@ -65,25 +73,15 @@ public:
     const std::string& captureProblem() const { return captureProblem_; }
     // Whether the panel holds the mouse capture now.
     bool captured() const { return captured_; }
+    // [main]
     void close();
     bool isOpen() const { return record_ != nullptr; }
 
-    // As SignalHost::closeInside, for the panel (GUI_CLOSE); it may come during creation.
-    void closeInside(int32_t opcode) { closeOn_ = opcode; }
-    bool closedInside() const { return closedInside_; }
-    int callsAfterClose() const { return callsAfterClose_; }
-    const std::vector<int32_t>& opcodesUsed() const { return opcodesUsed_; }
-
-    HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
-                        float opt) override;
-
 private:
-    void traceLine(const std::string& line);
+    HostWord answer(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) override;
+    void closeFromInside(void* record, int32_t opcode) override;
 
-    ModuleLibrary& library_;
     PinTextStore& signal_;
-    std::FILE* trace_;
-    int32_t hostData_ = 0;
     GuiRecord* record_ = nullptr;
     HWND hwnd_ = nullptr;
     bool ownsWindow_ = true;
@@ -98,10 +96,6 @@ private:
     std::vector<uint32_t> pixels_;
     std::string paintGdiVerdict_;
     int paintGdiObjects_ = 0;
-    int32_t closeOn_ = -1;
-    bool closedInside_ = false;
-    int callsAfterClose_ = 0;
-    std::vector<int32_t> opcodesUsed_;
 };
 
 }  // namespace tarnhost

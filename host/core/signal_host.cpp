@@ -18,11 +18,6 @@ namespace tarnhost {
 
 namespace {
 
-std::vector<CallbackReceiver*>& receivers() {
-    static std::vector<CallbackReceiver*> list;
-    return list;
-}
-
 // Named blocks shared by every object that asks for the same name; kept for the process' life.
 std::map<std::string, std::vector<float>>& sharedBlocks() {
     static std::map<std::string, std::vector<float>> blocks;
@@ -30,6 +25,7 @@ std::map<std::string, std::vector<float>>& sharedBlocks() {
 }
 
 constexpr int32_t kMaxSharedFloats = 1 << 20;
+constexpr int32_t kHandleBase = 0x7A00;  // HOST_GET_HANDLE: this plus the host's number
 constexpr int32_t kMaxDeclaredPins = 256;
 
 std::string callArgs(HostWord index, int32_t value, void* ptr, float opt) {
@@ -81,30 +77,6 @@ void PinText::poison() {
     data_ = nullptr;
 }
 
-int32_t registerReceiver(CallbackReceiver* receiver) {
-    receivers().push_back(receiver);
-    return static_cast<int32_t>(receivers().size());
-}
-
-void unregisterReceiver(int32_t hostData) {
-    if (hostData >= 1 && hostData <= static_cast<int32_t>(receivers().size())) {
-        receivers()[hostData - 1] = nullptr;
-    }
-}
-
-HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
-                                void* ptr, float opt) {
-    if (record == nullptr) return 0;
-    // The two records keep the host's value at different offsets; the magic tells them apart.
-    const bool gui = static_cast<const GuiRecord*>(record)->magic == GUI_RECORD_MAGIC;
-    const HostFpPolicy::Callback environment(opcode, gui ? &guiHostOpName : &hostOpName);
-    const int32_t hostData = gui ? static_cast<const GuiRecord*>(record)->hostData
-                                 : static_cast<const ModuleRecord*>(record)->hostData;
-    if (hostData < 1 || hostData > static_cast<int32_t>(receivers().size())) return 0;
-    CallbackReceiver* receiver = receivers()[hostData - 1];
-    return receiver == nullptr ? 0 : receiver->onHostCall(record, opcode, index, value, ptr, opt);
-}
-
 std::string CallReport::describe(int first, int count) const {
     std::string s = "call first=" + std::to_string(first) + " count=" + std::to_string(count) + ":";
     if (outside) s += " wrote outside its frames;";
@@ -116,40 +88,24 @@ std::string CallReport::describe(int first, int count) const {
 }
 
 SignalHost::SignalHost(ModuleLibrary& library, std::FILE* trace, Buffers buffers)
-    : library_(library), trace_(trace), bufferPolicy_(buffers) {
-    hostData_ = registerReceiver(this);
-    handle_ = 0x7A00 + hostData_;
-}
+    : ObjectHost(library, trace), bufferPolicy_(buffers), handle_(kHandleBase + hostData()) {}
 
-SignalHost::~SignalHost() {
-    close();
-    unregisterReceiver(hostData_);
-}
-
-void SignalHost::traceLine(const std::string& line) {
-    if (trace_ == nullptr) return;
-    std::fputs(line.c_str(), trace_);
-    std::fputc('\n', trace_);
-}
+SignalHost::~SignalHost() { close(); }
 
 void SignalHost::create() {
-    traceLine("makeModule index=0 kind=1");
-    void* r = library_.makeModule(0, KIND_SIGNAL, &hostCallback, hostData_);
-    if (closedInside_) return;  // closed from inside its creation: the object is gone
-    if (r == nullptr) throw Error(library_.path + ": makeModule(0, 1) returned null");
-    record_ = static_cast<ModuleRecord*>(r);
-    process_ = record_->process;
+    record_ = static_cast<ModuleRecord*>(makeObject(KIND_SIGNAL, ""));
+    if (record_ != nullptr) process_ = record_->process;
 }
 
 HostWord SignalHost::dispatch(int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     if (record_ == nullptr) return 0;
-    if (trace_ != nullptr) traceLine("dispatch " + moduleOpName(opcode) + callArgs(index, value, ptr, opt));
+    if (tracing()) traceLine("dispatch " + moduleOpName(opcode) + callArgs(index, value, ptr, opt));
     HostWord result;
     {
         const HostFpPolicy::Call call("the dispatcher");
         result = record_->dispatcher(record_, opcode, index, value, ptr, opt);
     }
-    if (trace_ != nullptr) traceLine("  -> " + std::to_string(result));
+    if (tracing()) traceLine("  -> " + std::to_string(result));
     return result;
 }
 
@@ -329,7 +285,7 @@ void SignalHost::event(int32_t type, intptr_t target, int32_t value) {
     ev.type = type;
     ev.value = value;
     ev.target = reinterpret_cast<void*>(target);
-    if (trace_ != nullptr)
+    if (tracing())
         traceLine("event " + eventTypeName(type) +
               " target=" + std::to_string(target) + " value=" + std::to_string(value));
     sleeping_ = false;
@@ -393,7 +349,7 @@ CallReport SignalHost::process(int32_t first, int32_t count, bool endsBlock) {
     sleptNow_ = false;
     clock_ = blockStart_ + first;
     r.called = true;
-    if (trace_ != nullptr) traceLine("process first=" + std::to_string(first) + " count=" + std::to_string(count));
+    if (tracing()) traceLine("process first=" + std::to_string(first) + " count=" + std::to_string(count));
     {
         WatchScope audioPath("process");
         const HostFpPolicy::Call call("a process call");
@@ -456,6 +412,10 @@ const float* SignalHost::output() const {
 void SignalHost::close() {
     if (record_ == nullptr) return;
     dispatch(MOD_CLOSE);
+    forgetObject();
+}
+
+void SignalHost::forgetObject() {
     record_ = nullptr;
     process_ = nullptr;
     opened_ = false;
@@ -473,74 +433,53 @@ void SignalHost::checkPinStatus(HostWord index, int32_t value, void* ptr) {
     if (!problem.empty() && pinStatusProblem_.empty()) pinStatusProblem_ = "HOST_SET_PIN_STATUS: " + problem;
 }
 
-HostWord SignalHost::onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
-                                float opt) {
-    if (closedInside_) {
-        ++callsAfterClose_;
-        return 0;
+void SignalHost::closeFromInside(void* record, int32_t opcode) {
+    if (tracing()) traceLine("dispatch MOD_CLOSE from inside " + hostOpName(opcode));
+    auto* r = static_cast<ModuleRecord*>(record);
+    {
+        const HostFpPolicy::Call call("the dispatcher");
+        r->dispatcher(r, MOD_CLOSE, 0, 0, nullptr, 0.0f);
     }
-    if (std::find(opcodesUsed_.begin(), opcodesUsed_.end(), opcode) == opcodesUsed_.end()) opcodesUsed_.push_back(opcode);
-    if (opcode == closeOn_) {
-        closedInside_ = true;
-        auto* r = static_cast<ModuleRecord*>(record);
-        if (trace_ != nullptr) traceLine("dispatch MOD_CLOSE from inside " + hostOpName(opcode));
-        {
-            const HostFpPolicy::Call call("the dispatcher");
-            r->dispatcher(r, MOD_CLOSE, 0, 0, nullptr, 0.0f);
-        }
-        record_ = nullptr;
-        process_ = nullptr;
-        opened_ = false;
-        return 0;
-    }
+    forgetObject();
+}
+
+// A named block is made once and shared by every object that asks for that name.
+HostWord SignalHost::allocateShared(HostWord index, int32_t value, void* ptr, float opt) {
+    if (ptr == nullptr || value <= 0 || value > kMaxSharedFloats) return 0;
+    const std::string name(static_cast<const char*>(ptr));
+    auto it = sharedBlocks().find(name);
+    if (it == sharedBlocks().end()) it = sharedBlocks().emplace(name, std::vector<float>(value, opt)).first;
+    if (index != 0) *reinterpret_cast<float**>(static_cast<intptr_t>(index)) = it->second.data();
+    return 1;
+}
+
+HostWord SignalHost::answer(void*, int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) {
     HostWord result = 0;
     switch (opcode) {
     case HOST_SET_PIN_STATUS:
         checkPinStatus(index, value, ptr);
         if (HostPin* p = signalPin(index)) p->outputStatus = value;
         break;
-    case HOST_GET_SAMPLE_CLOCK:
-        result = clock_;
-        break;
+    case HOST_GET_SAMPLE_CLOCK: result = clock_; break;
     case HOST_GET_PIN_BUFFER:
-        if (HostPin* p = signalPin(index)) {
-            if (p->props.datatype == DT_AUDIO) result = reinterpret_cast<HostWord>(frames(*p));
-        }
+        if (HostPin* p = signalPin(index); p != nullptr && p->props.datatype == DT_AUDIO)
+            result = reinterpret_cast<HostWord>(frames(*p));
         break;
-    case HOST_GET_BLOCK_START:
-        result = blockStart_;
-        break;
+    case HOST_GET_BLOCK_START: result = blockStart_; break;
     case HOST_SLEEP:
         sleeping_ = true;
         sleptNow_ = true;
         break;
-    case HOST_GET_PIN_COUNT:
-        result = signalPinCount_;
-        break;
-    case HOST_GET_HANDLE:
-        result = handle_;
-        break;
-    case HOST_ALLOCATE_SHARED: {
-        if (ptr == nullptr || value <= 0 || value > kMaxSharedFloats) break;
-        const std::string name(static_cast<const char*>(ptr));
-        auto it = sharedBlocks().find(name);
-        if (it == sharedBlocks().end()) {
-            it = sharedBlocks().emplace(name, std::vector<float>(value, opt)).first;
-        }
-        if (index != 0) *reinterpret_cast<float**>(static_cast<intptr_t>(index)) = it->second.data();
-        result = 1;
-        break;
-    }
+    case HOST_GET_PIN_COUNT: result = signalPinCount_; break;
+    case HOST_GET_HANDLE: result = handle_; break;
+    case HOST_ALLOCATE_SHARED: result = allocateShared(index, value, ptr, opt); break;
     case HOST_PROCESS_FUNCTION_CHANGED:
         if (record_ != nullptr) process_ = record_->process;
         break;
-    default:
-        break;
+    default: break;
     }
-    // Texts are made only for a trace: the module waits for every answer.
-    if (trace_ != nullptr)
-        traceLine("host " + hostOpName(opcode) + callArgs(index, value, ptr, opt) + " -> " +
-              std::to_string(result));
+    if (tracing())
+        traceLine("host " + hostOpName(opcode) + callArgs(index, value, ptr, opt) + " -> " + std::to_string(result));
     return result;
 }
 

@@ -11,30 +11,18 @@
 
 #include "frame/host_interface.h"
 #include "host/core/module_library.h"
+#include "host/core/object_host.h"
 
 namespace tarnhost {
-
-// Receives the callbacks of one record; hostData of that record names the receiver.
-class CallbackReceiver {
-public:
-    virtual ~CallbackReceiver() = default;
-    virtual HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value,
-                                void* ptr, float opt) = 0;
-};
-
-// The one callback the host hands to every object; routes by the record's hostData.
-HostWord TARN_CDECL hostCallback(void* record, int32_t opcode, HostWord index, int32_t value,
-                                void* ptr, float opt);
-int32_t registerReceiver(CallbackReceiver* receiver);
-void unregisterReceiver(int32_t hostData);
 
 // Where a GUI object's pin texts live: the signal object of the same instance.
 class PinTextStore {
 public:
     virtual ~PinTextStore() = default;
-    // The text of a declared pin; the empty text for any other index. Never null.
+    // [main] The text of a declared pin; the empty text for any other index. Never null.
     virtual const char* pinText(int32_t declaredIndex) const = 0;
-    // A new text for the declared pin, delivered to the signal object as a pin change.
+    // [main] A new text for the declared pin, delivered to the signal object as a pin change
+    // (which a host with an audio thread hands over to it).
     virtual void changePinText(int32_t declaredIndex, const std::string& text) = 0;
 };
 
@@ -86,7 +74,11 @@ struct CallReport {
     std::string describe(int first, int count) const;
 };
 
-class SignalHost : public CallbackReceiver, public PinTextStore {
+// The calls a command or the validator makes into the module each carry one tag: [main] for what
+// a host does on its main thread (creation, set-up, open, close, the user's values before open),
+// [audio] for what it does on the audio thread (process calls, and the pin events it delivers
+// between and inside them). Here both run on the caller's thread.
+class SignalHost : public ObjectHost, public PinTextStore {
 public:
     // Plain buffers for rendering; guarded ones for the validator: the output is filled with a
     // marked NaN before every call, inside guard zones, and every call is checked.
@@ -96,16 +88,19 @@ public:
 
     SignalHost(ModuleLibrary& library, std::FILE* trace, Buffers buffers = Buffers::Plain);
     ~SignalHost() override;
-    SignalHost(const SignalHost&) = delete;
-    SignalHost& operator=(const SignalHost&) = delete;
 
-    // Makes the signal object; throws Error when the library makes none, unless the host closed
-    // it from inside its creation.
+    // [main] Makes the signal object; throws Error when the library makes none, unless the host
+    // closed it from inside its creation.
     void create();
+    // [main]
     void setSampleRate(float rate);
+    // [main] Also makes the buffers of that many frames and binds the pins to them.
     void setBlockSize(int32_t frames);
+    // [main] Asks the object for its pins, each input at its default.
     void queryPins();
+    // [main] Opens the object and sends every input's status.
     void open();
+    // [main]
     void close();
 
     // Pins by what they are.
@@ -119,28 +114,31 @@ public:
     // The first audio output of the signal side, or null.
     HostPin* outputPin() { return const_cast<HostPin*>(std::as_const(*this).outputPin()); }
     const HostPin* outputPin() const;
-    int textPin() const;   // declared index of the first text input, or -1
+    // The declared index of the module's text input, the first text input it declares; -1 when
+    // there is none. Every command and check that means "the text" means this pin.
+    int textPin() const;
     std::string pinNames() const;
 
-    // Input values as the host's user gives them: volts, a choice, a text, a float32 stream;
-    // InputError when the value or the file does not suit the pin.
+    // [main] Input values as the host's user gives them before open: volts, a choice, a text, a
+    // float32 stream; InputError when the value or the file does not suit the pin.
     void setPinFromUser(HostPin& pin, const std::string& value);
     void setPinInput(HostPin& pin, const std::string& path);
-    // Input values set directly (signal units), each delivered as a pin change when notify.
+    // [audio] Input values set directly (signal units), each delivered as a pin change when
+    // notify.
     void setAudio(int declaredIndex, float value, bool notify = true);
     void setChoice(int declaredIndex, int16_t choice, bool notify = true);
     void setText(int declaredIndex, const std::string& text, bool notify = true);
-    // A pin change for a pin whose value stays as it is.
+    // [audio] A pin change for a pin whose value stays as it is.
     void notify(int declaredIndex);
-    // Any event, stamped with the current clock.
+    // [audio] Any event, stamped with the current clock.
     void event(int32_t type, intptr_t target, int32_t value);
 
-    // One process call at a place in the buffers. A call that does not end its block leaves the
-    // clock at its end, so that events stamped there fall inside the block, and the next call
-    // continues the same block.
+    // [audio] One process call at a place in the buffers. A call that does not end its block
+    // leaves the clock at its end, so that events stamped there fall inside the block, and the
+    // next call continues the same block.
     CallReport process(int32_t first, int32_t count, bool endsBlock = true);
-    // Renders frames of the first audio output, one process call per block, inputs from their
-    // constants and streams.
+    // [audio] Renders frames of the first audio output, one process call per block, inputs from
+    // their constants and streams.
     void render(int64_t frames, std::vector<float>& out);
     const float* output() const;  // the output frames of the last call
 
@@ -152,20 +150,13 @@ public:
     // another clock than the current one; "" while there was none.
     const std::string& pinStatusProblem() const { return pinStatusProblem_; }
 
-    // The host answers the object's first call with `opcode` by closing the object from inside
-    // that call; the object is the host's no more, and any call it still makes is counted.
-    void closeInside(int32_t opcode) { closeOn_ = opcode; }
-    bool closedInside() const { return closedInside_; }
-    int callsAfterClose() const { return callsAfterClose_; }
-    // The opcodes the object has called the host with, in the order of their first use.
-    const std::vector<int32_t>& opcodesUsed() const { return opcodesUsed_; }
-
     void changePinText(int32_t declaredIndex, const std::string& text) override;
     const char* pinText(int32_t declaredIndex) const override;
-    HostWord onHostCall(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
-                        float opt) override;
 
 private:
+    HostWord answer(void* record, int32_t opcode, HostWord index, int32_t value, void* ptr, float opt) override;
+    void closeFromInside(void* record, int32_t opcode) override;
+    void forgetObject();
     HostWord dispatch(int32_t opcode, HostWord index = 0, int32_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f);
     float* frames(HostPin& p) { return p.buffer.data() + kGuard; }
@@ -175,12 +166,9 @@ private:
     void sendPinStatus(int32_t signalIndex, int32_t status);
     void fillInputs(int64_t frame, int32_t count);
     void checkPinStatus(HostWord index, int32_t value, void* ptr);
-    void traceLine(const std::string& line);
+    HostWord allocateShared(HostWord index, int32_t value, void* ptr, float opt);
 
-    ModuleLibrary& library_;
-    std::FILE* trace_;
     Buffers bufferPolicy_;
-    int32_t hostData_ = 0;
     ModuleRecord* record_ = nullptr;
     ProcessEntry process_ = nullptr;
     std::vector<HostPin> pins_;
@@ -194,10 +182,6 @@ private:
     bool opened_ = false;
     int32_t handle_ = 0;
     std::string pinStatusProblem_;
-    int32_t closeOn_ = -1;
-    bool closedInside_ = false;
-    int callsAfterClose_ = 0;
-    std::vector<int32_t> opcodesUsed_;
 };
 
 }  // namespace tarnhost
