@@ -14,8 +14,8 @@ BenchModule::BenchModule(MakeModuleFn make, int block, const std::vector<float>&
         if (host_->pin(i).direction != DIR_IN) continue;
         if (host_->pin(i).datatype == DT_AUDIO && i < static_cast<int>(values.size())) host_->setAudio(i, values[i], false);
         if (host_->pin(i).datatype == DT_ENUM && i < static_cast<int>(choices.size())) host_->setChoice(i, choices[i], false);
-        if (host_->pin(i).datatype == DT_TEXT) host_->setText(i, text != nullptr ? text : "", false);
     }
+    if (host_->textPin() >= 0) host_->setText(host_->textPin(), text != nullptr ? text : "", false);
     host_->open();
 }
 

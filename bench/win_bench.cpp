@@ -61,8 +61,8 @@ struct Loaded {
             if (host->pin(i).direction != DIR_IN) continue;
             if (host->pin(i).datatype == DT_AUDIO) host->setAudio(i, values[i], false);
             if (host->pin(i).datatype == DT_ENUM) host->setChoice(i, choices[i], false);
-            if (host->pin(i).datatype == DT_TEXT) host->setText(i, text != nullptr ? text : "", false);
         }
+        if (host->textPin() >= 0) host->setText(host->textPin(), text != nullptr ? text : "", false);
         host->open();
         rec = host->record();
     }

@@ -84,7 +84,6 @@ Instance::Instance(Validator& v) : signal(v.library(), nullptr, SignalHost::Buff
     signal.create();
     signal.setBlockSize(64);
     signal.queryPins();
-    textPin = signal.textPin();
     signal.open();
     gui = std::make_unique<GuiHost>(v.library(), signal, nullptr);
     gui->create();
@@ -93,8 +92,8 @@ Instance::Instance(Validator& v) : signal(v.library(), nullptr, SignalHost::Buff
 }
 
 void Instance::pinChange(const std::string& t) {
-    signal.changePinText(textPin, t);
-    gui->dispatch(GUI_PIN_CHANGED, textPin);
+    signal.changePinText(signal.textPin(), t);
+    gui->dispatch(GUI_PIN_CHANGED, signal.textPin());
 }
 
 bool hasPanel(Validator& v) {

@@ -48,10 +48,10 @@ Probe makeProbe(Validator& v, float rate, int block, bool open = true, bool pins
 struct Instance {
     SignalHost signal;
     std::unique_ptr<GuiHost> gui;
-    int textPin = -1;
     explicit Instance(Validator& v);
-    // The pin text as the host now holds it.
-    std::string text() const { return signal.pinText(textPin < 0 ? 0 : textPin); }
+    // The text of the module's text input as the host now holds it.
+    std::string text() const { return signal.pinText(signal.textPin()); }
+    // A new text for that input, as the host's user would type it, reported to the panel.
     void pinChange(const std::string& t);
 };
 

@@ -28,8 +28,6 @@ HostWord TARN_CDECL silentHost(void*, int32_t, HostWord, int32_t, void*, float) 
 
 std::string floatText(float f) { return formatFloat(f); }
 
-int textPin(Probe& p) { return p.host->textPin(); }
-
 }  // namespace
 
 
@@ -342,7 +340,7 @@ void inputs(Validator& v) {
     // the block, and a module that reads the input's value there must find it in the buffer.
     v.check("events.inside-blocks", [&] { return eventsInsideBlocks(v); });
     v.check("events.random", [&] { return eventsRandom(v); });
-    const int text = textPin(shape);
+    const int text = shape.host->textPin();
     if (text >= 0) {
         v.check("shape.random-texts", [&] { return shapeRandomTexts(v, text); });
     }
@@ -378,7 +376,7 @@ Verdict determinismTwoInstances(Validator& v) {
                 return Verdict::fail("choice " + std::to_string(c) + " of \"" + a.host->pinName(pin) + "\" differs");
         }
     }
-    const int text = textPin(a);
+    const int text = a.host->textPin();
     if (text >= 0) {
         a.host->setText(text, "(0,3.5)(0,-3.5)(0,1.2)(0,-0.3)");
         b.host->setText(text, "(0,3.5)(0,-3.5)(0,1.2)(0,-0.3)");
@@ -396,7 +394,7 @@ void determinism(Validator& v) {
 // text, after writing poison over it.
 Verdict textReplaced(Validator& v) {
     Probe a = makeProbe(v, 44100.0f, 256), b = makeProbe(v, 44100.0f, 256);
-    const int text = textPin(a);
+    const int text = a.host->textPin();
     if (text < 0) return Verdict::skip("the module has no text input");
     const bool shape = v.specifics().shapeNodes > 0;
     const std::string first = shape ? "(0,3.5)(0,-3.5)(0,1.2)" : "the first text";
