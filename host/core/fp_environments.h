@@ -49,6 +49,7 @@ void restoreFpState(const FpState& state);
 class HostFpPolicy {
 public:
     static HostFpPolicy& instance();
+    // [main] From now on every call into a module runs in `environment`.
     void choose(const FpEnvironment& environment);
     const FpEnvironment& chosen() const { return *chosen_; }
     bool isDefault() const;
@@ -89,6 +90,7 @@ public:
     const std::string& problem() const { return problem_; }
     long long traps() const { return traps_; }
     const std::string& firstTrap() const { return firstTrap_; }
+    // [main] Forgets the problem and the traps seen so far.
     void reset();
     void noteTrap(const std::string& where);
 

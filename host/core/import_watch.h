@@ -19,16 +19,16 @@ struct WatchedCalls {
     long long calls;
 };
 
-// Points every watched import of the loaded library (an HMODULE) at a counting stand-in that
-// calls the real function. Returns how many imports it watches; 0 for a library that imports
-// none of them. Each load of a library needs its own call.
+// [main] Points every watched import of the loaded library (an HMODULE) at a counting stand-in
+// that calls the real function. Returns how many imports it watches; 0 for a library that
+// imports none of them. Each load of a library needs its own call.
 int watchImports(void* module);
 
 // The scope a render opens around creation, pins and open: not the audio path.
 constexpr const char* kSetupScope = "setup";
 
-// While one is open, calls through watched imports are counted under its name. The hosts open
-// one around each process call and each pin event after open: the audio path.
+// [audio] While one is open, calls through watched imports are counted under its name. The hosts
+// open one around each process call and each pin event after open: the audio path.
 class WatchScope {
 public:
     explicit WatchScope(std::string where);
@@ -44,14 +44,14 @@ private:
 // Counts one call of a watched function under the open scope, if one is open.
 void noteWatchedCall(const char* function, CallKind kind);
 
-// The calls counted since the last reset, one entry per function and scope.
+// [main] The calls counted since the last reset, one entry per function and scope.
 std::vector<WatchedCalls> watchedCalls();
 void resetWatchedCalls();
 
-// While one is open, the library's GDI objects are followed through its imports during a paint
-// into a device context (an HDC): each object it creates must be deleted exactly once, never
-// while it is selected into that context, and the context must hold at the end the pen, brush
-// and font it held at the start.
+// [main] While one is open, the library's GDI objects are followed through its imports during a
+// paint into a device context (an HDC): each object it creates must be deleted exactly once,
+// never while it is selected into that context, and the context must hold at the end the pen,
+// brush and font it held at the start.
 class GdiPaintWatch {
 public:
     explicit GdiPaintWatch(void* deviceContext);

@@ -16,13 +16,14 @@ public:
     enum class Outcome { NO_MENU, CHOSEN, DISMISSED, NOT_FOUND };
 
     ~MenuDriver();
-    // path: the item texts from the main menu down; empty: dismiss whatever menu opens.
+    // [main] Before a press. path: the item texts from the main menu down; empty: dismiss
+    // whatever menu opens.
     void start(const std::vector<std::string>& path);
-    // Walks to a random item, choosing among each menu's items with `seed`.
+    // [main] Walks to a random item, choosing among each menu's items with `seed`.
     void startRandom(uint64_t seed);
     // The texts of the items walked through, joined by "/".
     const std::string& walked() const { return walked_; }
-    // After the press has returned: stops the helper and says what it did.
+    // [main] After the press has returned: stops the helper and says what it did.
     Outcome finish();
     // The text of the path that was not found, for the message.
     const std::string& missing() const { return missing_; }

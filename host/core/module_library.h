@@ -14,12 +14,14 @@ public:
     ModuleLibrary(const ModuleLibrary&) = delete;
     ModuleLibrary& operator=(const ModuleLibrary&) = delete;
 
-    // Loads the library and finds both exports; throws Error saying what went wrong.
+    // [main] Loads the library and finds both exports; throws Error saying what went wrong.
     void load(const std::string& path);
+    // [main]
     void unload();
     void* handle() const { return handle_; }
 
-    // The two exports, each called in the host's floating-point environment for module calls.
+    // [main] The two exports, each called in the host's floating-point environment for module
+    // calls.
     int32_t getModuleProperties(int32_t index, ModuleProperties* props) const;
     void* makeModule(int32_t index, int32_t kind, HostCallback callback, int32_t hostData) const;
 

@@ -103,7 +103,7 @@ public:
     // [main]
     void close();
 
-    // Pins by what they are.
+    // Pins by what they are: the host's own table, no call into the module.
     std::vector<HostPin>& pins() { return pins_; }
     int pinCount() const { return static_cast<int>(pins_.size()); }
     const PinProperties& pin(int declaredIndex) const { return pins_[declaredIndex].props; }
