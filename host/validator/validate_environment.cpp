@@ -13,7 +13,6 @@
 #include "host/core/menu_driver.h"
 #include "host/core/opcode_names.h"
 #include "host/io/number_text.h"
-#include "host/validator/text_generator.h"
 #include "host/validator/validate_probe.h"
 #include "host/validator/validator.h"
 
@@ -35,12 +34,11 @@ uint64_t pixelHash(const std::vector<uint32_t>& pixels) {
     return h;
 }
 
-// Texts that overflow, underflow or say nothing, then some of the generator's.
-std::vector<std::string> batteryTexts(uint64_t seed) {
-    std::vector<std::string> texts = {"(0,1e39)(1,2", "(1e38,-1e38)(0,3e38)", "(0,1e-45)(0,-1e-40)(0,1e-38)",
-                                      "", "abc", "(0,3)(0,-3)(0,1d2)"};
-    ShapeTextGenerator gen(seed);
-    for (int i = 0; i < 20; ++i) texts.push_back(gen.next());
+// Texts that overflow, underflow or say nothing, then random ones of the module's grammar.
+std::vector<std::string> batteryTexts(const TextGrammar& grammar, uint64_t seed) {
+    std::vector<std::string> texts = grammar.hard;
+    RandomTexts random(grammar.draw, seed);
+    for (int i = 0; i < 20; ++i) texts.push_back(random.next());
     return texts;
 }
 
@@ -62,7 +60,8 @@ bool sharesTheGenerator(Validator& v, const std::string& label) {
 BatteryOutput runBattery(Validator& v) {
     BatteryOutput out;
     const uint64_t seed = v.seed();
-    const std::vector<std::string> texts = batteryTexts(seed);
+    const TextGrammar& grammar = *v.specifics().text;
+    const std::vector<std::string> texts = batteryTexts(grammar, seed);
     Probe p = makeProbe(v, 44100.0f, 64);
     auto block = [&] {
         p.run(0, 64);
@@ -112,7 +111,7 @@ BatteryOutput runBattery(Validator& v) {
         in.pinChange(t);
         paint();
     }
-    in.pinChange(texts[5]);
+    in.pinChange(grammar.hard.back());
     pressDismissing(*in.gui, in.gui->width() / 2, in.gui->height() / 2);
     in.gui->move(in.gui->width() / 2, in.gui->height() / 5);
     in.gui->move(in.gui->width() / 4, in.gui->height() * 9 / 10);
@@ -212,7 +211,7 @@ CloseOutcome signalLife(Validator& v, int32_t opcode, std::vector<int32_t>* used
         host.render(256, out);
     }
     const int text = host.textPin();
-    if (text >= 0) host.setText(text, "(0,2)(0,-2)");
+    if (text >= 0) host.setText(text, v.specifics().text->first);
     host.render(64, out);
     if (used != nullptr) *used = host.opcodesUsed();
     return {host.closedInside(), host.callsAfterClose()};

@@ -9,41 +9,12 @@
 #include "host/core/import_watch.h"
 #include "host/core/menu_driver.h"
 #include "host/core/signal_host.h"
-#include "host/validator/text_generator.h"
 #include "host/validator/validate_probe.h"
 #include "host/validator/validator.h"
 
 namespace tarnhost {
 
 namespace {
-
-// A well-formed write-back: the module's number of nodes "(x,y)" of numbers with one decimal,
-// nothing else.
-bool wellFormed(const std::string& t, int expected, std::string& why) {
-    size_t i = 0;
-    auto number = [&] {
-        const size_t start = i;
-        if (i < t.size() && t[i] == '-') ++i;
-        const size_t digits = i;
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
-        if (i == digits || i >= t.size() || t[i] != '.') return false;
-        ++i;
-        if (i >= t.size() || t[i] < '0' || t[i] > '9') return false;
-        ++i;
-        return i > start;
-    };
-    int nodes = 0;
-    while (i < t.size()) {
-        if (t[i++] != '(' || !number() || i >= t.size() || t[i++] != ',' || !number() || i >= t.size() ||
-            t[i++] != ')') {
-            why = "not a node at character " + std::to_string(i);
-            return false;
-        }
-        ++nodes;
-    }
-    if (nodes != expected) why = std::to_string(nodes) + " nodes";
-    return nodes == expected;
-}
 
 Verdict noPanel() { return Verdict::skip("the module has no panel (makeModule kind 2 is null)"); }
 
@@ -62,7 +33,7 @@ Verdict loadMemoryGui(Validator& v) {
 Verdict panelGdiBalance(Validator& v) {
     watchImports(v.library().handle());
     Instance in(v);
-    ShapeTextGenerator gen(v.rng()());
+    RandomTexts gen = v.randomTexts();
     const int sizes[][2] = {{in.gui->requestedWidth(), in.gui->requestedHeight()}, {0, 0}, {1, 1}, {37, 500}, {600, 13}};
     int objects = 0;
     for (int step = 0; step < v.scaled(50); ++step) {
@@ -103,7 +74,7 @@ Verdict panelCapturePairs(Validator& v) {
 Verdict panelRandomSequences(Validator& v) {
     watchImports(v.library().handle());
     Instance in(v);
-    ShapeTextGenerator gen(v.rng()());
+    RandomTexts gen = v.randomTexts();
     const int sizes[][2] = {{0, 0}, {1, 1}, {in.gui->requestedWidth(), in.gui->requestedHeight()}, {37, 500}, {600, 13}};
     for (int step = 0; step < v.scaled(400); ++step) {
         const uint64_t r = v.rng()();
@@ -141,16 +112,16 @@ Verdict panelRandomSequences(Validator& v) {
 }
 
 Verdict panelWriteBack(Validator& v) {
-    const int expected = v.specifics().shapeNodes;
-    if (expected == 0) return Verdict::skip("the module writes no shape text the validator knows");
+    const auto writeBackProblem = v.specifics().text->writeBackProblem;
+    if (writeBackProblem == nullptr) return Verdict::skip("the module writes no shape text the validator knows");
     Instance in(v);
-    ShapeTextGenerator gen(v.rng()());
+    RandomTexts gen = v.randomTexts();
     for (int i = 0; i < v.scaled(10000); ++i) {
         in.pinChange(gen.next());
         in.gui->press(100, 50);
         in.gui->release();
-        std::string why;
-        if (!wellFormed(in.text(), expected, why))
+        const std::string why = writeBackProblem(in.text());
+        if (!why.empty())
             return Verdict::fail("text " + std::to_string(i) + " (" + gen.describe() + "): the write-back is malformed: " + why);
         const CallReport c = in.signal.process(0, 64);
         if (c.called && c.nonFinite) return Verdict::fail("text " + std::to_string(i) + ": a non-finite sample");

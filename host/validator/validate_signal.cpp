@@ -16,7 +16,6 @@
 #include "host/core/signal_host.h"
 #include "host/io/error.h"
 #include "host/io/number_text.h"
-#include "host/validator/text_generator.h"
 #include "host/validator/validate_probe.h"
 #include "host/validator/validator.h"
 
@@ -306,7 +305,7 @@ Verdict eventsRandom(Validator& v) {
 
 Verdict shapeRandomTexts(Validator& v, int text) {
     Probe p = makeProbe(v, 44100.0f, 64);
-    ShapeTextGenerator gen(v.rng()());
+    RandomTexts gen = v.randomTexts();
     for (int i = 0; i < v.scaled(10000); ++i) {
         const std::string t = gen.next();
         p.host->setText(text, t);
@@ -378,8 +377,8 @@ Verdict determinismTwoInstances(Validator& v) {
     }
     const int text = a.host->textPin();
     if (text >= 0) {
-        a.host->setText(text, "(0,3.5)(0,-3.5)(0,1.2)(0,-0.3)");
-        b.host->setText(text, "(0,3.5)(0,-3.5)(0,1.2)(0,-0.3)");
+        a.host->setText(text, v.specifics().text->steady);
+        b.host->setText(text, v.specifics().text->steady);
     }
     const auto oa = take(a, 8, 256), ob = take(b, 8, 256);
     if (std::memcmp(oa.data(), ob.data(), oa.size() * 4) != 0) return Verdict::fail("outputs differ");
@@ -396,9 +395,8 @@ Verdict textReplaced(Validator& v) {
     Probe a = makeProbe(v, 44100.0f, 256), b = makeProbe(v, 44100.0f, 256);
     const int text = a.host->textPin();
     if (text < 0) return Verdict::skip("the module has no text input");
-    const bool shape = v.specifics().shapeNodes > 0;
-    const std::string first = shape ? "(0,3.5)(0,-3.5)(0,1.2)" : "the first text";
-    const std::string second = shape ? "(0,-2.0)(0,2.0)(0,0.5)(0,-1.5)" : "a second, longer text";
+    const std::string first = v.specifics().text->first;
+    const std::string second = v.specifics().text->second;
     // a is handed one text, then another; b has the second from the start and is told again.
     a.host->setText(text, first);
     b.host->setText(text, second);
@@ -450,7 +448,7 @@ Verdict realtimeAudioPath(Validator& v) {
     const int watched = watchImports(v.library().handle());
     resetWatchedCalls();
     Probe p = makeProbe(v, 44100.0f, 256);
-    ShapeTextGenerator texts(v.rng()());
+    RandomTexts texts = v.randomTexts();
     for (int round = 0; round < v.scaled(20); ++round) {
         for (int i = 0; i < p.host->pinCount(); ++i) {
             const PinProperties& pin = p.host->pin(i);

@@ -43,6 +43,8 @@ public:
     ModuleLibrary& library() { return library_; }
     // What the table of module-specific checks holds for this module (by its id).
     const ModuleSpecifics& specifics() const { return specifics_; }
+    // Random texts of the module's text grammar, seeded from the check's own stream.
+    RandomTexts randomTexts() { return RandomTexts(specifics_.text->draw, rng_()); }
     const std::string& path() const { return path_; }
     int passed() const { return passed_; }
     int failed() const { return failed_; }
