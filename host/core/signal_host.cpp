@@ -360,31 +360,38 @@ CallReport SignalHost::process(int32_t first, int32_t count, bool endsBlock) {
     if (endsBlock) blockStart_ = clock_;
     r.slept = sleptNow_;
     if (!guarded) return r;
+    judgeInputs(inputs, r);
+    if (out != nullptr) judgeOutput(*out, first, count, r);
+    return r;
+}
 
+// Every input buffer, guards included, must be as it was before the call.
+void SignalHost::judgeInputs(const std::vector<std::vector<float>>& before, CallReport& r) const {
     size_t n = 0;
     for (const HostPin& p : pins_) {
         if (!p.input || p.props.datatype != DT_AUDIO) continue;
-        if (std::memcmp(inputs[n].data(), p.buffer.data(), p.buffer.size() * 4) != 0) r.inputsChanged = true;
+        if (std::memcmp(before[n].data(), p.buffer.data(), p.buffer.size() * 4) != 0) r.inputsChanged = true;
         ++n;
     }
-    if (out != nullptr) {
-        bool sound = false;
-        for (size_t k = 0; k < out->buffer.size(); ++k) {
-            const int frame = static_cast<int>(k) - kGuard;
-            const bool inside = frame >= first && frame < first + count;
-            const float v = out->buffer[k];
-            if (isMark(v)) continue;
-            if (!inside) {
-                r.outside = true;
-                continue;
-            }
-            ++r.written;
-            if (!std::isfinite(v)) r.nonFinite = true;
-            if (v != 0.0f) sound = true;
+}
+
+// The marked NaN must be gone from exactly the frames of the call, and nowhere else.
+void SignalHost::judgeOutput(const HostPin& out, int32_t first, int32_t count, CallReport& r) const {
+    bool sound = false;
+    for (size_t k = 0; k < out.buffer.size(); ++k) {
+        const int frame = static_cast<int>(k) - kGuard;
+        const bool inside = frame >= first && frame < first + count;
+        const float v = out.buffer[k];
+        if (isMark(v)) continue;
+        if (!inside) {
+            r.outside = true;
+            continue;
         }
-        r.sleptAfterSound = r.slept && sound;
+        ++r.written;
+        if (!std::isfinite(v)) r.nonFinite = true;
+        if (v != 0.0f) sound = true;
     }
-    return r;
+    r.sleptAfterSound = r.slept && sound;
 }
 
 void SignalHost::render(int64_t frames, std::vector<float>& out) {

@@ -166,6 +166,8 @@ private:
     void sendPinStatus(int32_t signalIndex, int32_t status);
     void fillInputs(int64_t frame, int32_t count);
     void checkPinStatus(HostWord index, int32_t value, void* ptr);
+    void judgeInputs(const std::vector<std::vector<float>>& before, CallReport& r) const;
+    void judgeOutput(const HostPin& out, int32_t first, int32_t count, CallReport& r) const;
     HostWord allocateShared(HostWord index, int32_t value, void* ptr, float opt);
 
     Buffers bufferPolicy_;
