@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "frame/host_interface.h"
-#include "host/module_library.h"
-#include "host/signal_host.h"
+#include "host/core/module_library.h"
+#include "host/core/signal_host.h"
 
 namespace tarnbench {
 

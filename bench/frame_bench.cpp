@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "frame/module_base.h"
-#include "host/fp_environments.h"
+#include "host/core/fp_environments.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "common/fp_env.h"
-#include "host/fp_environments.h"
+#include "host/core/fp_environments.h"
 
 namespace tarnbench {
 
@@ -32,14 +32,12 @@ double nsPerSample(const std::function<void()>& block, int frames) {
 
 Loaded::Loaded(const std::string& path, int block, std::vector<float> values, std::vector<int16_t> choices,
                const char* text) {
-    std::string error;
-    if (!library.load(path, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        std::exit(1);
-    }
-    host = std::make_unique<tarnhost::SignalHost>(library, nullptr);
-    if (!host->create(error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    try {
+        library.load(path);
+        host = std::make_unique<tarnhost::SignalHost>(library, nullptr);
+        host->create();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
         std::exit(1);
     }
     host->setBlockSize(block);
@@ -48,8 +46,8 @@ Loaded::Loaded(const std::string& path, int block, std::vector<float> values, st
         if (host->pin(i).direction != DIR_IN) continue;
         if (host->pin(i).datatype == DT_AUDIO) host->setAudio(i, values[i], false);
         if (host->pin(i).datatype == DT_ENUM) host->setChoice(i, choices[i], false);
-        if (host->pin(i).datatype == DT_TEXT) host->setText(i, text != nullptr ? text : "", false);
     }
+    if (host->textPin() >= 0) host->setText(host->textPin(), text != nullptr ? text : "", false);
     host->open();
     rec = host->record();
 }

@@ -98,7 +98,7 @@ endfunction()
 
 # The libraries a module's tests and benchmarks link.
 function(tarn__test_links out m)
-  set(links tarn_${m}_exports tarn_test_support tarn_host_core)
+  set(links tarn_${m}_exports tarn_test_support tarn_host_core tarn_host_validator)
   if(TARGET tarn_${m}_editor)
     list(APPEND links tarn_${m}_editor)
   endif()

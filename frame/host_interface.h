@@ -29,58 +29,63 @@ typedef intptr_t HostWord;
 typedef HostWord(TARN_CDECL* HostCallback)(void* record, int32_t opcode, HostWord index,
                                            int32_t value, void* ptr, float opt);
 
+// Each list of opcodes below is written once, as X(NAME, value) entries: the enum is made from
+// it, and so is the host's name of each value for traces and check names, which therefore are
+// the enum identifiers themselves.
+#define TARN_ENUM_VALUE(name, value) name = value,
+
 // Host opcodes of the signal side.
-enum HostOpcode : int32_t {
-    HOST_SET_PIN_STATUS = 0,             // index pin, value status, ptr clock from op 3
-    HOST_GET_SAMPLE_CLOCK = 3,           // -> current sample clock
-    HOST_GET_PIN_BUFFER = 7,             // index pin -> address of its sample buffer
-    HOST_GET_BLOCK_START = 8,            // index pin -> clock of the buffer's first frame
-    HOST_SLEEP = 10,                     // nothing more to produce until a pin changes
-    HOST_SCRATCH_BUFFER = 11,            // ptr a 100-byte buffer, nothing read back
-    HOST_GET_PIN_COUNT = 14,             // -> pins the host holds, repeats included
-    HOST_GET_HANDLE = 18,                // -> a 32-bit number for the instance
-    HOST_ALLOCATE_SHARED = 20,           // index &pointer, value size, ptr name, opt fill
-    HOST_PROCESS_FUNCTION_CHANGED = 22,  // host re-reads ModuleRecord.process
-};
+#define TARN_HOST_OPCODES(X)                                                                       \
+    X(HOST_SET_PIN_STATUS, 0)            /* index pin, value status, ptr clock from op 3 */        \
+    X(HOST_GET_SAMPLE_CLOCK, 3)          /* -> current sample clock */                             \
+    X(HOST_GET_PIN_BUFFER, 7)            /* index pin -> address of its sample buffer */           \
+    X(HOST_GET_BLOCK_START, 8)           /* index pin -> clock of the buffer's first frame */      \
+    X(HOST_SLEEP, 10)                    /* nothing more to produce until a pin changes */         \
+    X(HOST_SCRATCH_BUFFER, 11)           /* ptr a 100-byte buffer, nothing read back */            \
+    X(HOST_GET_PIN_COUNT, 14)            /* -> pins the host holds, repeats included */            \
+    X(HOST_GET_HANDLE, 18)               /* -> a 32-bit number for the instance */                 \
+    X(HOST_ALLOCATE_SHARED, 20)          /* index &pointer, value size, ptr name, opt fill */       \
+    X(HOST_PROCESS_FUNCTION_CHANGED, 22) /* host re-reads ModuleRecord.process */
+enum HostOpcode : int32_t { TARN_HOST_OPCODES(TARN_ENUM_VALUE) };
 
 // Host opcodes of the GUI side.
-enum GuiHostOpcode : int32_t {
-    GUI_HOST_REDRAW = 0,          // panel is painted again soon
-    GUI_HOST_SET_SIZE = 3,        // index width, value height
-    GUI_HOST_CONSTRUCTED = 4,     // index 1, sent at construction
-    GUI_HOST_SET_PIN_TEXT = 6,    // index pin, ptr text (copied by the host)
-    GUI_HOST_GET_PIN_TEXT = 7,    // index pin -> address of its text
-    GUI_HOST_GET_WINDOW = 12,     // index GUI handle -> native window or 0
-    GUI_HOST_CAPTURE_MOUSE = 18,  // ptr ViewRecord
-    GUI_HOST_RELEASE_MOUSE = 19,  // ptr ViewRecord
-    GUI_HOST_HAS_CAPTURE = 20,    // ptr ViewRecord -> nonzero while captured
-    GUI_HOST_GET_PARENT = 27,     // index GUI handle -> parent's handle
-    GUI_HOST_TO_SCREEN = 29,      // index GUI handle, ptr int32[2] converted in place
-};
+#define TARN_GUI_HOST_OPCODES(X)                                                                   \
+    X(GUI_HOST_REDRAW, 0)         /* panel is painted again soon */                                \
+    X(GUI_HOST_SET_SIZE, 3)       /* index width, value height */                                  \
+    X(GUI_HOST_CONSTRUCTED, 4)    /* index 1, sent at construction */                              \
+    X(GUI_HOST_SET_PIN_TEXT, 6)   /* index pin, ptr text (copied by the host) */                   \
+    X(GUI_HOST_GET_PIN_TEXT, 7)   /* index pin -> address of its text */                           \
+    X(GUI_HOST_GET_WINDOW, 12)    /* index GUI handle -> native window or 0 */                     \
+    X(GUI_HOST_CAPTURE_MOUSE, 18) /* ptr ViewRecord */                                             \
+    X(GUI_HOST_RELEASE_MOUSE, 19) /* ptr ViewRecord */                                             \
+    X(GUI_HOST_HAS_CAPTURE, 20)   /* ptr ViewRecord -> nonzero while captured */                   \
+    X(GUI_HOST_GET_PARENT, 27)    /* index GUI handle -> parent's handle */                        \
+    X(GUI_HOST_TO_SCREEN, 29)     /* index GUI handle, ptr int32[2] converted in place */
+enum GuiHostOpcode : int32_t { TARN_GUI_HOST_OPCODES(TARN_ENUM_VALUE) };
 
 // Dispatcher opcodes, host to signal object.
-enum ModuleOpcode : int32_t {
-    MOD_OPEN = 0,
-    MOD_CLOSE = 1,  // the object is destroyed; answers 1
-    MOD_SET_SAMPLE_RATE = 2,       // opt
-    MOD_SET_BLOCK_SIZE = 3,        // value
-    MOD_GET_PIN_PROPERTIES = 6,    // index, ptr PinProperties -> 1 if the pin exists
-    MOD_NOTIFY_8 = 8,              // index
-    MOD_NOTIFY_12 = 12,            // value, index, ptr
-    MOD_GET_PROCESS_INFO = 13,     // -> address of {1, 16, &ProcessFunction, 0} (2230 only)
-};
+#define TARN_MODULE_OPCODES(X)                                                                     \
+    X(MOD_OPEN, 0)                                                                                 \
+    X(MOD_CLOSE, 1)              /* the object is destroyed; answers 1 */                          \
+    X(MOD_SET_SAMPLE_RATE, 2)    /* opt */                                                         \
+    X(MOD_SET_BLOCK_SIZE, 3)     /* value */                                                       \
+    X(MOD_GET_PIN_PROPERTIES, 6) /* index, ptr PinProperties -> 1 if the pin exists */             \
+    X(MOD_NOTIFY_8, 8)           /* index */                                                       \
+    X(MOD_NOTIFY_12, 12)         /* value, index, ptr */                                           \
+    X(MOD_GET_PROCESS_INFO, 13)  /* -> address of {1, 16, &ProcessFunction, 0} (2230 only) */
+enum ModuleOpcode : int32_t { TARN_MODULE_OPCODES(TARN_ENUM_VALUE) };
 
 // GUI dispatcher opcodes, host to GUI object.
-enum GuiOpcode : int32_t {
-    GUI_OPEN = 0,        // index 1: onOpen(true)
-    GUI_CLOSE = 1,       // the object is destroyed; answers 1
-    GUI_PAINT = 2,       // index device context, ptr ViewRecord
-    GUI_MOUSE_DOWN = 3,  // ptr ViewRecord, point (index, value), opt as a 32-bit word
-    GUI_MOUSE_UP = 4,
-    GUI_MOUSE_MOVE = 5,
-    GUI_NOTIFY_6 = 6,      // value, index, ptr
-    GUI_PIN_CHANGED = 7,   // index pin
-};
+#define TARN_GUI_OPCODES(X)                                                                        \
+    X(GUI_OPEN, 0)        /* index 1: onOpen(true) */                                              \
+    X(GUI_CLOSE, 1)       /* the object is destroyed; answers 1 */                                 \
+    X(GUI_PAINT, 2)       /* index device context, ptr ViewRecord */                               \
+    X(GUI_MOUSE_DOWN, 3)  /* ptr ViewRecord, point (index, value), opt as a 32-bit word */         \
+    X(GUI_MOUSE_UP, 4)                                                                             \
+    X(GUI_MOUSE_MOVE, 5)                                                                           \
+    X(GUI_NOTIFY_6, 6)    /* value, index, ptr */                                                  \
+    X(GUI_PIN_CHANGED, 7) /* index pin */
+enum GuiOpcode : int32_t { TARN_GUI_OPCODES(TARN_ENUM_VALUE) };
 
 enum PinDirection : int32_t { DIR_IN = 0, DIR_OUT = 1 };
 
@@ -102,7 +107,8 @@ enum PinFlag : int32_t {
 
 enum PinStatus : int32_t { ST_STILL = 0, ST_ONE_OFF = 1, ST_RUN = 2 };
 
-enum EventType : int32_t { EV_PIN_STATUS = 0, EV_DATA = 2, EV_CALL = 21 };
+#define TARN_EVENT_TYPES(X) X(EV_PIN_STATUS, 0) X(EV_DATA, 2) X(EV_CALL, 21)
+enum EventType : int32_t { TARN_EVENT_TYPES(TARN_ENUM_VALUE) };
 
 // Filled by getModuleProperties. Texts are static, owned by the library.
 struct ModuleProperties {

@@ -11,8 +11,8 @@
 #include <limits>
 #include <string>
 
-#include "host/fp_environments.h"
-#include "host/text_generator.h"
+#include "host/core/fp_environments.h"
+#include "host/validator/module_specifics.h"
 
 #include "contour4/contour4_module.h"
 #include "module_harness.h"
@@ -295,7 +295,7 @@ TEST_F(Contour4, NoShapePlaysSubnormalSamples) {
     std::string decaying = "(0,3.5)";
     for (int i = 0; i < 24; ++i) decaying += "(0,0)";
     start(0.5f, 0.8f, 44100.0f, decaying.c_str());
-    tarnhost::ShapeTextGenerator random(7);
+    tarnhost::RandomTexts random(tarnhost::kContour4ShapeText.draw, 7);
     for (int text = 0; text < 300; ++text) {
         for (int block = 0; block < 4; ++block) {
             h.process(0, 1024);

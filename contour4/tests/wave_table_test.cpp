@@ -9,7 +9,7 @@
 
 #include "contour4/editor/presets.h"
 #include "contour4/signal/wave_table.h"
-#include "host/text_generator.h"
+#include "host/validator/module_specifics.h"
 #include "wave_table_reference.h"
 
 using tarn::Node;
@@ -151,7 +151,7 @@ std::vector<std::string> textsToCompare() {
         for (int n = 0; n < tarn::kNodeCount; ++n) nodes[n].y = heights[n];
         texts.push_back(tarn::formatShapeText(nodes));
     }
-    tarnhost::ShapeTextGenerator random(20261208);
+    tarnhost::RandomTexts random(tarnhost::kContour4ShapeText.draw, 20261208);
     for (int i = 0; i < 10000; ++i) texts.push_back(random.next());
     return texts;
 }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "frame/crt_random.h"
-#include "host/fp_environments.h"
+#include "host/core/fp_environments.h"
 #include "lfo/lfo_module.h"
 #include "module_harness.h"
 

@@ -7,7 +7,7 @@
 
 #include "test_host.h"
 #include "frame/module_base.h"
-#include "host/fp_environments.h"
+#include "host/core/fp_environments.h"
 
 using tarntest::TestHost;
 using tarntest::HostCall;

@@ -9,7 +9,7 @@
 
 #include "frame/entry_points.h"
 #include "frame/gui_base.h"
-#include "host/fp_environments.h"
+#include "host/core/fp_environments.h"
 #include "test_host.h"
 
 namespace {

@@ -9,7 +9,9 @@
 #include <tuple>
 #include <vector>
 
-#include "host/signal_host.h"
+#include "host/core/opcode_names.h"
+#include "host/core/signal_host.h"
+#include "host/io/error.h"
 
 using tarnhost::CallReport;
 using tarnhost::SignalHost;
@@ -88,8 +90,7 @@ struct HostCore : ::testing::Test {
     }
     std::unique_ptr<SignalHost> open(SignalHost::Buffers buffers, int block = 64) {
         auto host = std::make_unique<SignalHost>(library, nullptr, buffers);
-        std::string error;
-        EXPECT_TRUE(host->create(error)) << error;
+        host->create();
         host->setBlockSize(block);
         host->queryPins();
         host->open();
@@ -164,6 +165,26 @@ TEST_F(HostCore, PinStatusesMustNameAnOutputAtTheCurrentClock) {
         if (*problem == '\0') EXPECT_EQ(host->pinStatusProblem(), "") << pin;
         else EXPECT_NE(host->pinStatusProblem().find(problem), std::string::npos) << host->pinStatusProblem();
     }
+}
+
+TEST_F(HostCore, AValueThatDoesNotSuitItsPinIsAnInputError) {
+    auto host = open(SignalHost::Buffers::Plain);
+    EXPECT_THROW(host->setPinFromUser(host->pins()[1], "loud"), tarnhost::InputError);
+    EXPECT_THROW(host->setPinInput(host->pins()[0], "in.f32"), tarnhost::InputError) << "not an audio input";
+    EXPECT_THROW(host->setPinInput(host->pins()[1], "/no/such/file.f32"), tarnhost::InputError);
+    host->setPinFromUser(host->pins()[1], "-2.5");
+    EXPECT_EQ(module.input[0], -0.25f) << "volts in signal units";
+}
+
+// Check names such as reentry.signal.HOST_SLEEP are these names: the enum identifiers themselves.
+TEST(OpcodeNames, AreTheEnumIdentifiersAndNumberTheUnknown) {
+    EXPECT_EQ(tarnhost::hostOpName(HOST_SLEEP), "HOST_SLEEP");
+    EXPECT_EQ(tarnhost::guiHostOpName(GUI_HOST_SET_PIN_TEXT), "GUI_HOST_SET_PIN_TEXT");
+    EXPECT_EQ(tarnhost::moduleOpName(MOD_GET_PROCESS_INFO), "MOD_GET_PROCESS_INFO");
+    EXPECT_EQ(tarnhost::guiOpName(GUI_NOTIFY_6), "GUI_NOTIFY_6");
+    EXPECT_EQ(tarnhost::eventTypeName(EV_DATA), "EV_DATA");
+    EXPECT_EQ(tarnhost::hostOpName(5), "HOST_OP_5");
+    EXPECT_EQ(tarnhost::guiOpName(99), "GUI_OP_99");
 }
 
 }  // namespace

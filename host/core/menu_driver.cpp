@@ -1,0 +1,187 @@
+// The popup-menu helper thread: menu windows found by class, items by text, keys posted.
+#include "host/core/menu_driver.h"
+
+#include <windows.h>
+
+#include <chrono>
+
+namespace tarnhost {
+
+namespace {
+
+constexpr UINT kGetMenuHandle = 0x01E1;  // MN_GETHMENU
+constexpr int kPollMs = 10;
+constexpr int kMaxKeySteps = 80;
+constexpr int kAppearTimeoutMs = 10000;
+
+// A visible menu window of this process, other than `except`, showing `menu` (any if null).
+HWND findMenuWindow(HMENU menu, HWND except) {
+    const DWORD pid = GetCurrentProcessId();
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, "#32768", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != pid || w == except || !IsWindowVisible(w)) continue;
+        HMENU shown = reinterpret_cast<HMENU>(SendMessageA(w, kGetMenuHandle, 0, 0));
+        if (shown == nullptr) continue;
+        if (menu == nullptr || shown == menu) return w;
+    }
+    return nullptr;
+}
+
+std::string itemText(HMENU menu, int pos) {
+    char buf[256] = {};
+    GetMenuStringA(menu, static_cast<UINT>(pos), buf, sizeof buf, MF_BYPOSITION);
+    return buf;
+}
+
+// Type, state and submenu of an item (GetMenuState mixes a submenu's item count into its bits).
+MENUITEMINFOA itemInfo(HMENU menu, int pos) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
+    GetMenuItemInfoA(menu, static_cast<UINT>(pos), TRUE, &info);
+    return info;
+}
+
+int findItem(HMENU menu, const std::string& text) {
+    const int n = GetMenuItemCount(menu);
+    for (int pos = 0; pos < n; ++pos) {
+        if ((itemInfo(menu, pos).fType & MFT_SEPARATOR) != 0) continue;
+        if (itemText(menu, pos) == text) return pos;
+    }
+    return -1;
+}
+
+int highlighted(HMENU menu) {
+    const int n = GetMenuItemCount(menu);
+    for (int pos = 0; pos < n; ++pos) {
+        if ((itemInfo(menu, pos).fState & MFS_HILITE) != 0) return pos;
+    }
+    return -1;
+}
+
+void key(HWND w, WPARAM vk) {
+    PostMessageA(w, WM_KEYDOWN, vk, 1);
+    PostMessageA(w, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+}
+
+}  // namespace
+
+MenuDriver::~MenuDriver() {
+    pressDone_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+std::vector<std::string> MenuDriver::splitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (true) {
+        const size_t slash = path.find('/', start);
+        parts.push_back(path.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+    return parts;
+}
+
+void MenuDriver::startRandom(uint64_t seed) {
+    random_ = true;
+    seed_ = seed;
+    start({"*"});
+}
+
+void MenuDriver::start(const std::vector<std::string>& path) {
+    path_ = path;
+    walked_.clear();
+    pressDone_ = false;
+    outcome_ = static_cast<int>(Outcome::NO_MENU);
+    missing_.clear();
+    thread_ = std::thread([this] { run(); });
+}
+
+MenuDriver::Outcome MenuDriver::finish() {
+    pressDone_ = true;
+    if (thread_.joinable()) thread_.join();
+    return static_cast<Outcome>(outcome_.load());
+}
+
+void MenuDriver::dismiss(const std::vector<void*>& windows) {
+    // Escape closes one level at a time, innermost first; each goes to its own window.
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        key(static_cast<HWND>(*it), VK_ESCAPE);
+        for (int waited = 0; IsWindowVisible(static_cast<HWND>(*it)) && waited < 1000; waited += kPollMs) {
+            Sleep(kPollMs);
+        }
+    }
+}
+
+void MenuDriver::run() {
+    HWND win = nullptr;
+    for (int waited = 0; (win = findMenuWindow(nullptr, nullptr)) == nullptr; waited += kPollMs) {
+        if (pressDone_ || waited > kAppearTimeoutMs) return;  // the press opened no menu
+        Sleep(kPollMs);
+    }
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(win, kGetMenuHandle, 0, 0));
+    std::vector<void*> open{win};
+    if (path_.empty()) {
+        dismiss(open);
+        outcome_ = static_cast<int>(Outcome::DISMISSED);
+        return;
+    }
+    for (size_t level = 0; level < path_.size(); ++level) {
+        if (random_) {
+            // Pick any item here; a submenu makes the walk one level longer.
+            std::vector<int> items;
+            for (int pos = 0; pos < GetMenuItemCount(menu); ++pos)
+                if ((itemInfo(menu, pos).fType & MFT_SEPARATOR) == 0) items.push_back(pos);
+            if (items.empty()) break;
+            seed_ = seed_ * 6364136223846793005ull + 1442695040888963407ull;
+            path_[level] = itemText(menu, items[(seed_ >> 33) % items.size()]);
+            if (itemInfo(menu, findItem(menu, path_[level])).hSubMenu != nullptr) path_.push_back("*");
+        }
+        walked_ += (level > 0 ? "/" : "") + path_[level];
+        const int target = findItem(menu, path_[level]);
+        if (target < 0) {
+            for (size_t i = 0; i < level; ++i) missing_ += path_[i] + "/";
+            missing_ += path_[level];
+            dismiss(open);
+            outcome_ = static_cast<int>(Outcome::NOT_FOUND);
+            return;
+        }
+        for (int step = 0; highlighted(menu) != target && step < kMaxKeySteps; ++step) {
+            key(win, VK_DOWN);
+            Sleep(kPollMs);
+        }
+        if (level + 1 == path_.size()) {
+            if (itemInfo(menu, target).hSubMenu != nullptr) {
+                missing_ = path_[level] + " (a submenu, not an item)";
+                dismiss(open);
+                outcome_ = static_cast<int>(Outcome::NOT_FOUND);
+                return;
+            }
+            key(win, VK_RETURN);
+            PostMessageA(win, WM_CHAR, '\r', 1);
+            outcome_ = static_cast<int>(Outcome::CHOSEN);
+            return;
+        }
+        HMENU sub = GetSubMenu(menu, target);
+        if (sub == nullptr) {
+            missing_ = path_[level] + "/" + path_[level + 1] + " (" + path_[level] + " has no submenu)";
+            dismiss(open);
+            outcome_ = static_cast<int>(Outcome::NOT_FOUND);
+            return;
+        }
+        key(win, VK_RIGHT);
+        HWND subWin = nullptr;
+        for (int waited = 0; (subWin = findMenuWindow(sub, win)) == nullptr; waited += kPollMs) {
+            if (pressDone_ || waited > kAppearTimeoutMs) return;
+            Sleep(kPollMs);
+        }
+        menu = sub;
+        win = subWin;
+        open.push_back(win);
+    }
+}
+
+}  // namespace tarnhost

@@ -1,0 +1,308 @@
+// The validator's batteries for what a host may do around a module's code: run its threads in
+// any floating-point environment (fpenv.*), close an object from inside any call the object
+// makes to it (reentry.*), and take the mouse back after a popup menu (panel.capture-after-menu).
+#include <windows.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <random>
+#include <stdexcept>
+
+#include "host/core/fp_environments.h"
+#include "host/core/menu_driver.h"
+#include "host/core/opcode_names.h"
+#include "host/io/number_text.h"
+#include "host/validator/validate_probe.h"
+#include "host/validator/validator.h"
+
+namespace tarnhost {
+
+namespace {
+
+// What one run of the floating-point battery gave: every output frame, every text the panel
+// wrote back, and a hash of every painted panel.
+struct BatteryOutput {
+    std::vector<float> samples;
+    std::vector<std::string> texts;
+    std::vector<uint64_t> paints;
+};
+
+uint64_t pixelHash(const std::vector<uint32_t>& pixels) {
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t p : pixels) h = (h ^ p) * 1099511628211ull;
+    return h;
+}
+
+// Texts that overflow, underflow or say nothing, then random ones of the module's grammar.
+std::vector<std::string> batteryTexts(const TextGrammar& grammar, uint64_t seed) {
+    std::vector<std::string> texts = grammar.hard;
+    RandomTexts random(grammar.draw, seed);
+    for (int i = 0; i < 20; ++i) texts.push_back(random.next());
+    return texts;
+}
+
+// A press that may open a popup menu: dismissed, so that the run never waits for a person.
+void pressDismissing(GuiHost& gui, int x, int y) {
+    MenuDriver menu;
+    menu.start({});
+    gui.press(x, y);
+    menu.finish();
+}
+
+bool sharesTheGenerator(Validator& v, const std::string& label) {
+    const char* shared = v.specifics().sharedRandomChoice;
+    return shared != nullptr && label.find(shared) != std::string::npos;
+}
+
+// Every input held at every special value, every choice, every text, random events; then the
+// panel reading the texts, painting, a drag and two menu commands. Deterministic for a seed.
+BatteryOutput runBattery(Validator& v) {
+    BatteryOutput out;
+    const uint64_t seed = v.seed();
+    const TextGrammar& grammar = *v.specifics().text;
+    const std::vector<std::string> texts = batteryTexts(grammar, seed);
+    Probe p = makeProbe(v, 44100.0f, 64);
+    auto block = [&] {
+        p.run(0, 64);
+        if (const float* o = p.host->output()) out.samples.insert(out.samples.end(), o, o + 64);
+    };
+    for (int i = 0; i < p.host->pinCount(); ++i) {
+        const PinProperties& pin = p.host->pin(i);
+        if (pin.direction != DIR_IN) continue;
+        if (pin.datatype == DT_AUDIO) {
+            const float before = p.audio[i];
+            for (float value : kSpecialValues) {
+                p.setAudio(i, value);
+                block();
+                block();
+            }
+            p.setAudio(i, before);
+        } else if (pin.datatype == DT_ENUM) {
+            const int16_t before = p.choices[i];
+            for (const auto& choice : parseEnumList(pin.enumList != nullptr ? pin.enumList : "")) {
+                if (sharesTheGenerator(v, choice.first)) continue;
+                p.setChoice(i, static_cast<int16_t>(choice.second));
+                block();
+            }
+            p.setChoice(i, before);
+        } else if (pin.datatype == DT_TEXT) {
+            for (const std::string& t : texts) {
+                p.host->setText(i, t);
+                block();
+            }
+        }
+    }
+    std::mt19937_64 r(seed);
+    for (int b = 0; b < 20; ++b) {
+        const uint64_t x = r();
+        p.host->event(x % 3 == 0 ? EV_DATA : EV_PIN_STATUS, static_cast<intptr_t>((x >> 8) % (p.host->pinCount() + 2)),
+                      static_cast<int32_t>((x >> 16) % 3));
+        block();
+    }
+    if (!hasPanel(v)) return out;
+
+    Instance in(v);
+    auto paint = [&] {
+        in.gui->paint();
+        out.paints.push_back(pixelHash(in.gui->pixels()));
+    };
+    for (const std::string& t : texts) {
+        in.pinChange(t);
+        paint();
+    }
+    in.pinChange(grammar.hard.back());
+    pressDismissing(*in.gui, in.gui->width() / 2, in.gui->height() / 2);
+    in.gui->move(in.gui->width() / 2, in.gui->height() / 5);
+    in.gui->move(in.gui->width() / 4, in.gui->height() * 9 / 10);
+    in.gui->release();
+    out.texts.push_back(in.text());
+    paint();
+    for (uint64_t walk : {seed, seed + 1}) {
+        MenuDriver menu;
+        menu.startRandom(walk);
+        in.gui->press(5, 5);
+        menu.finish();
+        in.gui->release();
+        if (!sharesTheGenerator(v, menu.walked())) out.texts.push_back(in.text());
+        paint();
+    }
+    return out;
+}
+
+// Where a run differs from the default environment's, or "".
+std::string firstDifference(const BatteryOutput& a, const BatteryOutput& reference) {
+    if (a.samples.size() != reference.samples.size())
+        return "it wrote " + std::to_string(a.samples.size()) + " frames, in the default environment " +
+               std::to_string(reference.samples.size());
+    for (size_t k = 0; k < a.samples.size(); ++k) {
+        if (std::memcmp(&a.samples[k], &reference.samples[k], 4) != 0)
+            return "frame " + std::to_string(k) + " is " + formatFloat(a.samples[k]) + ", in the default environment " +
+                   formatFloat(reference.samples[k]);
+    }
+    if (a.texts != reference.texts) return "the panel wrote another text than in the default environment";
+    if (a.paints != reference.paints) return "the panel painted other pixels than in the default environment";
+    return "";
+}
+
+Verdict inEnvironment(Validator& v, const FpEnvironment& environment, const BatteryOutput* reference) {
+    HostFpPolicy& policy = HostFpPolicy::instance();
+    policy.reset();
+    policy.choose(environment);
+    BatteryOutput got;
+    try {
+        got = runBattery(v);
+    } catch (...) {
+        policy.choose(*findFpEnvironment(kDefaultFpEnvironment));
+        throw;
+    }
+    policy.choose(*findFpEnvironment(kDefaultFpEnvironment));
+    if (policy.traps() > 0)
+        return Verdict::fail(std::to_string(policy.traps()) + " floating-point traps in the module, the first: " +
+                             policy.firstTrap());
+    if (!policy.problem().empty()) return Verdict::fail(policy.problem());
+    if (reference == nullptr) return Verdict::pass();
+    const std::string difference = firstDifference(got, *reference);
+    if (!difference.empty()) return Verdict::fail(difference);
+    return Verdict::pass();
+}
+
+void floatingPointEnvironments(Validator& v) {
+    // The default environment's run is the reference of every other; it is judged too.
+    auto reference = std::make_shared<BatteryOutput>();
+    v.check("fpenv.default", [&] {
+        HostFpPolicy::instance().reset();
+        *reference = runBattery(v);
+        return inEnvironment(v, fpEnvironments().front(), nullptr);
+    });
+    for (const FpEnvironment& e : fpEnvironments()) {
+        if (std::strcmp(e.name, kDefaultFpEnvironment) == 0) continue;
+        v.check(std::string("fpenv.") + e.name, [&] {
+            if (reference->samples.empty()) *reference = runBattery(v);
+            return inEnvironment(v, e, reference.get());
+        });
+    }
+}
+
+// --- closes from inside the object's own calls ---
+
+struct CloseOutcome {
+    bool closed = false;
+    int callsAfter = 0;
+};
+
+// A signal object through a life that makes every call it makes: creation, pins, open, every
+// input changed, blocks, the gate closed (silence, then sleep) and a text. The host closes it
+// from inside the first call with `opcode` (-1: never) and calls it no more.
+CloseOutcome signalLife(Validator& v, int32_t opcode, std::vector<int32_t>* used = nullptr) {
+    SignalHost host(v.library(), nullptr);
+    host.closeInside(opcode);
+    host.create();
+    host.setSampleRate(44100.0f);
+    host.setBlockSize(64);
+    host.queryPins();
+    host.open();
+    std::vector<float> out;
+    host.render(128, out);
+    const char* gate = v.specifics().gatePin;
+    const int gatePin = gate != nullptr ? host.findPin(gate) : -1;
+    if (gatePin >= 0) {
+        host.setAudio(gatePin, 0.0f);
+        host.render(256, out);
+    }
+    const int text = host.textPin();
+    if (text >= 0) host.setText(text, v.specifics().text->first);
+    host.render(64, out);
+    if (used != nullptr) *used = host.opcodesUsed();
+    return {host.closedInside(), host.callsAfterClose()};
+}
+
+// The panel of an instance through creation, opening, a paint, a drag, a release that writes
+// its text, and a press in its menu strip (a menu that opens is dismissed).
+CloseOutcome panelLife(Validator& v, SignalHost& signal, HWND window, int32_t opcode, std::vector<int32_t>* used = nullptr) {
+    GuiHost gui(v.library(), signal, nullptr);
+    gui.closeInside(opcode);
+    gui.create();
+    if (gui.isOpen()) {
+        gui.adoptWindow(window);
+        gui.open();
+        gui.paint();
+        pressDismissing(gui, gui.width() / 2, gui.height() / 2);
+        gui.move(gui.width() / 2, gui.height() / 5);
+        gui.release();
+        if (gui.isOpen()) {
+            pressDismissing(gui, 5, 5);
+            gui.release();
+        }
+    }
+    if (used != nullptr) *used = gui.opcodesUsed();
+    return {gui.closedInside(), gui.callsAfterClose()};
+}
+
+Verdict judgeClose(Validator& v, const std::function<CloseOutcome()>& life) {
+    const CloseOutcome once = life();
+    if (!once.closed) return Verdict::fail("the object made no such call this time");
+    if (once.callsAfter > 0)
+        return Verdict::fail(std::to_string(once.callsAfter) + " calls to the host after the host closed it");
+    // Freed once: many lives in a row leave the process's memory where it was.
+    return memoryGrowth(v, [&] { life(); });
+}
+
+void closesInsideCalls(Validator& v) {
+    std::vector<int32_t> used;
+    signalLife(v, -1, &used);
+    for (int32_t opcode : used) {
+        v.check("reentry.signal." + hostOpName(opcode), [&] {
+            return judgeClose(v, [&] { return signalLife(v, opcode); });
+        });
+    }
+    if (!hasPanel(v)) return;
+    Instance in(v);
+    panelLife(v, in.signal, in.gui->window(), -1, &used);
+    for (int32_t opcode : used) {
+        v.check("reentry.panel." + guiHostOpName(opcode), [&] {
+            return judgeClose(v, [&] { return panelLife(v, in.signal, in.gui->window(), opcode); });
+        });
+    }
+}
+
+// A popup menu takes the press and its release: when the press returns, the button is up and no
+// mouse-up will come. A panel that holds the capture then keeps the host's mouse, and with it a
+// move would drag.
+Verdict captureAfterMenu(Validator& v) {
+    if (!hasPanel(v)) return Verdict::skip("the module has no panel (makeModule kind 2 is null)");
+    Instance in(v);
+    int menus = 0;
+    for (int round = 0; round < 4; ++round) {
+        MenuDriver menu;
+        const bool choose = round % 2 == 1;
+        if (choose) menu.startRandom(v.rng()());
+        else menu.start({});
+        in.gui->press(5, 5);
+        if (menu.finish() == MenuDriver::Outcome::NO_MENU) {
+            in.gui->release();
+            continue;
+        }
+        ++menus;
+        const std::string after = choose ? "a chosen item" : "a dismissed menu";
+        if (in.gui->captured()) return Verdict::fail("it holds the mouse capture after " + after + ", with the button up");
+        in.gui->paint();
+        const uint64_t before = pixelHash(in.gui->pixels());
+        in.gui->move(in.gui->width() / 2, in.gui->height() / 5);
+        in.gui->move(in.gui->width() / 3, in.gui->height() * 4 / 5);
+        in.gui->paint();
+        if (pixelHash(in.gui->pixels()) != before) return Verdict::fail("a mouse move after " + after + " changed the panel");
+    }
+    if (menus == 0) return Verdict::skip("a press at (5, 5) opened no menu");
+    return Verdict::pass();
+}
+
+}  // namespace
+
+void validateEnvironment(Validator& v) {
+    floatingPointEnvironments(v);
+    closesInsideCalls(v);
+    v.check("panel.capture-after-menu", [&] { return captureAfterMenu(v); });
+}
+
+}  // namespace tarnhost
