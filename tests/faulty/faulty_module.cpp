@@ -33,14 +33,17 @@ public:
     FaultyModule(HostCallback callback, int32_t hostData) noexcept
         : ModuleBase(callback, hostData, 0x7E57FA17), text(nullptr), input(nullptr), output(nullptr),
           rawHost(callback) {
+        // Made with the object, not at open: a module may be closed without ever being opened.
+        InitializeCriticalSection(&lock);
 #if defined(TARN_FAULT_LEAK_PER_OBJECT)
         void* kept = allocate(64 * 1024);
         if (kept != nullptr) std::memset(kept, 1, 64 * 1024);
 #endif
     }
 
+    ~FaultyModule() override { DeleteCriticalSection(&lock); }
+
     void open() override {
-        InitializeCriticalSection(&lock);
         if (ballast == nullptr) ballast = allocate(64 * 1024);
         if (ballast != nullptr) std::memset(ballast, 1, 64 * 1024);
         opening = true;
@@ -66,7 +69,6 @@ public:
         return ModuleBase::dispatch(opcode, index, value, ptr, opt);
     }
     void close() override {
-        DeleteCriticalSection(&lock);
 #if defined(TARN_FAULT_LEAKS_WHEN_CLOSED_INSIDE)
         if (closedWhileOpening) return;  // its buffer is lost
 #endif
