@@ -73,36 +73,49 @@ protected:
     ~MenuOwner() = default;
 };
 
-// The pixels of a GDI line from (x0, y0) to (x1, y1), end pixel left out, one at a time.
+// The pixels of a GDI line from (x0, y0) to (x1, y1), end pixel left out, one at a time. A step
+// along the minor axis exactly halfway between two pixels goes one way or the other depending
+// on the line's octant, as GDI's lines do: the octants counted from +x toward +y (screen down),
+// 1 to 8, step early in 3, 5, 6 and 8.
 template <class SetPixel>
 void forEachLinePixel(int x0, int y0, int x1, int y1, SetPixel setPixel) {
-    const int dx = x1 > x0 ? x1 - x0 : x0 - x1;
-    const int dy = y1 > y0 ? y1 - y0 : y0 - y1;
-    const int sx = x0 < x1 ? 1 : -1;
-    const int sy = y0 < y1 ? 1 : -1;
-    int err = dx - dy;
-    while (x0 != x1 || y0 != y1) {
+    const int dx = x1 - x0;
+    const int dy = y1 - y0;
+    int octant;
+    if (dy > 0) octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
+    else octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
+    const int bias = (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? 1 : 0;
+    const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+    const int major = xMajor ? (dx < 0 ? -dx : dx) : (dy < 0 ? -dy : dy);
+    const int minor = xMajor ? (dy < 0 ? -dy : dy) : (dx < 0 ? -dx : dx);
+    const int sx = dx < 0 ? -1 : 1;
+    const int sy = dy < 0 ? -1 : 1;
+    int err = 2 * minor - major;
+    for (int i = 0; i < major; ++i) {
         setPixel(x0, y0);
-        const int e2 = 2 * err;
-        if (e2 > -dy) {
-            err -= dy;
-            x0 += sx;
+        if (err + bias > 0) {
+            if (xMajor) y0 += sy;
+            else x0 += sx;
+            err += 2 * minor - 2 * major;
+        } else {
+            err += 2 * minor;
         }
-        if (e2 < dx) {
-            err += dx;
-            y0 += sy;
-        }
+        if (xMajor) x0 += sx;
+        else y0 += sy;
     }
 }
 
-// The pixels of a GDI ellipse in the box [left, right) x [top, bottom): `outline` true for the
-// pixels the pen draws, false for those inside that the brush fills.
+// The pixels of a GDI ellipse in the box [left, right) x [top, bottom): `edge` true for the
+// pixels the pen draws, false for those inside that the brush fills. GDI's ellipse runs a shade
+// inside the box at the diagonals: radii a tenth of a pixel short of the half sizes give the
+// Windows panel's handles pixel for pixel.
 template <class SetPixel>
 void forEachEllipsePixel(int left, int top, int right, int bottom, SetPixel setPixel) {
+    constexpr double kInset = 0.1;
     const double cx = (left + right - 1) * 0.5;
     const double cy = (top + bottom - 1) * 0.5;
-    const double rx = (right - left) * 0.5;
-    const double ry = (bottom - top) * 0.5;
+    const double rx = (right - left) * 0.5 - kInset;
+    const double ry = (bottom - top) * 0.5 - kInset;
     if (rx <= 0.0 || ry <= 0.0) return;
     auto inside = [&](int px, int py) {
         const double u = (px - cx) / rx;

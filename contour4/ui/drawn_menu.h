@@ -50,6 +50,8 @@ public:
     Box columnBox(int column) const;
     Box rowBox(int column, int row) const;
     int highlighted(int column) const { return columns_[column].highlighted; }
+    int rowCount(int column) const { return static_cast<int>(columns_[column].rows->size()); }
+    const std::string& rowText(int column, int row) const { return (*columns_[column].rows)[row].text; }
 
 private:
     struct Row {
