@@ -2,9 +2,11 @@
 // host, drawn with Cairo), without a window: the same events as `tarn-host panel`, the final
 // "shape: TEXT" on standard output and the painted panel as a PNG.
 //   tarn-panel-render [--shape TEXT] [--press X,Y] [--move X,Y] [--release] [--menu PATH]
-//                     [--key up|down|left|right|enter|escape] [--png FILE]
+//                     [--key up|down|left|right|enter|escape] [--png FILE] [--menu-points PATH]
 // --menu PATH presses at (5, 5), which opens the drawn menu, moves the pointer over each row
 // whose text is the next part of PATH (parts joined by "/") and presses and releases on the last.
+// --menu-points PATH does the same but for the click, and prints "X,Y" of each row it moved to:
+// where a script drives a real window's menu.
 #include <cairo.h>
 
 #include <cstdio>
@@ -36,8 +38,9 @@ std::vector<std::string> splitPath(const std::string& path) {
     return parts;
 }
 
-// Moves over each row of the path, one column deeper each step, then clicks the last.
-bool pickFromMenu(tarn::PanelHost& panel, const std::string& path) {
+// Moves over each row of the path, one column deeper each step, then clicks the last (or, with
+// `points`, prints where each row is and leaves the menu open).
+bool pickFromMenu(tarn::PanelHost& panel, const std::string& path, bool points = false) {
     panel.press(kMenuPressX, kMenuPressY);
     panel.release(kMenuPressX, kMenuPressY);
     const std::vector<std::string> parts = splitPath(path);
@@ -53,12 +56,13 @@ bool pickFromMenu(tarn::PanelHost& panel, const std::string& path) {
         const int x = (box.left + box.right) / 2;
         const int y = (box.top + box.bottom) / 2;
         panel.move(x, y);
-        if (level + 1 == parts.size()) {
+        if (points) std::printf("%d,%d\n", x, y);
+        else if (level + 1 == parts.size()) {
             panel.press(x, y);
             panel.release(x, y);
         }
     }
-    return !panel.menuOpen();
+    return points || !panel.menuOpen();
 }
 
 bool keyNamed(const char* name, tarn::MenuKey& key) {
@@ -97,6 +101,7 @@ std::string runEvent(tarn::PanelHost& panel, const std::string& option, const ch
     if (option == "--press") return parsePoint(value, x, y) ? (panel.press(x, y), "") : "bad point";
     if (option == "--move") return parsePoint(value, x, y) ? (panel.move(x, y), "") : "bad point";
     if (option == "--menu") return pickFromMenu(panel, value) ? "" : "no such menu item";
+    if (option == "--menu-points") return pickFromMenu(panel, value, true) ? "" : "no such menu item";
     if (option == "--key") return keyNamed(value, key) ? (panel.key(key), "") : "no such key";
     if (option == "--png") return writePng(panel, value) ? "" : "cannot write the picture";
     return "unknown option " + option;
@@ -125,6 +130,6 @@ int main(int argc, char** argv) {
         const std::string problem = runEvent(panel, option, argv[++i], x, y);
         if (!problem.empty()) return usage(problem);
     }
-    std::printf("shape: %s\n", panel.shapeText().c_str());
+    if (!panel.menuOpen()) std::printf("shape: %s\n", panel.shapeText().c_str());
     return 0;
 }
