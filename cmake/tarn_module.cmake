@@ -6,7 +6,9 @@
 #   <folder>/editor/*.cpp        its panel, if it has one             tarn_<folder>_editor
 #   <folder>/*.cpp               the glue to the frame                tarn_<folder>
 #   <folder>/*_entry.cpp, NAME.def   the library's two exports        NAME.dll (Windows builds)
-#   <folder>/plugin/*.cpp        the plug-in formats (DPF)            NAME in dist/plugins/<format>/
+#   <folder>/plugin/*_plugin.cpp the plug-in formats (DPF), with       NAME in dist/plugins/<format>/
+#   <folder>/plugin/*_ui.cpp     its window, on the panel's Cairo drawing (<folder>/ui/*.cpp),
+#   <folder>/plugin/*.cpp        and what both share                  tarn_<folder>_plugin_glue
 #   <folder>/tests/*_test.cpp    unit tests (GoogleTest)              ctest <folder>.<stem>.*
 #   <folder>/tests/CMakeLists.txt    the module's own test support (tarn_<folder>_test_support)
 #   <folder>/tests/fuzz/*_fuzz.cpp   libFuzzer targets, corpus in tests/fuzz/corpus/<stem>/
@@ -136,14 +138,36 @@ function(tarn__native name m dir)
   endforeach()
 
   if(TARN_HAVE_DPF AND EXISTS ${dir}/plugin)
-    file(GLOB glue CONFIGURE_DEPENDS ${dir}/plugin/*.cpp)
-    set(libraries tarn_${m}_signal)
-    if(TARGET tarn_${m}_editor)
-      list(APPEND libraries tarn_${m}_editor)
-    endif()
-    tarn_add_plugins(${name} FOLDER ${dir}/plugin SOURCES ${glue} LIBRARIES ${libraries})
+    tarn__plugins(${name} ${m} ${dir})
     tarn_plugin_checks(${name} ${m} ${dir})
   endif()
+endfunction()
+
+# The plug-in formats: the DSP part and the window compiled per format, what both share once.
+function(tarn__plugins name m dir)
+  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
+  file(GLOB ui CONFIGURE_DEPENDS ${dir}/plugin/*_ui.cpp)
+  file(GLOB shared CONFIGURE_DEPENDS ${dir}/plugin/*.cpp)
+  list(REMOVE_ITEM shared ${dsp} ${ui} "")
+  set(libraries tarn_${m}_signal)
+  if(TARGET tarn_${m}_editor)
+    list(APPEND libraries tarn_${m}_editor)
+  endif()
+  if(shared)
+    add_library(tarn_${m}_plugin_glue STATIC ${shared})
+    target_link_libraries(tarn_${m}_plugin_glue PUBLIC ${libraries})
+    set_target_properties(tarn_${m}_plugin_glue PROPERTIES POSITION_INDEPENDENT_CODE ON)
+    list(PREPEND libraries tarn_${m}_plugin_glue)
+  endif()
+  set(ui_libraries "")
+  file(GLOB drawing CONFIGURE_DEPENDS ${dir}/ui/*.cpp)
+  if(ui AND drawing)
+    add_library(tarn_${m}_ui STATIC ${drawing})
+    target_link_libraries(tarn_${m}_ui PUBLIC tarn_${m}_editor PkgConfig::TARN_CAIRO)
+    set(ui_libraries tarn_${m}_ui ${libraries} tarn_gui_frame)
+  endif()
+  tarn_add_plugins(${name} FOLDER ${dir}/plugin SOURCES ${dsp} LIBRARIES ${libraries}
+    UI_SOURCES ${ui} UI_LIBRARIES ${ui_libraries})
 endfunction()
 
 function(tarn__fuzz m dir)

@@ -3,9 +3,13 @@
 # program, each from the module's glue folder and its signal core, into ${TARN_PLUGIN_DIR}/<format>/.
 #
 #   tarn_add_plugins(<bundle name> FOLDER <module>/plugin SOURCES <glue files...>
-#                    LIBRARIES <signal core targets...>)
+#                    LIBRARIES <signal core targets...>
+#                    [UI_SOURCES <window files...> UI_LIBRARIES <panel targets...>])
 #
 # The LV2 build alone is compiled with TARN_PLUGIN_CV: the format where inputs can be CV ports.
+# A module with UI_SOURCES gets a window on DGL's Cairo backend: in the CLAP and VST3 plug-ins
+# and the JACK program with the signal side, in LV2 as a separate X11 UI library
+# (<bundle>_ui.so) beside the signal side's.
 set(TARN_DPF_DIR /usr/share/dpf CACHE PATH "DPF, as Debian's dpf-source installs it")
 set(TARN_PLUGIN_DIR ${CMAKE_SOURCE_DIR}/dist/plugins CACHE PATH "where the plug-in formats go")
 set(TARN_PLUGIN_FORMATS lv2 clap vst3 jack)
@@ -27,6 +31,37 @@ add_library(tarn_format_glue STATIC ${CMAKE_SOURCE_DIR}/plugins/format_glue.cpp)
 target_include_directories(tarn_format_glue PUBLIC ${CMAKE_SOURCE_DIR})
 set_target_properties(tarn_format_glue PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
+# DGL on Cairo and X11, compiled once from DPF's sources for every plug-in window.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(TARN_CAIRO REQUIRED IMPORTED_TARGET cairo)
+find_package(X11 REQUIRED)
+set(TARN_DGL_DEFINITIONS DGL_CAIRO HAVE_CAIRO HAVE_DGL HAVE_X11)
+set(dgl_libraries X11::X11)
+foreach(x11_part Xcursor Xext Xrandr)
+  if(TARGET X11::${x11_part})
+    string(TOUPPER ${x11_part} upper_part)
+    list(APPEND TARN_DGL_DEFINITIONS HAVE_${upper_part})
+    list(APPEND dgl_libraries X11::${x11_part})
+  endif()
+endforeach()
+if(TARGET X11::Xext)
+  list(APPEND TARN_DGL_DEFINITIONS HAVE_XSYNC)
+endif()
+set(dgl_sources Application ApplicationPrivateData Color EventHandlers Geometry ImageBase
+  ImageBaseWidgets Resources SubWidget SubWidgetPrivateData TopLevelWidget
+  TopLevelWidgetPrivateData Widget WidgetPrivateData Window WindowPrivateData Cairo pugl)
+list(TRANSFORM dgl_sources PREPEND ${TARN_DPF_DIR}/dgl/src/)
+list(TRANSFORM dgl_sources APPEND .cpp)
+add_library(tarn_dgl_cairo STATIC ${dgl_sources})
+target_compile_options(tarn_dgl_cairo PRIVATE -w)
+target_compile_definitions(tarn_dgl_cairo PUBLIC ${TARN_DGL_DEFINITIONS})
+target_include_directories(tarn_dgl_cairo PUBLIC ${TARN_DPF_DIR}/dgl ${TARN_DPF_DIR}/distrho
+  PRIVATE ${TARN_DPF_DIR}/dgl/src/pugl-upstream/include)
+target_link_libraries(tarn_dgl_cairo PUBLIC PkgConfig::TARN_CAIRO ${dgl_libraries} dl pthread)
+set_target_properties(tarn_dgl_cairo PROPERTIES POSITION_INDEPENDENT_CODE ON
+  C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoUIMain.cpp PROPERTIES COMPILE_OPTIONS "-w")
+
 if(NOT TARGET tarn_lv2_ttl_generator)
   add_executable(tarn_lv2_ttl_generator ${TARN_DPF_DIR}/utils/lv2-ttl-generator/lv2_ttl_generator.c)
   target_compile_options(tarn_lv2_ttl_generator PRIVATE -w)
@@ -34,7 +69,7 @@ if(NOT TARGET tarn_lv2_ttl_generator)
 endif()
 
 # One format of one module: where it goes, what DPF calls the format, which symbols it exports.
-function(tarn__plugin_target bundle format folder sources libraries)
+function(tarn__plugin_target bundle format folder sources libraries ui_sources ui_libraries)
   set(target ${bundle}-${format})
   string(TOUPPER ${format} upper)
   if(format STREQUAL jack)
@@ -65,6 +100,16 @@ function(tarn__plugin_target bundle format folder sources libraries)
     target_link_libraries(${target} PRIVATE dl pthread)
   endif()
   target_sources(${target} PRIVATE ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${sources})
+  if(ui_sources)
+    # Every part must see DGL's definitions: without them DPF builds the plug-in without its window.
+    target_compile_definitions(${target} PRIVATE ${TARN_DGL_DEFINITIONS})
+    if(format STREQUAL lv2)
+      tarn__lv2_ui_target(${bundle} ${folder} "${ui_sources}" "${ui_libraries}")
+    else()
+      target_sources(${target} PRIVATE ${TARN_DPF_DIR}/distrho/DistrhoUIMain.cpp ${ui_sources})
+      target_link_libraries(${target} PRIVATE ${ui_libraries} tarn_dgl_cairo)
+    endif()
+  endif()
   target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_${upper})
   # The folder first: its DistrhoPluginInfo.h is the module's.
   target_include_directories(${target} PRIVATE ${folder} ${TARN_DPF_DIR}/distrho ${CMAKE_SOURCE_DIR})
@@ -80,16 +125,34 @@ function(tarn__plugin_target bundle format folder sources libraries)
   add_dependencies(tarn_plugins ${target})
 endfunction()
 
+# The LV2 bundle's window: its own library, which the host loads beside the signal side's.
+function(tarn__lv2_ui_target bundle folder ui_sources ui_libraries)
+  set(target ${bundle}-lv2-ui)
+  add_library(${target} MODULE ${TARN_DPF_DIR}/distrho/DistrhoUIMain.cpp ${ui_sources})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}_ui PREFIX ""
+    LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/lv2/${bundle}.lv2
+    POSITION_INDEPENDENT_CODE ON C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  # TARN_PLUGIN_CV too: the window finds the signal side's event port by its port count.
+  target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_LV2 TARN_PLUGIN_CV)
+  target_include_directories(${target} PRIVATE ${folder} ${TARN_DPF_DIR}/distrho ${CMAKE_SOURCE_DIR})
+  target_link_options(${target} PRIVATE -Wl,--version-script=${TARN_DPF_DIR}/utils/symbols/lv2-ui.version
+    -Wl,--no-undefined)
+  target_link_libraries(${target} PRIVATE ${ui_libraries} tarn_dgl_cairo)
+  add_dependencies(tarn_plugins ${target})
+endfunction()
+
 add_custom_target(tarn_plugins)
 
 function(tarn_add_plugins bundle)
-  cmake_parse_arguments(P "" "FOLDER" "SOURCES;LIBRARIES" ${ARGN})
-  foreach(library ${P_LIBRARIES})
+  cmake_parse_arguments(P "" "FOLDER" "SOURCES;LIBRARIES;UI_SOURCES;UI_LIBRARIES" ${ARGN})
+  foreach(library ${P_LIBRARIES} ${P_UI_LIBRARIES})
     set_target_properties(${library} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   endforeach()
   get_filename_component(folder ${P_FOLDER} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
   foreach(format ${TARN_PLUGIN_FORMATS})
-    tarn__plugin_target(${bundle} ${format} ${folder} "${P_SOURCES}" "${P_LIBRARIES}")
+    tarn__plugin_target(${bundle} ${format} ${folder} "${P_SOURCES}" "${P_LIBRARIES}" "${P_UI_SOURCES}"
+      "${P_UI_LIBRARIES}")
   endforeach()
 endfunction()
 

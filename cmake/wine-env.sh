@@ -54,9 +54,10 @@ ensure_prefix() {
   ) 9> "$SESSION/prefix-$arch.lock"
 }
 
-# The display of the session, when the caller has none.
+# The display of the session, whatever the caller's: a prefix's desktop stays on the display of
+# the program that started its server, and the session's server is persistent.
 use_session_display() {
-  if [ -z "${DISPLAY:-}" ] && [ -f "$SESSION/display" ]; then
+  if [ -f "$SESSION/display" ]; then
     DISPLAY=$(cat "$SESSION/display")
     export DISPLAY
   fi

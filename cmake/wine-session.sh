@@ -11,7 +11,10 @@ exec 8> "$SESSION/session.lock"
 flock 8
 
 start_display() {
-  [ -n "${DISPLAY:-}" ] && return 0
+  if [ -n "${DISPLAY:-}" ]; then
+    echo "$DISPLAY" > "$SESSION/display"
+    return 0
+  fi
   [ -f "$SESSION/display" ] && kill -0 "$(cat "$SESSION/xvfb.pid" 2> /dev/null)" 2> /dev/null && return 0
   local n i pid
   for n in $(seq 90 190); do

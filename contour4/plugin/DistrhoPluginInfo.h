@@ -1,5 +1,6 @@
 // What DPF builds Tarn Contour4 as. TARN_PLUGIN_CV is set for the LV2 build only: there Pitch,
-// Sync and Level are CV inputs; the other formats have them as parameters.
+// Sync and Level are CV inputs; the other formats have them as parameters. The window is the
+// panel, drawn with Cairo, at the panel's own size.
 #pragma once
 
 #define DISTRHO_PLUGIN_NAME "Tarn Contour4"
@@ -15,7 +16,10 @@
 
 #define DISTRHO_PLUGIN_IS_SYNTH 1
 #define DISTRHO_PLUGIN_IS_RT_SAFE 1
-#define DISTRHO_PLUGIN_HAS_UI 0
+#define DISTRHO_PLUGIN_HAS_UI 1
+#define DISTRHO_UI_USE_CAIRO 1
+#define DISTRHO_UI_DEFAULT_WIDTH 256
+#define DISTRHO_UI_DEFAULT_HEIGHT 100
 #define DISTRHO_PLUGIN_WANT_MIDI_INPUT 1
 #define DISTRHO_PLUGIN_WANT_STATE 1
 #define DISTRHO_PLUGIN_WANT_FULL_STATE 1

@@ -10,9 +10,8 @@
 #include <string>
 
 #include "DistrhoPlugin.hpp"
-#include "contour4/editor/menu_layout.h"
-#include "contour4/editor/presets.h"
 #include "contour4/plugin/held_notes.h"
+#include "contour4/plugin/programs.h"
 #include "contour4/plugin/table_exchange.h"
 #include "contour4/signal/pins.h"
 #include "contour4/signal/shape_text.h"
@@ -40,31 +39,6 @@ constexpr uint32_t kParameterCount = 0;
 constexpr uint32_t kParameterCount = kVoltsInputs;
 #endif
 
-// The presets in the order of the panel's menu, with its texts.
-struct Preset {
-    const char* name;
-    int32_t command;
-};
-constexpr int kPresetCount = 27;
-
-struct PresetList {
-    Preset items[kPresetCount] = {};
-    PresetList() {
-        int n = 0;
-        for (int i = 0; i < tarn::kMenuRowCount && n < kPresetCount; ++i) {
-            const tarn::MenuRow& row = tarn::kMenuRows[i];
-            if (row.text != nullptr && row.command != 0 && row.command < tarn::CMD_INVERT) {
-                items[n++] = Preset{row.text, row.command};
-            }
-        }
-    }
-};
-
-const PresetList& presets() {
-    static const PresetList list;
-    return list;
-}
-
 constexpr uint8_t kNoteOff = 0x80, kNoteOn = 0x90, kControl = 0xB0, kPitchBend = 0xE0;
 constexpr uint8_t kAllSoundOff = 120, kAllNotesOff = 123;
 
@@ -72,7 +46,7 @@ constexpr uint8_t kAllSoundOff = 120, kAllNotesOff = 123;
 
 class Contour4Plugin : public Plugin {
 public:
-    Contour4Plugin() : Plugin(kParameterCount, kPresetCount, 1) {
+    Contour4Plugin() : Plugin(kParameterCount, tarn::kProgramCount, 1) {
         for (uint32_t i = 0; i < kVoltsInputs; ++i) {
             volts_[i] = tarn::voltsFromText(kContour4Pins[kInputPins[i]].defaultText);
             signal_[i] = tarn::signalFromVolts(volts_[i]);
@@ -118,7 +92,7 @@ protected:
         signal_[index] = tarn::signalFromVolts(value);
     }
 
-    void initProgramName(uint32_t index, String& name) override { name = presets().items[index].name; }
+    void initProgramName(uint32_t index, String& name) override { name = tarn::programName(index); }
 
     void initState(uint32_t, State& state) override {
         state.key = kShapeKey;
@@ -126,21 +100,16 @@ protected:
         state.description = "The 25 nodes of the curve as the shape text";
         state.defaultValue = "";
         // Not host-readable: DPF 1.6 writes the LV2 presets of every program after the first
-        // under its own key prefix, so the state keeps that one key everywhere.
-        state.hints = kStateIsOnlyForDSP;
+        // under its own key prefix, so the state keeps that one key everywhere. Not only for the
+        // signal side either: the panel must hear of every state the host restores.
+        state.hints = 0;
     }
 
     // [main or worker] Heights from the preset, x positions from the current shape, as the
-    // panel's menu does.
+    // panel's menu does (and as the plug-in window shows a program the host loads).
     void loadProgram(uint32_t index) override {
         std::lock_guard<std::mutex> lock(shapeLock_);
-        tarn::Node nodes[tarn::kNodeCount];
-        tarn::parseShapeText(nodes, tarn::kDefaultShapeText);
-        tarn::parseShapeText(nodes, shape_.c_str());
-        tarn::Heights heights;
-        tarn::fillPreset(presets().items[index].command, heights);
-        for (int i = 0; i < tarn::kNodeCount; ++i) nodes[i].y = heights[i];
-        buildLocked(tarn::formatShapeText(nodes));
+        buildLocked(tarn::programShapeText(shape_, index));
     }
 
     String getState(const char* key) const override {

@@ -42,3 +42,20 @@ set_tests_properties(plugins.${m}.jack PROPERTIES RUN_SERIAL ON TIMEOUT 180)
 add_executable(${m}_held_notes_test ${here}/held_notes_test.cpp ${dir}/plugin/held_notes.cpp)
 target_link_libraries(${m}_held_notes_test PRIVATE tarn_common GTest::gtest_main)
 gtest_discover_tests(${m}_held_notes_test TEST_PREFIX "plugins.${m}.held_notes." PROPERTIES LABELS plugins)
+
+# The panel as the plug-in windows run it, without a window: events in, shape text and picture
+# out; its host's rules; the window in jalv.gtk3 and the JACK program, driven with xdotool,
+# against the DLL's panel; and a hundred windows opened and closed in a CLAP host.
+add_executable(tarn-panel-render ${here}/panel_render.cpp)
+target_link_libraries(tarn-panel-render PRIVATE tarn_${m}_ui)
+add_executable(${m}_panel_host_test ${here}/panel_host_test.cpp)
+target_link_libraries(${m}_panel_host_test PRIVATE tarn_${m}_ui tarn_${m}_plugin_glue GTest::gtest_main)
+gtest_discover_tests(${m}_panel_host_test TEST_PREFIX "plugins.${m}.panel." PROPERTIES LABELS plugins)
+tarn_plugin_test(${m}.panel.hosts ${here}/check_panel_hosts.sh ${TARN_PLUGIN_DIR} ${lv2_host}
+  $<TARGET_FILE:tarn-panel-render> ${CMAKE_BINARY_DIR}/plugin-panel-hosts)
+set_tests_properties(plugins.${m}.panel.hosts PROPERTIES LABELS "plugins;wine" FIXTURES_REQUIRED wine
+  RUN_SERIAL ON TIMEOUT 300)
+if(TARGET tarn-panel-cycles)
+  tarn_plugin_test(${m}.panel.open_close_cycles ${TARN_PLUGIN_CHECKS}/with_display.sh
+    $<TARGET_FILE:tarn-panel-cycles> ${contour4_clap} 100)
+endif()

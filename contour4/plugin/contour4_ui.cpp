@@ -1,0 +1,87 @@
+// Tarn Contour4's window in every format DPF builds: the panel, run by its own code through a
+// panel host, on DGL's Cairo backend. The window is a translator: pointer and keys go to the
+// panel host, the panel's writes go to the plug-in's state the format's way, and a state or a
+// program the host sets goes back to the panel.
+//
+// [main] DPF calls all of it on the window's thread; nothing here touches the audio thread.
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "DistrhoUI.hpp"
+#include "contour4/plugin/programs.h"
+#include "contour4/ui/panel_host.h"
+
+START_NAMESPACE_DISTRHO
+
+namespace {
+
+constexpr const char* kShapeKey = "shape";
+
+int pixel(double coordinate) { return static_cast<int>(std::floor(coordinate)); }
+
+bool menuKey(uint key, tarn::MenuKey& out) {
+    switch (key) {
+    case kKeyUp: out = tarn::MenuKey::UP; return true;
+    case kKeyDown: out = tarn::MenuKey::DOWN; return true;
+    case kKeyLeft: out = tarn::MenuKey::LEFT; return true;
+    case kKeyRight: out = tarn::MenuKey::RIGHT; return true;
+    case kKeyEscape: out = tarn::MenuKey::ESCAPE; return true;
+    case '\r':  // Return, as the window system reports it
+    case '\n': out = tarn::MenuKey::ENTER; return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+class Contour4UI : public UI, private tarn::PanelHost::Listener {
+public:
+    Contour4UI() : UI(DISTRHO_UI_DEFAULT_WIDTH, DISTRHO_UI_DEFAULT_HEIGHT), panel_(*this) {}
+
+protected:
+    void parameterChanged(uint32_t, float) override {}
+
+    // The host loaded a program: the signal side made its shape from the one it had, which is
+    // the panel's, by the same rule.
+    void programLoaded(uint32_t index) override {
+        panel_.showShape(tarn::programShapeText(panel_.shapeText(), index));
+    }
+
+    void stateChanged(const char* key, const char* value) override {
+        if (std::strcmp(key, kShapeKey) == 0) panel_.showShape(value != nullptr ? value : "");
+    }
+
+    void onCairoDisplay(const CairoGraphicsContext& context) override { panel_.paint(context.handle); }
+
+    bool onMouse(const MouseEvent& event) override {
+        const int x = pixel(event.pos.getX());
+        const int y = pixel(event.pos.getY());
+        if (event.press) panel_.press(x, y);
+        else panel_.release(x, y);
+        return true;
+    }
+
+    bool onMotion(const MotionEvent& event) override {
+        panel_.move(pixel(event.pos.getX()), pixel(event.pos.getY()));
+        return true;
+    }
+
+    bool onKeyboard(const KeyboardEvent& event) override {
+        tarn::MenuKey key;
+        if (!event.press || !menuKey(event.key, key)) return false;
+        return panel_.key(key);
+    }
+
+private:
+    void shapeWritten(const std::string& text) override { setState(kShapeKey, text.c_str()); }
+    void repaintAsked() override { repaint(); }
+
+    tarn::PanelHost panel_;
+
+    DISTRHO_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(Contour4UI)
+};
+
+UI* createUI() { return new Contour4UI(); }
+
+END_NAMESPACE_DISTRHO

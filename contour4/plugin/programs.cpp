@@ -1,0 +1,57 @@
+// The programs, read from the panel's menu rows.
+#include "programs.h"
+
+#include "contour4/editor/menu_layout.h"
+#include "contour4/editor/presets.h"
+#include "contour4/signal/shape_text.h"
+#include "frame/crt_random.h"
+
+namespace tarn {
+
+namespace {
+
+struct Program {
+    const char* name;
+    int32_t command;
+};
+
+struct ProgramList {
+    Program items[kProgramCount] = {};
+    ProgramList() {
+        uint32_t n = 0;
+        for (int i = 0; i < kMenuRowCount && n < kProgramCount; ++i) {
+            const MenuRow& row = kMenuRows[i];
+            if (row.text != nullptr && row.command != 0 && row.command < CMD_INVERT) {
+                items[n++] = Program{row.text, row.command};
+            }
+        }
+    }
+};
+
+const ProgramList& programs() {
+    static const ProgramList list;
+    return list;
+}
+
+}  // namespace
+
+const char* programName(uint32_t index) { return index < kProgramCount ? programs().items[index].name : ""; }
+
+std::string programShapeText(const std::string& current, uint32_t index) {
+    if (index >= kProgramCount) return current;
+    Node nodes[kNodeCount];
+    parseShapeText(nodes, kDefaultShapeText);
+    parseShapeText(nodes, current.c_str());
+    // A program is a fixed shape wherever it is computed, the plug-in window included: "Random"
+    // takes the first draws of a fresh generator, as its LV2 preset has them, and leaves the
+    // thread's own draws where they were.
+    const uint32_t draws = crtRandState();
+    crtRandState() = 1;
+    Heights heights;
+    fillPreset(programs().items[index].command, heights);
+    crtRandState() = draws;
+    for (int i = 0; i < kNodeCount; ++i) nodes[i].y = heights[i];
+    return formatShapeText(nodes);
+}
+
+}  // namespace tarn

@@ -1,0 +1,232 @@
+#!/usr/bin/env bash
+# Tarn Contour4's window in hosts no one here wrote, driven as a person would with xdotool:
+# jalv.gtk3 embeds the LV2 plug-in's X11 window under its own File and Presets menus, with a JACK
+# server on its dummy driver, and the JACK program shows the same window on its own. Each
+# screenshot of the panel is compared with the reference host's picture of the DLL's panel after
+# the same events (compare_panel.py states the tolerance); a drag, a command picked from the drawn
+# menu with the mouse and one picked with the keys must leave the plug-in's state, as jalv saves
+# it, at the text that `tarn-host panel` prints for the same events; a preset picked from jalv's
+# own menu must show on the panel; the saved session, reopened, must show the same curve and
+# play, through JACK, the samples of an offline render of that text. The JACK program's drag
+# changes what it plays the same way.
+#   check_panel_hosts.sh PLUGIN_DIR LV2_HOST PANEL_RENDER WORK_DIR
+# Exits 77 when a tool is missing or the DLL (for the reference pictures) is not built.
+set -uo pipefail
+plugins=$(cd "$1" && pwd)
+lv2_host=$2
+panel_render=$3
+work=$4
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+skip() { echo "SKIP: $1"; exit 77; }
+for tool in Xvfb jackd jalv.gtk3 jack_rec jack_midiseq jack_connect jack_lsp xdotool xwininfo import convert identify stdbuf; do
+  command -v "$tool" > /dev/null || skip "$tool is not installed (./run setup)"
+done
+/usr/bin/python3 -c 'import numpy' 2> /dev/null || skip "python3-numpy is not installed"
+# The reference pictures come from the DLL of the Windows build that runs here.
+source "$root/cmake/wine-env.sh"
+arch=win32 dist=$root/dist
+if [ -n "$(why_not_run win32)" ]; then arch=win64 dist=$root/dist/win64; fi
+[ -f "$dist/TarnContour4.dll" ] || skip "the DLL is not built (./run build): no reference pictures"
+reference_host=("$root/cmake/windows-run.sh" "$arch" "$dist/tarn-host.exe")
+rm -rf "$work"
+mkdir -p "$work"
+rate=48000
+period=256
+export LV2_PATH=$plugins/lv2 NO_AT_BRIDGE=1
+export JACK_DEFAULT_SERVER=tarn-panel-$$
+failed=0
+fail() { echo "FAIL $1"; failed=$((failed + 1)); }
+ok() { echo "ok $1"; }
+
+# The DLL's panel after some events under the reference host: the picture, and the text it prints.
+reference() {
+  local name=$1
+  shift
+  "${reference_host[@]}" panel "$dist/TarnContour4.dll" "$@" --png "$work/ref-$name.png" 2> "$work/ref-$name.log" |
+    sed -n 's/^shape: //p' > "$work/ref-$name.txt"
+  [ -s "$work/ref-$name.txt" ] || { cat "$work/ref-$name.log"; fail "the reference host's panel for $name"; }
+}
+drag_events=(--press 128,50 --move 128,35 --move 128,20 --release)
+reference default
+reference drag "${drag_events[@]}"
+reference menus "${drag_events[@]}" --menu "Various/DNA" --menu "Saw/Analog Saw 2"
+# A text read back holds one decimal where the panel that wrote it held more: a reopened session,
+# and the JACK program on its first program, show the text as read.
+reference menus-reopened --shape "$(cat "$work/ref-menus.txt")"
+reference sine --menu Sine
+reference sine-shown --shape "$(cat "$work/ref-sine.txt")"
+reference sine-drag --shape "$(cat "$work/ref-sine.txt")" "${drag_events[@]}"
+
+started=()
+cleanup() {
+  local pid
+  for pid in "${started[@]}"; do kill "$pid" 2> /dev/null; done
+  for pid in "${started[@]}"; do wait "$pid" 2> /dev/null; done
+  exec 3>&- 2> /dev/null
+}
+trap cleanup EXIT
+# A display of our own, unless the caller has one (./run test shares one with Wine).
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 200 260); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+    started+=($!)
+    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+    export DISPLAY=":$n"
+    break
+  done
+fi
+jackd -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r $rate -p $period > "$work/jackd.log" 2>&1 &
+started+=($!)
+for _ in $(seq 100); do jack_lsp > /dev/null 2>&1 && break; sleep 0.1; done
+jack_lsp > /dev/null 2>&1 || { echo "FAIL the JACK server did not start"; exit 1; }
+# Programs read an input that stays open and says nothing.
+mkfifo "$work/stdin"
+exec 3<> "$work/stdin"
+
+# Starts a program; its pid in $last.
+launch() {
+  local log=$1
+  shift
+  "$@" <&3 > "$work/$log.log" 2>&1 &
+  last=$!
+  started+=($last)
+}
+stop() { kill "$1" 2> /dev/null; wait "$1" 2> /dev/null; }
+
+# The panel's top-left corner on the screen ("X Y"), once its window shows.
+panel_corner() {
+  local line
+  for _ in $(seq 100); do
+    line=$(xwininfo -root -tree 2> /dev/null | grep -F '("DISTRHO-Tarn Contour4"' | grep -F ' 256x100+' | head -n 1)
+    if [ -n "$line" ]; then
+      sed -E 's/.* \+(-?[0-9]+)\+(-?[0-9]+) *$/\1 \2/' <<< "$line"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# Compares a screenshot of the panel with a picture.
+looks_like() {
+  local what=$1 picture=$2
+  sleep 0.5
+  import -window root "$work/shot-$what.png"
+  if /usr/bin/python3 "$here/compare_panel.py" "$picture" "$work/shot-$what.png" "$px,$py"; then ok "$what looks like the reference"
+  else fail "$what looks like the reference"; fi
+}
+
+drag() {
+  xdotool mousemove $((px + 128)) $((py + 50)) mousedown 1 sleep 0.1 mousemove $((px + 128)) $((py + 35)) \
+    sleep 0.1 mousemove $((px + 128)) $((py + 20)) sleep 0.1 mouseup 1
+  sleep 0.3
+}
+
+# Opens the drawn menu with a click at (5, 5) of the panel.
+open_menu() { xdotool mousemove $((px + 5)) $((py + 5)) click 1; sleep 0.3; }
+
+pick_with_mouse() {
+  local point x y
+  open_menu
+  for point in $("$panel_render" --menu-points "$1"); do
+    x=${point%,*}
+    y=${point#*,}
+    xdotool mousemove $((px + x)) $((py + y))
+    sleep 0.2
+  done
+  xdotool click 1
+  sleep 0.3
+}
+
+# jalv's File > Save As, by its shortcut, into a folder; prints the saved shape text.
+save_session() {
+  local dir=$1
+  rm -rf "$dir"
+  xdotool mousemove $((px + 100)) $((py - 12)) key ctrl+s
+  for _ in $(seq 50); do xwininfo -root -tree | grep -qF '"Save State"' && break; sleep 0.1; done
+  sleep 0.3
+  xdotool type --delay 10 "$dir"
+  for _ in 1 2 3; do
+    xdotool key Return
+    for _ in $(seq 20); do [ -f "$dir/state.ttl" ] && break 2; sleep 0.1; done
+  done
+  sed -n 's/.*<urn:distrho:shape> "\(.*\)"$/\1/p' "$dir/state.ttl" 2> /dev/null
+}
+
+same_text() {
+  local what=$1 got=$2 want=$3
+  if [ -n "$got" ] && [ "$got" = "$want" ]; then ok "$what"; else fail "$what: got \"$got\", want \"$want\""; fi
+}
+
+# Records an output port and compares it with an offline render (render arguments follow).
+sounds_like() {
+  local what=$1 port=$2
+  shift 2
+  jack_rec -f "$work/$what.wav" -d 2 -b 32 "$port" > /dev/null 2>&1
+  "$lv2_host" render urn:tarn:contour4 "$@" --rate $rate --block $period --frames $((rate * 30)) --out "$work/$what.f32" ||
+    { fail "render for $what"; return; }
+  if python3 "$root/tests/plugins/match_recording.py" "$work/$what.wav" "$work/$what.f32"; then ok "$what plays the render"
+  else fail "$what plays the render"; fi
+}
+
+# 1. jalv.gtk3 with the LV2 plug-in's window: a new instance shows the default shape.
+launch jalv stdbuf -oL jalv.gtk3 -x --jack-name c4 urn:tarn:contour4
+jalv=$last
+if read -r px py < <(panel_corner); then
+  looks_like "jalv, a new instance" "$work/ref-default.png"
+  drag
+  looks_like "jalv, after a drag" "$work/ref-drag.png"
+  same_text "jalv saves the dragged shape" "$(save_session "$work/session-drag")" "$(cat "$work/ref-drag.txt")"
+  pick_with_mouse "Various/DNA"
+  open_menu
+  xdotool key Down Down Down Right Down Down Return
+  sleep 0.3
+  looks_like "jalv, after DNA by mouse and Analog Saw 2 by keys" "$work/ref-menus.png"
+  same_text "jalv saves the menus' shape" "$(save_session "$work/session-menus")" "$(cat "$work/ref-menus.txt")"
+  # A preset from jalv's own menu (the first under Save and Delete): the panel shows its text.
+  xdotool mousemove $((px + 60)) $((py - 12)) key F10 sleep 0.3 key Right sleep 0.3 key Down Down Down Return
+  preset=$(save_session "$work/session-preset")
+  "$panel_render" --shape "$preset" --png "$work/preset.png" > /dev/null
+  looks_like "jalv, after a preset from its own menu" "$work/preset.png"
+  [ "$preset" != "$(cat "$work/ref-menus.txt")" ] || fail "jalv's preset changed the state"
+else
+  fail "jalv showed no panel"; cat "$work/jalv.log"
+fi
+stop "$jalv"
+
+# 2. The saved session reopened: the same curve, and the samples of its text.
+launch jalv-reopened jalv.gtk3 -x --jack-name c4 -l "$work/session-menus" urn:tarn:contour4
+jalv=$last
+if read -r px py < <(panel_corner) && jack_lsp | grep -qxF c4:lv2_output; then
+  looks_like "jalv, the session reopened" "$work/ref-menus-reopened.png"
+  launch seq jack_midiseq seq $rate 0 69 $((rate / 2))
+  for _ in $(seq 50); do jack_lsp | grep -qxF seq:out && break; sleep 0.1; done
+  jack_connect seq:out c4:lv2_events_in
+  notes=()
+  for k in $(seq 0 29); do notes+=(--note $((k * rate)):69:100 --note $((k * rate + rate / 2)):69:0); done
+  sounds_like "jalv, the session reopened," c4:lv2_output --shape "$(cat "$work/ref-menus.txt")" \
+    --set Pitch=0 --set Sync=0 --set Level=0 "${notes[@]}"
+  stop "$last"
+else
+  fail "the reopened session showed no panel"; cat "$work/jalv-reopened.log"
+fi
+stop "$jalv"
+
+# 3. The JACK program: it starts on "Sine"; the same drag changes what it plays.
+launch program "$plugins/jack/TarnContour4"
+program=$last
+if read -r px py < <(panel_corner) && for _ in $(seq 50); do jack_lsp | grep -qxF "Tarn Contour4:output" && break; sleep 0.1; done; then
+  looks_like "the JACK program, on its first program" "$work/ref-sine-shown.png"
+  drag
+  looks_like "the JACK program, after a drag" "$work/ref-sine-drag.png"
+  sounds_like "the JACK program, after a drag," "Tarn Contour4:output" --shape "$(cat "$work/ref-sine-drag.txt")" \
+    --set Pitch=5 --set Sync=0 --set Level=8
+else
+  fail "the JACK program showed no panel"; cat "$work/program.log"
+fi
+stop "$program"
+
+echo "panel in hosts: $failed failed"
+[ "$failed" -eq 0 ]
