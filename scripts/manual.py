@@ -11,6 +11,7 @@ import sys
 
 PRESETS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "contour4", "presets.txt")
 LV2_PORTS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "docs", "lv2_ports.png")
+PANEL_LINUX = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "docs", "panel_linux.png")
 
 
 def image(path, alt, width=None):
@@ -44,8 +45,14 @@ pitch bend &plusmn;2 semitones), a held note sets Level to 8 V, and releasing th
 formats; each of Pitch and Level follows whichever changed last, the notes or its input. So a DAW
 that feeds the CV inputs 0 V plays your notes, and a modular host that patches CV and sends no notes
 sounds as the Windows module does. The shape text is saved with your session; the 27 shapes of the
-menu are LV2 presets and VST3 programs with the menu's names. The panel is not there yet: hosts show
-their generic controls.</p>
+menu are LV2 presets and VST3 programs with the menu's names.</p>
+<p><b>The panel</b> is the window of every format, the same panel as on Windows at the same size,
+with the same colours, grid, nodes and curve: drag nodes with the mouse, and click the top strip for
+the menu, which the window draws itself; work it with the mouse, or with the arrow keys, Enter and
+Escape. A drag or a command changes the shape your session saves; a preset or a session your host
+loads shows on the panel. Side by side, the Windows panel and the LV2 plug-in's window in jalv, with
+its menu open:</p>
+{image(PANEL_LINUX, "The panel: on Windows, in jalv, and its drawn menu", 804)}
 <p><b>Tarn LFO</b>: Wave is a parameter with the eight names, Speed a parameter in volts (in LV2 also a
 CV input, added to it); one output, CV in LV2 and audio elsewhere. On CV and audio ports 1.0 is 10 V.</p>
 {image(LV2_PORTS, "The ports of both LV2 plug-ins, as lv2info lists them")}

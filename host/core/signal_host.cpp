@@ -34,19 +34,6 @@ std::string callArgs(HostWord index, int32_t value, void* ptr, float opt) {
            " opt=" + formatFloat(opt);
 }
 
-float markValue() {
-    float f;
-    const uint32_t m = SignalHost::kMark;
-    std::memcpy(&f, &m, 4);
-    return f;
-}
-
-bool isMark(float f) {
-    uint32_t w;
-    std::memcpy(&w, &f, 4);
-    return w == SignalHost::kMark;
-}
-
 bool isGuiOnly(const PinProperties& p) {
     return (p.flags & PF_GUI) != 0 && (p.flags & PF_DUAL) == 0;
 }
@@ -341,7 +328,7 @@ CallReport SignalHost::process(int32_t first, int32_t count, bool endsBlock) {
     if (guarded) {
         for (const HostPin& p : pins_)
             if (p.input && p.props.datatype == DT_AUDIO) inputs.push_back(p.buffer);
-        if (out != nullptr) std::fill(out->buffer.begin(), out->buffer.end(), markValue());
+        if (out != nullptr) markOutput(out->buffer);
     }
     // Between blocks the clock stands at the start of the next one; inside a split block, at
     // the frame where the next part starts.
@@ -377,21 +364,11 @@ void SignalHost::judgeInputs(const std::vector<std::vector<float>>& before, Call
 
 // The marked NaN must be gone from exactly the frames of the call, and nowhere else.
 void SignalHost::judgeOutput(const HostPin& out, int32_t first, int32_t count, CallReport& r) const {
-    bool sound = false;
-    for (size_t k = 0; k < out.buffer.size(); ++k) {
-        const int frame = static_cast<int>(k) - kGuard;
-        const bool inside = frame >= first && frame < first + count;
-        const float v = out.buffer[k];
-        if (isMark(v)) continue;
-        if (!inside) {
-            r.outside = true;
-            continue;
-        }
-        ++r.written;
-        if (!std::isfinite(v)) r.nonFinite = true;
-        if (v != 0.0f) sound = true;
-    }
-    r.sleptAfterSound = r.slept && sound;
+    const GuardedWrites w = tarnhost::judgeOutput(out.buffer, kGuard, first, count);
+    r.written = w.written;
+    r.outside = w.outside;
+    r.nonFinite = w.nonFinite;
+    r.sleptAfterSound = r.slept && w.sound;
 }
 
 void SignalHost::render(int64_t frames, std::vector<float>& out) {

@@ -84,7 +84,6 @@ public:
     // marked NaN before every call, inside guard zones, and every call is checked.
     enum class Buffers { Plain, Guarded };
     static constexpr int kGuard = 64;
-    static constexpr uint32_t kMark = 0x7FC0DEAD;  // a NaN no arithmetic produces
 
     SignalHost(ModuleLibrary& library, std::FILE* trace, Buffers buffers = Buffers::Plain);
     ~SignalHost() override;

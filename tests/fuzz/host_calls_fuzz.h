@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "frame/host_interface.h"
+#include "host/core/guarded_buffers.h"
 #include "test_host.h"
 
 namespace tarnfuzz {
 
 constexpr int kFrames = 512;
 constexpr int kGuard = 16;
-constexpr uint32_t kMark = 0x7fc0dead;  // a NaN that no arithmetic produces
 
 struct Reader {
     const uint8_t* p;
@@ -49,11 +49,6 @@ struct Pins {
     float* frames(size_t pin) { return buffers[pin].data() + kGuard; }
 };
 
-inline bool isMark(float f) {
-    uint32_t w;
-    std::memcpy(&w, &f, 4);
-    return w == kMark;
-}
 
 // Whether finite inputs with this text must give finite output.
 using SaneText = bool (*)(const std::string& text);
@@ -99,22 +94,17 @@ int runHostCalls(const uint8_t* data, size_t size, SaneText saneText) {
             std::vector<float> inputsBefore;
             for (size_t i = 0; i < host.props.size(); ++i)
                 if (i != out) inputsBefore.insert(inputsBefore.end(), host.buffers[i].begin(), host.buffers[i].end());
-            float mark;
-            std::memcpy(&mark, &kMark, 4);
-            host.buffers[out].assign(kFrames + 2 * kGuard, mark);
+            tarnhost::markOutput(host.buffers[out]);
             testHost.clock = first;
             testHost.calls.clear();
             rec->process(rec->object, first, count);
-            const float* b = host.buffers[out].data();
             // Finite inputs of a sane size give finite output; a curve of 1e30 V played at a
             // level of 1e30 may overflow, and nothing clamps either.
             bool finiteInputs = saneText(host.text);
             for (float f : inputsBefore) finiteInputs = finiteInputs && std::fabs(f) <= 1e6f;
-            for (int k = 0; k < kFrames + 2 * kGuard; ++k) {
-                const bool inside = k >= kGuard + first && k < kGuard + first + count;
-                if (!inside && !isMark(b[k])) std::abort();  // written outside the call
-                if (inside && opened && finiteInputs && !isMark(b[k]) && !std::isfinite(b[k])) std::abort();
-            }
+            const tarnhost::GuardedWrites w = tarnhost::judgeOutput(host.buffers[out], kGuard, first, count);
+            if (w.outside) std::abort();
+            if (opened && finiteInputs && w.nonFinite) std::abort();
             std::vector<float> inputsAfter;
             for (size_t i = 0; i < host.props.size(); ++i)
                 if (i != out) inputsAfter.insert(inputsAfter.end(), host.buffers[i].begin(), host.buffers[i].end());
