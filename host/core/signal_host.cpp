@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "host/core/fp_environments.h"
+#include "host/core/guarded_buffers.h"
 #include "host/core/import_watch.h"
 #include "host/core/opcode_names.h"
 #include "host/io/error.h"
