@@ -10,7 +10,9 @@ rate=48000
 period=256
 seconds=2
 export LV2_PATH=$plugins/lv2
-export JACK_DEFAULT_SERVER=tarn-check-$$
+# One name for every run: JACK keeps a table of a few servers, and a name reused takes the place
+# of a server of that name that is gone, where a new name each run would fill the table.
+export JACK_DEFAULT_SERVER=tarn-check
 started=()
 cleanup() {
   local pid
