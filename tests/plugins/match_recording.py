@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """A JACK recording against an offline render of the same input: jack_rec writes 32-bit PCM,
 so the render is quantized as libsndfile does (x * 2^31, rounded to nearest even), and the
-recording must equal some stretch of it exactly. The recording starts at a moment of its own;
-before the render's first frame the plug-in is taken as silent.
+recording must equal some stretch of it exactly. The recording starts at a moment of its own,
+and may begin with silence: the program not yet connected, or a plug-in whose shape is still
+on its way from the thread that builds it while its cycle already runs. From its first sound
+on, every frame must be the render's.
 usage: match_recording.py RECORDING.wav RENDER.f32"""
 import struct
 import sys
@@ -23,17 +25,15 @@ def main(recording_path, render_path):
         print("FAIL the recording is silent")
         return 1
 
-    def rendered(i):
-        return render[i] if i >= 0 else 0
-
+    sound = recorded[first:]
     for j, v in enumerate(render):
-        if v != recorded[first]:
+        if v != sound[0]:
             continue
-        shift = j - first
-        if shift + len(recorded) > len(render):
+        if j + len(sound) > len(render):
             break
-        if all(rendered(k + shift) == r for k, r in enumerate(recorded)):
-            print("ok the %d recorded frames equal the offline render from its frame %d on" % (len(recorded), shift))
+        if render[j:j + len(sound)] == list(sound):
+            print("ok the %d recorded frames from the first sound on equal the offline render from its frame %d on"
+                  % (len(sound), j))
             return 0
     print("FAIL no stretch of the offline render equals the recording")
     return 1

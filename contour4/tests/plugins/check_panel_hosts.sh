@@ -94,6 +94,15 @@ launch() {
   started+=($last)
 }
 stop() { kill "$1" 2> /dev/null; wait "$1" 2> /dev/null; }
+# Stops a host and waits until its panel has left the screen, so that the next host's panel is
+# the only one found.
+stop_host() {
+  stop "$1"
+  for _ in $(seq 50); do
+    xwininfo -root -tree 2> /dev/null | grep -qF '("DISTRHO-Tarn Contour4"' || return 0
+    sleep 0.1
+  done
+}
 
 # The panel's top-left corner on the screen ("X Y"), once its window shows.
 panel_corner() {
@@ -110,11 +119,13 @@ panel_corner() {
 }
 
 # Compares a screenshot of the panel with a picture, for up to ten seconds: a host hands a window
-# its state when it has it, and a loaded machine takes longer.
+# its state when it has it, lays its own window out again as it fills, and a loaded machine takes
+# longer. The panel's corner is read again before each screenshot.
 looks_like() {
   local what=$1 picture=$2 _
   for _ in $(seq 20); do
     sleep 0.5
+    read -r px py < <(panel_corner)
     import -window root "$work/shot-$what.png"
     if /usr/bin/python3 "$here/compare_panel.py" "$picture" "$work/shot-$what.png" "$px,$py" > "$work/compare.log"; then
       cat "$work/compare.log"
@@ -202,7 +213,7 @@ if read -r px py < <(panel_corner); then
 else
   fail "jalv showed no panel"; cat "$work/jalv.log"
 fi
-stop "$jalv"
+stop_host "$jalv"
 
 # 2. The saved session reopened: the same curve, and the samples of its text.
 launch jalv-reopened jalv.gtk3 -x --jack-name c4 -l "$work/session-menus" urn:tarn:contour4
@@ -220,7 +231,7 @@ if read -r px py < <(panel_corner) && jack_lsp | grep -qxF c4:lv2_output; then
 else
   fail "the reopened session showed no panel"; cat "$work/jalv-reopened.log"
 fi
-stop "$jalv"
+stop_host "$jalv"
 
 # 3. The JACK program: it starts on "Sine"; the same drag changes what it plays.
 launch program "$plugins/jack/TarnContour4"
@@ -234,7 +245,7 @@ if read -r px py < <(panel_corner) && for _ in $(seq 50); do jack_lsp | grep -qx
 else
   fail "the JACK program showed no panel"; cat "$work/program.log"
 fi
-stop "$program"
+stop_host "$program"
 
 echo "panel in hosts: $failed failed"
 [ "$failed" -eq 0 ]
