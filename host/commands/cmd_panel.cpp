@@ -136,7 +136,7 @@ int runPanel(const std::vector<std::string>& args) {
     GuiHost gui(lib, signal, trace);
     gui.create();
     if (o.width >= 0) gui.setViewSize(o.width, o.height);
-    gui.createWindow(gui.width(), gui.height(), true);
+    gui.createWindow(gui.width(), gui.height(), false);
     gui.open();
     gui.paintIfAsked();
     runEvents(gui, o.events);

@@ -32,7 +32,9 @@ public:
     // closed it from inside its creation.
     void create();
     // [main] The native window that owns the panel; the panel sits at its client origin. Throws
-    // Error when there is none.
+    // Error when there is none. The panel paints into the host's bitmap and its menu opens
+    // without a shown owner, so the host's own commands keep it hidden: under Wine without a
+    // window manager, every shown window costs two seconds when it goes.
     void createWindow(int width, int height, bool visible);
     // [main] Uses a window made by the caller instead (the host does not destroy it).
     void adoptWindow(HWND window) { hwnd_ = window; ownsWindow_ = false; }

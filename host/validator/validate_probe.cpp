@@ -87,7 +87,7 @@ Instance::Instance(Validator& v) : signal(v.library(), nullptr, SignalHost::Buff
     signal.open();
     gui = std::make_unique<GuiHost>(v.library(), signal, nullptr);
     gui->create();
-    gui->createWindow(600, 300, true);
+    gui->createWindow(600, 300, false);
     gui->open();
 }
 
