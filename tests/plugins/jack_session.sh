@@ -15,9 +15,12 @@ export LV2_PATH=$plugins/lv2
 export JACK_DEFAULT_SERVER=tarn-check
 started=()
 cleanup() {
-  local pid
-  for pid in "${started[@]}"; do kill "$pid" 2> /dev/null; done
-  for pid in "${started[@]}"; do wait "$pid" 2> /dev/null; done
+  local i
+  # The programs first, then the server: a client whose server went first waits for it.
+  for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+    kill "${started[i]}" 2> /dev/null
+    wait "${started[i]}" 2> /dev/null
+  done
   exec 3>&- 2> /dev/null
   rm -f "$work/stdin"
 }

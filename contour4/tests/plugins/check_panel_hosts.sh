@@ -60,9 +60,9 @@ reference sine-drag --shape "$(cat "$work/ref-sine.txt")" "${drag_events[@]}"
 
 started=()
 cleanup() {
-  local pid
-  for pid in "${started[@]}"; do kill "$pid" 2> /dev/null; done
-  for pid in "${started[@]}"; do wait "$pid" 2> /dev/null; done
+  local i
+  # The programs first, then the server and the display: a client whose server went first waits.
+  for ((i = ${#started[@]} - 1; i >= 0; i--)); do stop "${started[i]}"; done
   exec 3>&- 2> /dev/null
 }
 trap cleanup EXIT

@@ -30,20 +30,25 @@ def f32(x):
 
 def round_bits(q, bits):
     """Rounds a Fraction to the nearest value with a `bits`-bit significand, ties to even."""
-    if q == 0:
+    num, den = q.numerator, q.denominator
+    if num == 0:
         return Fraction(0)
-    sign = -1 if q < 0 else 1
-    q = abs(q)
-    e = q.numerator.bit_length() - q.denominator.bit_length()
-    if Fraction(2) ** e > q:
+    sign = -1 if num < 0 else 1
+    num = abs(num)
+    # e: the exponent of the leading bit, 2**e <= q < 2**(e + 1).
+    e = num.bit_length() - den.bit_length()
+    if (num < den << e) if e >= 0 else (num << -e < den):
         e -= 1
-    scale = Fraction(2) ** (bits - 1 - e)
-    m = q * scale
-    n = m.numerator // m.denominator
-    rem = m - n
-    if rem > Fraction(1, 2) or (rem == Fraction(1, 2) and n % 2 == 1):
+    shift = bits - 1 - e  # q * 2**shift holds `bits` bits before the point
+    if shift >= 0:
+        n, r = divmod(num << shift, den)
+        d = den
+    else:
+        d = den << -shift
+        n, r = divmod(num, d)
+    if 2 * r > d or (2 * r == d and n % 2 == 1):
         n += 1
-    return sign * Fraction(n) / scale
+    return Fraction(sign * n, 1 << shift) if shift >= 0 else Fraction(sign * n << -shift)
 
 
 def ext(q):
