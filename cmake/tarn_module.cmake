@@ -22,7 +22,7 @@
 # tarn_finish_modules() then writes the list of modules (build/<tree>/modules.txt, which the
 # scripts read) and makes what spans them: the comparison of the Windows builds, the package.
 set(TARN_SEED 20261208 CACHE STRING "the validator's seed in the tests")
-set(TARN_FUZZ_SECONDS 8 CACHE STRING "seconds per fuzz target in the tests")
+set(TARN_FUZZ_SECONDS 4 CACHE STRING "seconds per fuzz target in the tests")
 set(TARN_ROOT ${PROJECT_SOURCE_DIR})
 
 if(WIN32)
