@@ -39,6 +39,21 @@ why_not_run() {
   elif ! can_run_32bit; then echo "this machine cannot run 32-bit programs"; fi
 }
 
+# The Windows build that runs here, where ./run has not chosen one (ctest run by hand): sets
+# TARN_WIN_ARCH, TARN_DIST (its DLLs) and TARN_HOST (its tarn-host as a command line).
+default_windows_build() {
+  if [ -z "${TARN_WIN_ARCH:-}" ]; then
+    TARN_WIN_ARCH=win32
+    [ -z "$(why_not_run win32)" ] || TARN_WIN_ARCH=win64
+  fi
+  if [ -z "${TARN_DIST:-}" ]; then
+    TARN_DIST=$ROOT/dist
+    [ "$TARN_WIN_ARCH" = win32 ] || TARN_DIST=$ROOT/dist/win64
+  fi
+  : "${TARN_HOST:=$ROOT/cmake/windows-run.sh $TARN_WIN_ARCH $TARN_DIST/tarn-host.exe}"
+  export TARN_WIN_ARCH TARN_DIST TARN_HOST
+}
+
 # Creates an architecture's prefix once; several programs may ask at the same time.
 ensure_prefix() {
   local arch=$1 prefix

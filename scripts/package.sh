@@ -10,6 +10,23 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 modules=$1
 version=$(git -C "$ROOT" describe --tags --always --dirty 2> /dev/null || echo unversioned)
 work=$ROOT/build/package
+# The packages are remade only when an input changed: the sources, what the builds made, the
+# version and the Windows build that draws the pictures.
+inputs=$(
+  cd "$ROOT"
+  { git ls-files -co --exclude-standard -z | xargs -0 sha1sum || true
+    find dist -maxdepth 1 -type f \( -name '*.dll' -o -name '*.exe' \) -print0 | sort -z | xargs -0 -r sha1sum || true
+    find dist/plugins -type f -print0 | sort -z | xargs -0 -r sha1sum || true
+    echo "$version ${TARN_WIN_ARCH:-}"; } 2> /dev/null | sha1sum | cut -c1-40)
+unchanged() {
+  local package
+  [ "$(cat "$work/inputs" 2> /dev/null)" = "$inputs" ] && [ -s "$work/packages.txt" ] || return 1
+  while read -r package; do [ -f "$package" ] || return 1; done < "$work/packages.txt"
+}
+if unchanged; then
+  sed 's/^/package (unchanged): /' "$work/packages.txt"
+  exit 0
+fi
 rm -rf "$work"
 mkdir -p "$work"
 bash "$ROOT/scripts/pictures.sh" "$work/pictures" "$modules"
@@ -40,5 +57,6 @@ cp "$work/MANUAL.html" "$ROOT/LICENSE" "$ROOT/plugins/INSTALL.txt" "$stage/"
 (cd "$stage" && find . -type f ! -name SHA256SUMS | sort | xargs sha256sum > SHA256SUMS)
 tar -C "$work" --owner=0 --group=0 -czf "$tarball" "$name"
 printf '%s\n%s\n' "$zip" "$tarball" > "$work/packages.txt"
+echo "$inputs" > "$work/inputs"
 echo "package: $zip"
 echo "package: $tarball"

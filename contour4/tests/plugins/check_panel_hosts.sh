@@ -25,10 +25,10 @@ done
 /usr/bin/python3 -c 'import numpy' 2> /dev/null || skip "python3-numpy is not installed"
 # The reference pictures come from the DLL of the Windows build that runs here.
 source "$root/cmake/wine-env.sh"
-arch=win32 dist=$root/dist
-if [ -n "$(why_not_run win32)" ]; then arch=win64 dist=$root/dist/win64; fi
+default_windows_build
+dist=$TARN_DIST
 [ -f "$dist/TarnContour4.dll" ] || skip "the DLL is not built (./run build): no reference pictures"
-reference_host=("$root/cmake/windows-run.sh" "$arch" "$dist/tarn-host.exe")
+read -r -a reference_host <<< "$TARN_HOST"
 rm -rf "$work"
 mkdir -p "$work"
 rate=48000
