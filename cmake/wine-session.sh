@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One display and one persistent Wine server per prefix for a whole run, instead of a display
-# and a server started, and lingered out, for every program: wine-session.sh start|stop.
+# and a server started, and lingered out, for every program:
+#   wine-session.sh start|stop [OWNER] [ARCH...]   (start: the servers of both builds by default)
 # start uses the caller's display if there is one, else starts Xvfb; stop ends what start began
 # and leaves nothing running. A nested start (./run test starts one, then ctest's fixture asks
 # again) finds the session and leaves it to its owner.
@@ -42,7 +43,10 @@ case "${1:-}" in
     echo "${2:-ctest}" > "$SESSION/owner"
     start_display || exit 1
     use_session_display
-    for arch in win32 win64; do
+    shift $(($# < 2 ? $# : 2))
+    arches=("$@")
+    [ ${#arches[@]} -gt 0 ] || arches=(win32 win64)
+    for arch in "${arches[@]}"; do
       [ -n "$(why_not_run "$arch")" ] && continue
       flock -u 8
       ensure_prefix "$arch"
@@ -54,17 +58,20 @@ case "${1:-}" in
   stop)
     [ -f "$SESSION/owner" ] || exit 0
     [ "$(cat "$SESSION/owner")" = "${2:-ctest}" ] || exit 0
+    # Both servers at once: each takes its time to end its programs.
     for arch in win32 win64; do
       prefix=$(wine_prefix "$arch")
-      [ -f "$prefix/system.reg" ] && WINEPREFIX=$prefix "$(wineserver_cmd)" -k 2> /dev/null
+      [ -f "$prefix/system.reg" ] && WINEPREFIX=$prefix "$(wineserver_cmd)" -k 2> /dev/null &
     done
+    wait
     if [ -f "$SESSION/xvfb.pid" ]; then
       pid=$(cat "$SESSION/xvfb.pid")
       kill "$pid" 2> /dev/null
-      while kill -0 "$pid" 2> /dev/null; do sleep 0.05; done
+      # Gone once it has exited, whenever its parent gets round to reaping it.
+      while [ -n "$(ps -o stat= -p "$pid" 2> /dev/null | grep -v '^Z')" ]; do sleep 0.05; done
     fi
     rm -f "$SESSION/owner" "$SESSION/display" "$SESSION/xvfb.pid"
     ;;
-  *) echo "usage: wine-session.sh start|stop [OWNER]" >&2; exit 2 ;;
+  *) echo "usage: wine-session.sh start|stop [OWNER] [ARCH...]" >&2; exit 2 ;;
 esac
 exit 0
