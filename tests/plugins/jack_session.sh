@@ -1,6 +1,7 @@
-# Sourced by a module's JACK check: a JACK server on its dummy driver, programs started on it,
-# and `check NAME PORT RENDER-ARGS...`: jack_rec records the port, which must equal an offline
-# render of the same input by our lilv host. Expects plugins, lv2_host, work set; counts failed.
+# Sourced by the JACK checks (each module's, and the panel in hosts): a JACK server on its dummy
+# driver, programs started on it, and `check NAME PORT RENDER-ARGS...`: jack_rec records the
+# port, which must equal an offline render of the same input by our lilv host. Expects plugins,
+# lv2_host, work set; counts failed.
 here_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 for tool in jackd jalv jack_rec jack_midiseq jack_connect jack_lsp python3; do
   command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed (./run setup)"; exit 77; }
