@@ -62,9 +62,10 @@ void BM_Contour4Baseline(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * block);
 }
 
-void BM_Contour4Generate(benchmark::State& state) {
+// Blocks of the module itself, its pitch and level held.
+void processBlocks(benchmark::State& state, float pitchValue, float levelValue) {
     const int block = static_cast<int>(state.range(0));
-    Running r(block, pitchFor(state.range(1)), 0.8f);
+    Running r(block, pitchValue, levelValue);
     for (auto _ : state) {
         r.bench.process(block);
         benchmark::DoNotOptimize(r.bench.output());
@@ -72,6 +73,8 @@ void BM_Contour4Generate(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * block);
 }
+
+void BM_Contour4Generate(benchmark::State& state) { processBlocks(state, pitchFor(state.range(1)), 0.8f); }
 
 void BM_BlockFillBaseline(benchmark::State& state) {
     const int block = static_cast<int>(state.range(0));
@@ -84,16 +87,7 @@ void BM_BlockFillBaseline(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * block);
 }
 
-void BM_Contour4Idle(benchmark::State& state) {
-    const int block = static_cast<int>(state.range(0));
-    Running r(block, 0.5f, 0.0f);
-    for (auto _ : state) {
-        r.bench.process(block);
-        benchmark::DoNotOptimize(r.bench.output());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * block);
-}
+void BM_Contour4Idle(benchmark::State& state) { processBlocks(state, 0.5f, 0.0f); }
 
 // A rebuild as the module runs it, against the plain build it must equal bit for bit.
 void BM_Contour4RebuildTable(benchmark::State& state) {
