@@ -1,4 +1,4 @@
-// The format glue's shared pieces: floating-point environment, volts, two-source inputs.
+// The format glue's shared pieces: volts, two-source inputs.
 #include "format_glue.h"
 
 #include <charconv>
@@ -8,11 +8,6 @@ namespace tarn {
 
 namespace {
 
-#if defined(__i386__) || defined(__x86_64__)
-constexpr uint32_t kModuleMxcsr = 0x1F80;      // all masked, nearest, no FTZ, no DAZ
-constexpr uint16_t kModuleX87Control = 0x037F;  // all masked, 64-bit precision, nearest
-#endif
-
 uint32_t bitsOf(float f) {
     uint32_t b;
     std::memcpy(&b, &f, sizeof b);
@@ -20,25 +15,6 @@ uint32_t bitsOf(float f) {
 }
 
 }  // namespace
-
-#if defined(__i386__) || defined(__x86_64__)
-ModuleFloatingPoint::ModuleFloatingPoint() noexcept {
-    __asm__ volatile("stmxcsr %0" : "=m"(mxcsr_));
-    __asm__ volatile("fnstcw %0" : "=m"(x87Control_));
-    const uint32_t sse = kModuleMxcsr;
-    const uint16_t x87 = kModuleX87Control;
-    __asm__ volatile("ldmxcsr %0" : : "m"(sse));
-    __asm__ volatile("fldcw %0" : : "m"(x87));
-}
-
-ModuleFloatingPoint::~ModuleFloatingPoint() {
-    __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr_));
-    __asm__ volatile("fldcw %0" : : "m"(x87Control_));
-}
-#else
-ModuleFloatingPoint::ModuleFloatingPoint() noexcept : mxcsr_(0), x87Control_(0) {}
-ModuleFloatingPoint::~ModuleFloatingPoint() = default;
-#endif
 
 float signalFromVolts(float volts) {
     char text[48];

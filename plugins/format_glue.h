@@ -1,5 +1,6 @@
-// What the format glue of both modules shares: the module's floating-point environment around
-// a process call, volts as a user gives them, and inputs that two sources can set.
+// What the format glue of both modules shares: volts as a user gives them, and inputs that two
+// sources can set. (A process call runs in the module's floating-point environment through
+// common/fp_env.h, as the DLLs' entries do.)
 //
 // Glue translates between a plug-in format and a signal core; it computes no sample itself.
 #pragma once
@@ -7,22 +8,6 @@
 #include <cstdint>
 
 namespace tarn {
-
-// The environment the modules compute in, whatever the host's audio thread set: every
-// exception masked, rounding to nearest, no flush-to-zero or denormals-are-zero (SSE), 64-bit
-// x87 precision. Restores the host's environment, status flags included, when it ends.
-// Stands in for the frame's enter/leave of the module's environment once that is shared.
-class ModuleFloatingPoint {
-public:
-    ModuleFloatingPoint() noexcept;
-    ~ModuleFloatingPoint();
-    ModuleFloatingPoint(const ModuleFloatingPoint&) = delete;
-    ModuleFloatingPoint& operator=(const ModuleFloatingPoint&) = delete;
-
-private:
-    uint32_t mxcsr_;
-    uint16_t x87Control_;
-};
 
 // A parameter in volts to signal units (10 V = 1.0) as the modular host turns what a user
 // types into a pin value: the shortest decimal that reads back as the parameter, divided by

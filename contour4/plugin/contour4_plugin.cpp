@@ -16,6 +16,7 @@
 #include "contour4/signal/pins.h"
 #include "contour4/signal/shape_text.h"
 #include "contour4/signal/voice.h"
+#include "common/fp_env.h"
 #include "plugins/format_glue.h"
 
 START_NAMESPACE_DISTRHO
@@ -141,7 +142,7 @@ protected:
 
     void run(const float** inputs, float** outputs, uint32_t frames, const MidiEvent* events,
              uint32_t eventCount) override {
-        const tarn::ModuleFloatingPoint environment;
+        const tarn::ModuleFpScope environment(tarn::X87Status::LeftToTheCode);
         inputs_ = inputs;
         output_ = outputs[0];
         bool changed = tables_.takeNewest() || opening_;

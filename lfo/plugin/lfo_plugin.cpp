@@ -8,6 +8,7 @@
 #include "DistrhoPlugin.hpp"
 #include "frame/crt_random.h"
 #include "lfo/signal/lfo_waves.h"
+#include "common/fp_env.h"
 #include "plugins/format_glue.h"
 
 START_NAMESPACE_DISTRHO
@@ -118,7 +119,7 @@ protected:
     }
 
     void run(const float** inputs, float** outputs, uint32_t frames) override {
-        const tarn::ModuleFloatingPoint environment;
+        const tarn::ModuleFpScope environment(tarn::X87Status::LeftToTheCode);
 #ifdef TARN_PLUGIN_CV
         const float speed = inputs[0][0] + speedSignal_;  // the knob offsets the CV
 #else
