@@ -13,6 +13,11 @@
 
 namespace tarnbench {
 
+// A made module's pins bound, inputs held at values (signal units, by declared pin), choices
+// and the text, then opened.
+void openForTiming(tarnhost::SignalHost& host, int block, const std::vector<float>& values,
+                   const std::vector<int16_t>& choices, const char* text);
+
 class BenchModule {
 public:
     // Inputs held at values (signal units, by declared pin), choices and the text, then opened.

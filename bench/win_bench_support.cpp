@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_host.h"
 #include "common/fp_env.h"
 #include "host/core/fp_environments.h"
 
@@ -40,15 +41,7 @@ Loaded::Loaded(const std::string& path, int block, std::vector<float> values, st
         std::fprintf(stderr, "%s\n", e.what());
         std::exit(1);
     }
-    host->setBlockSize(block);
-    host->queryPins();
-    for (int i = 0; i < host->pinCount() && i < static_cast<int>(values.size()); ++i) {
-        if (host->pin(i).direction != DIR_IN) continue;
-        if (host->pin(i).datatype == DT_AUDIO) host->setAudio(i, values[i], false);
-        if (host->pin(i).datatype == DT_ENUM) host->setChoice(i, choices[i], false);
-    }
-    if (host->textPin() >= 0) host->setText(host->textPin(), text != nullptr ? text : "", false);
-    host->open();
+    openForTiming(*host, block, values, choices, text);
     rec = host->record();
 }
 
