@@ -37,15 +37,31 @@ rm -f "$work/stdin"
 mkfifo "$work/stdin"
 exec 3<> "$work/stdin"
 
+# Waits until a JACK port shows; says so and fails when it does not.
+wait_port() {
+  for _ in $(seq 100); do jack_lsp | grep -qxF "$1" && return 0; sleep 0.1; done
+  echo "FAIL $1 did not appear"
+  return 1
+}
+
 # Starts a program and waits until its JACK port shows.
 start() {
   local port=$1
   shift
   "$@" <&3 > "$work/program-$BASHPID.log" 2>&1 &
   started+=($!)
-  for _ in $(seq 100); do jack_lsp | grep -qxF "$port" && return 0; sleep 0.1; done
-  echo "FAIL $port did not appear"
-  return 1
+  wait_port "$port"
+}
+
+# jack_midiseq playing note 69 on and off each second into a MIDI port; its pid in seq_pid, and
+# the same notes over 30 s as render arguments in notes.
+note_loop() {
+  local k
+  start "seq:out" jack_midiseq seq $rate 0 69 $((rate / 2)) || return 1
+  seq_pid=${started[-1]}
+  jack_connect seq:out "$1" || return 1
+  notes=()
+  for k in $(seq 0 29); do notes+=(--note $((k * rate)):69:100 --note $((k * rate + rate / 2)):69:0); done
 }
 
 failed=0

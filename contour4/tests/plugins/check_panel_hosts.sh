@@ -193,16 +193,12 @@ stop_host "$jalv"
 # 2. The saved session reopened: the same curve, and the samples of its text.
 launch jalv-reopened jalv.gtk3 -x --jack-name c4 -l "$work/session-menus" urn:tarn:contour4
 jalv=$last
-if read -r px py < <(panel_corner) && jack_lsp | grep -qxF c4:lv2_output; then
+if read -r px py < <(panel_corner) && wait_port c4:lv2_output; then
   looks_like "jalv, the session reopened" "$work/ref-menus-reopened.png"
-  launch seq jack_midiseq seq $rate 0 69 $((rate / 2))
-  for _ in $(seq 50); do jack_lsp | grep -qxF seq:out && break; sleep 0.1; done
-  jack_connect seq:out c4:lv2_events_in
-  notes=()
-  for k in $(seq 0 29); do notes+=(--note $((k * rate)):69:100 --note $((k * rate + rate / 2)):69:0); done
+  note_loop c4:lv2_events_in || fail "the note loop into the reopened session"
   check "jalv, the session reopened, plays the render" c4:lv2_output urn:tarn:contour4 --shape "$(cat "$work/ref-menus.txt")" \
     --set Pitch=0 --set Sync=0 --set Level=0 "${notes[@]}"
-  stop "$last"
+  stop "$seq_pid"
 else
   fail "the reopened session showed no panel"; cat "$work/jalv-reopened.log"
 fi
@@ -211,7 +207,7 @@ stop_host "$jalv"
 # 3. The JACK program: it starts on "Sine"; the same drag changes what it plays.
 launch program "$plugins/jack/TarnContour4"
 program=$last
-if read -r px py < <(panel_corner) && for _ in $(seq 50); do jack_lsp | grep -qxF "Tarn Contour4:output" && break; sleep 0.1; done; then
+if read -r px py < <(panel_corner) && wait_port "Tarn Contour4:output"; then
   looks_like "the JACK program, on its first program" "$work/ref-sine-shown.png"
   drag
   looks_like "the JACK program, after a drag" "$work/ref-sine-drag.png"

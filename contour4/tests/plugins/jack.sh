@@ -8,11 +8,7 @@ lv2_host=$2
 work=$3
 source "$(dirname "$0")/../../../tests/plugins/jack_session.sh"
 
-notes=()
-for k in $(seq 0 29); do notes+=(--note $((k * rate)):69:100 --note $((k * rate + rate / 2)):69:0); done
-
-if start "c4:lv2_output" jalv -x -n c4 urn:tarn:contour4 &&
-   start "seq:out" jack_midiseq seq $rate 0 69 $((rate / 2)) && jack_connect seq:out c4:lv2_events_in; then
+if start "c4:lv2_output" jalv -x -n c4 urn:tarn:contour4 && note_loop c4:lv2_events_in; then
   check "jalv Tarn Contour4, note 69 on and off each second" c4:lv2_output urn:tarn:contour4 \
     --set Pitch=0 --set Sync=0 --set Level=0 "${notes[@]}"
 else failed=$((failed + 1)); fi
