@@ -20,16 +20,20 @@ wine_loader() {
 wineserver_cmd() { command -v wineserver || command -v wineserver-stable || echo /usr/lib/wine/wineserver; }
 
 # Starts a real 32-bit program: a 96-byte static i386 ELF that exits with 42. A kernel without
-# IA32 emulation refuses it, and then no 32-bit Wine can start either.
+# IA32 emulation refuses it, and then no 32-bit Wine can start either. Kept under build/ (a /tmp
+# mounted noexec would refuse any program) and asked once per command (TARN_CAN_RUN_32BIT).
 can_run_32bit() {
-  local probe
-  probe=$(mktemp)
-  printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' > "$probe"
-  chmod +x "$probe"
-  local code=0
-  "$probe" 2> /dev/null || code=$?
-  rm -f "$probe"
-  [ "$code" -eq 42 ]
+  if [ -z "${TARN_CAN_RUN_32BIT:-}" ]; then
+    local probe=$ROOT/build/probe-i386 code=0
+    if [ ! -x "$probe" ]; then
+      mkdir -p "$ROOT/build"
+      printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' > "$probe.$$" && chmod +x "$probe.$$" && mv "$probe.$$" "$probe"
+    fi
+    "$probe" 2> /dev/null || code=$?
+    TARN_CAN_RUN_32BIT=$([ "$code" -eq 42 ] && echo yes || echo no)
+    export TARN_CAN_RUN_32BIT
+  fi
+  [ "$TARN_CAN_RUN_32BIT" = yes ]
 }
 
 # Why the programs of an architecture do not run here, or nothing when they do.
@@ -67,6 +71,27 @@ ensure_prefix() {
       WINEPREFIX=$prefix "$(wineserver_cmd)" -w || true
     fi
   ) 9> "$SESSION/prefix-$arch.lock"
+}
+
+# Starts Xvfb on the first free display number from FIRST to LAST with a screen of SIZE
+# (WxHxD) and waits until it answers: sets xvfb_pid and xvfb_display, or fails.
+start_xvfb() {
+  local n
+  for n in $(seq "$1" "$2"); do
+    { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
+    Xvfb ":$n" -screen 0 "$3" -nolisten tcp < /dev/null > /dev/null 2>&1 8>&- 9>&- &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$xvfb_pid" 2> /dev/null || break
+      sleep 0.05
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2> /dev/null; then
+      xvfb_display=":$n"
+      return 0
+    fi
+  done
+  return 1
 }
 
 # The display of the session, whatever the caller's: a prefix's desktop stays on the display of

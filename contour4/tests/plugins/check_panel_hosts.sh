@@ -55,16 +55,11 @@ reference sine --menu Sine
 reference sine-shown --shape "$(cat "$work/ref-sine.txt")"
 reference sine-drag --shape "$(cat "$work/ref-sine.txt")" "${drag_events[@]}"
 
-# A display of our own, unless the caller has one (./run test shares one with Wine).
+# A display of our own, unless the caller has one.
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 200 260); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
-    started+=($!)
-    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
-    export DISPLAY=":$n"
-    break
-  done
+  start_xvfb 200 260 1024x768x24 || skip "no display, and Xvfb found no free display number"
+  started+=("$xvfb_pid")
+  export DISPLAY=$xvfb_display
 fi
 # Starts a program; its pid in $last.
 launch() {
