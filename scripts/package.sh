@@ -7,6 +7,8 @@
 # build/package/packages.txt.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$ROOT/cmake/wine-env.sh"
+default_windows_build
 modules=$1
 version=$(git -C "$ROOT" describe --tags --always --dirty 2> /dev/null || echo unversioned)
 work=$ROOT/build/package
@@ -17,7 +19,7 @@ inputs=$(
   { git ls-files -co --exclude-standard -z | xargs -0 sha1sum || true
     find dist -maxdepth 1 -type f \( -name '*.dll' -o -name '*.exe' \) -print0 | sort -z | xargs -0 -r sha1sum || true
     find dist/plugins -type f -print0 | sort -z | xargs -0 -r sha1sum || true
-    echo "$version ${TARN_WIN_ARCH:-}"; } 2> /dev/null | sha1sum | cut -c1-40)
+    echo "$version $TARN_WIN_ARCH"; } 2> /dev/null | sha1sum | cut -c1-40)
 unchanged() {
   local package
   [ "$(cat "$work/inputs" 2> /dev/null)" = "$inputs" ] && [ -s "$work/packages.txt" ] || return 1
