@@ -15,8 +15,9 @@ python3 "$root/tests/win/render_streams.py" "$dir"
 
 # The DLL of the Windows build that runs here.
 source "$root/cmake/wine-env.sh"
-arch=win32 dist=$root/dist
-if [ -n "$(why_not_run win32)" ]; then arch=win64 dist=$root/dist/win64; fi
+default_windows_build
+dist=$TARN_DIST
+read -r -a reference_host <<< "$TARN_HOST"
 
 failed=0
 total=0
@@ -28,7 +29,7 @@ while IFS= read -r line; do
   reference=$dir/reference-$total.f32
   if [ "$format" = reference ]; then
     [ -f "$dist/$name.dll" ] || { echo "SKIP: no $dist/$name.dll (./run build)"; exit 77; }
-    "$root/cmake/windows-run.sh" "$arch" "$dist/tarn-host.exe" render "$dist/$name.dll" "${args[@]}" \
+    "${reference_host[@]}" render "$dist/$name.dll" "${args[@]}" \
       --out "$reference" > /dev/null
     total=$((total + 1))
     continue
