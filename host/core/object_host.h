@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ public:
     // [main] The host answers the object's first call with `opcode` by closing the object from
     // inside that call, its creation included; the object is the host's no more, and any call
     // it still makes is counted.
-    void closeInside(int32_t opcode) { closeOn_ = opcode; }
+    void closeInside(std::optional<int32_t> opcode) { closeOn_ = opcode; }
     bool closedInside() const { return closedInside_; }
     int callsAfterClose() const { return callsAfterClose_; }
     // The opcodes the object has called the host with, in the order of their first use.
@@ -55,7 +56,7 @@ private:
     ModuleLibrary& library_;
     std::FILE* trace_;
     int32_t hostData_;
-    int32_t closeOn_ = -1;
+    std::optional<int32_t> closeOn_;  // the host call inside which the host closes the object
     bool closedInside_ = false;
     int callsAfterClose_ = 0;
     std::vector<int32_t> opcodesUsed_;

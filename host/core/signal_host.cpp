@@ -301,7 +301,7 @@ void SignalHost::open() {
     fillInputs(0, std::max(blockSize_, 1));
     bindPins();
     dispatch(MOD_OPEN);
-    opened_ = true;
+    opened_ = record_ != nullptr;  // the host may have closed it inside its open
     for (HostPin& p : pins_) {
         if (!p.input || p.signalIndex < 0) continue;
         int32_t status = ST_ONE_OFF;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <stdexcept>
 
@@ -145,7 +146,8 @@ std::string firstDifference(const BatteryOutput& a, const BatteryOutput& referen
     return "";
 }
 
-Verdict inEnvironment(Validator& v, const FpEnvironment& environment, const BatteryOutput* reference) {
+Verdict inEnvironment(Validator& v, const FpEnvironment& environment, const BatteryOutput* reference,
+                      BatteryOutput* ran = nullptr) {
     HostFpPolicy& policy = HostFpPolicy::instance();
     policy.reset();
     policy.choose(environment);
@@ -157,6 +159,7 @@ Verdict inEnvironment(Validator& v, const FpEnvironment& environment, const Batt
         throw;
     }
     policy.choose(*findFpEnvironment(kDefaultFpEnvironment));
+    if (ran != nullptr) *ran = got;
     if (policy.traps() > 0)
         return Verdict::fail(std::to_string(policy.traps()) + " floating-point traps in the module, the first: " +
                              policy.firstTrap());
@@ -168,18 +171,20 @@ Verdict inEnvironment(Validator& v, const FpEnvironment& environment, const Batt
 }
 
 void floatingPointEnvironments(Validator& v) {
-    // The default environment's run is the reference of every other; it is judged too.
-    auto reference = std::make_shared<BatteryOutput>();
+    // The default environment's run is judged, and is the reference of every other (run on its
+    // own when a filter left the default check out).
+    std::optional<BatteryOutput> reference;
     v.check("fpenv.default", [&] {
-        HostFpPolicy::instance().reset();
-        *reference = runBattery(v);
-        return inEnvironment(v, fpEnvironments().front(), nullptr);
+        BatteryOutput ran;
+        const Verdict verdict = inEnvironment(v, fpEnvironments().front(), nullptr, &ran);
+        reference = std::move(ran);
+        return verdict;
     });
     for (const FpEnvironment& e : fpEnvironments()) {
         if (std::strcmp(e.name, kDefaultFpEnvironment) == 0) continue;
         v.check(std::string("fpenv.") + e.name, [&] {
-            if (reference->samples.empty()) *reference = runBattery(v);
-            return inEnvironment(v, e, reference.get());
+            if (!reference) reference = runBattery(v);
+            return inEnvironment(v, e, &*reference);
         });
     }
 }
@@ -193,8 +198,8 @@ struct CloseOutcome {
 
 // A signal object through a life that makes every call it makes: creation, pins, open, every
 // input changed, blocks, the gate closed (silence, then sleep) and a text. The host closes it
-// from inside the first call with `opcode` (-1: never) and calls it no more.
-CloseOutcome signalLife(Validator& v, int32_t opcode, std::vector<int32_t>* used = nullptr) {
+// from inside the first call with `opcode` (none: never) and calls it no more.
+CloseOutcome signalLife(Validator& v, std::optional<int32_t> opcode, std::vector<int32_t>* used = nullptr) {
     SignalHost host(v.library(), nullptr);
     host.closeInside(opcode);
     host.create();
@@ -219,7 +224,7 @@ CloseOutcome signalLife(Validator& v, int32_t opcode, std::vector<int32_t>* used
 
 // The panel of an instance through creation, opening, a paint, a drag, a release that writes
 // its text, and a press in its menu strip (a menu that opens is dismissed).
-CloseOutcome panelLife(Validator& v, SignalHost& signal, HWND window, int32_t opcode, std::vector<int32_t>* used = nullptr) {
+CloseOutcome panelLife(Validator& v, SignalHost& signal, HWND window, std::optional<int32_t> opcode, std::vector<int32_t>* used = nullptr) {
     GuiHost gui(v.library(), signal, nullptr);
     gui.closeInside(opcode);
     gui.create();
@@ -250,7 +255,7 @@ Verdict judgeClose(Validator& v, const std::function<CloseOutcome()>& life) {
 
 void closesInsideCalls(Validator& v) {
     std::vector<int32_t> used;
-    signalLife(v, -1, &used);
+    signalLife(v, std::nullopt, &used);
     for (int32_t opcode : used) {
         v.check("reentry.signal." + hostOpName(opcode), [&] {
             return judgeClose(v, [&] { return signalLife(v, opcode); });
@@ -258,7 +263,7 @@ void closesInsideCalls(Validator& v) {
     }
     if (!hasPanel(v)) return;
     Instance in(v);
-    panelLife(v, in.signal, in.gui->window(), -1, &used);
+    panelLife(v, in.signal, in.gui->window(), std::nullopt, &used);
     for (int32_t opcode : used) {
         v.check("reentry.panel." + guiHostOpName(opcode), [&] {
             return judgeClose(v, [&] { return panelLife(v, in.signal, in.gui->window(), opcode); });
