@@ -25,7 +25,6 @@ namespace {
 
 using tarn::kContour4Pins;
 
-constexpr const char* kShapeKey = "shape";
 constexpr char kStateSeparator = '\xff';
 constexpr char kStateEnd = '\xfe';
 constexpr char kInertCharacter = '?';
@@ -96,7 +95,7 @@ protected:
     void initProgramName(uint32_t index, String& name) override { name = tarn::programName(index); }
 
     void initState(uint32_t, State& state) override {
-        state.key = kShapeKey;
+        state.key = tarn::kShapeStateKey;
         state.label = "Shape";
         state.description = "The 25 nodes of the curve as the shape text";
         state.defaultValue = "";
@@ -114,7 +113,7 @@ protected:
     }
 
     String getState(const char* key) const override {
-        if (std::strcmp(key, kShapeKey) != 0) return String();
+        if (std::strcmp(key, tarn::kShapeStateKey) != 0) return String();
         std::lock_guard<std::mutex> lock(shapeLock_);
         return String(shape_.c_str());
     }
@@ -122,7 +121,7 @@ protected:
     // [main or worker] Any text is a shape text: the module's parser gives every text its
     // answer, and a text whose table is not finite plays silence.
     void setState(const char* key, const char* value) override {
-        if (std::strcmp(key, kShapeKey) != 0) return;
+        if (std::strcmp(key, tarn::kShapeStateKey) != 0) return;
         std::string text = value != nullptr ? value : "";
         // DPF's CLAP and VST3 state marks its fields with bytes 0xFF and 0xFE, so a text holding
         // one would come back cut and spill into other fields. The parser reads '?' exactly as

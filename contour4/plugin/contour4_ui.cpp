@@ -9,6 +9,7 @@
 #include <string>
 
 #include "DistrhoUI.hpp"
+#include "contour4/editor/contour4_gui.h"
 #include "contour4/plugin/programs.h"
 #include "contour4/ui/panel_host.h"
 
@@ -16,7 +17,6 @@ START_NAMESPACE_DISTRHO
 
 namespace {
 
-constexpr const char* kShapeKey = "shape";
 
 int pixel(double coordinate) { return static_cast<int>(std::floor(coordinate)); }
 
@@ -49,7 +49,7 @@ protected:
     }
 
     void stateChanged(const char* key, const char* value) override {
-        if (std::strcmp(key, kShapeKey) == 0) panel_.showShape(value != nullptr ? value : "");
+        if (std::strcmp(key, tarn::kShapeStateKey) == 0) panel_.showShape(value != nullptr ? value : "");
     }
 
     void onCairoDisplay(const CairoGraphicsContext& context) override { panel_.paint(context.handle); }
@@ -74,7 +74,7 @@ protected:
     }
 
 private:
-    void shapeWritten(const std::string& text) override { setState(kShapeKey, text.c_str()); }
+    void shapeWritten(const std::string& text) override { setState(tarn::kShapeStateKey, text.c_str()); }
     void repaintAsked() override { repaint(); }
 
     tarn::PanelHost panel_;

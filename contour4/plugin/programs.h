@@ -9,6 +9,8 @@
 namespace tarn {
 
 constexpr uint32_t kProgramCount = 27;
+// The plug-in's state: the shape text, under one key, which the window writes and reads too.
+constexpr const char* kShapeStateKey = "shape";
 
 const char* programName(uint32_t index);
 // The preset's heights with the x positions of `current` (the default shape's where `current`
