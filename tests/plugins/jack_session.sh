@@ -65,13 +65,25 @@ note_loop() {
 }
 
 failed=0
+# Records a port for $seconds into a WAV file. A cycle that came late (an xrun: the server runs
+# without real-time priority) loses frames of the recording, so that one is taken again.
+record() {
+  local xruns attempt
+  for attempt in 1 2 3; do
+    xruns=$(grep -c XRun "$work/jackd.log")
+    rm -f "$1"
+    jack_rec -f "$1" -d $seconds -b 32 "$2" > /dev/null 2>&1
+    [ "$(grep -c XRun "$work/jackd.log")" = "$xruns" ] && return 0
+    echo "the recording of $2 had an xrun; recording again"
+  done
+}
+
 # Records a port while it runs, renders offline (render arguments after the port), compares.
 check() {
   local name=$1 port=$2
   shift 2
   local recording=$work/$name.wav render=$work/$name.f32
-  rm -f "$recording"
-  jack_rec -f "$recording" -d $seconds -b 32 "$port" > /dev/null 2>&1
+  record "$recording" "$port"
   "$lv2_host" render "$@" --rate $rate --block $period --frames $((rate * 30)) --out "$render" || { failed=$((failed + 1)); return; }
   if python3 "$here_lib/match_recording.py" "$recording" "$render"; then echo "ok $name"; else echo "FAIL $name"; failed=$((failed + 1)); fi
 }
