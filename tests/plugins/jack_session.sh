@@ -11,9 +11,10 @@ rate=48000
 period=256
 seconds=2
 export LV2_PATH=$plugins/lv2
-# One name for every run: JACK keeps a table of a few servers, and a name reused takes the place
-# of a server of that name that is gone, where a new name each run would fill the table.
-export JACK_DEFAULT_SERVER=tarn-check
+# One name for every run of a checkout: JACK keeps a table of a few servers, and a name reused
+# takes the place of a server of that name that is gone, where a new name each run would fill the
+# table. Two checkouts tested at once must not share a server.
+export JACK_DEFAULT_SERVER=tarn-check-$(cd "$plugins" && pwd | cksum | cut -d' ' -f1)
 started=()
 cleanup() {
   local i
