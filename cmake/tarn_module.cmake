@@ -163,7 +163,7 @@ function(tarn__plugins name m dir)
   file(GLOB drawing CONFIGURE_DEPENDS ${dir}/ui/*.cpp)
   if(ui AND drawing)
     add_library(tarn_${m}_ui STATIC ${drawing})
-    target_link_libraries(tarn_${m}_ui PUBLIC tarn_${m}_editor PkgConfig::TARN_CAIRO)
+    target_link_libraries(tarn_${m}_ui PUBLIC ${libraries} PkgConfig::TARN_CAIRO)
     set(ui_libraries tarn_${m}_ui ${libraries} tarn_gui_frame)
   endif()
   tarn_add_plugins(${name} FOLDER ${dir}/plugin SOURCES ${dsp} LIBRARIES ${libraries}
