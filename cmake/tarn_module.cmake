@@ -9,6 +9,7 @@
 #   <folder>/plugin/*_plugin.cpp the plug-in formats (DPF), with       NAME in dist/plugins/<format>/
 #   <folder>/plugin/*_ui.cpp     its window, on the panel's Cairo drawing (<folder>/ui/*.cpp),
 #   <folder>/plugin/*.cpp        and what both share                  tarn_<folder>_plugin_glue
+#   <folder>/plugin/win/*_ui.cpp its window on Windows (x86-64 build), on <folder>/ui/win/*.cpp
 #   <folder>/tests/*_test.cpp    unit tests (GoogleTest)              ctest <folder>.<stem>.*
 #   <folder>/tests/CMakeLists.txt    the module's own test support (tarn_<folder>_test_support)
 #   <folder>/tests/fuzz/*_fuzz.cpp   libFuzzer targets, corpus in tests/fuzz/corpus/<stem>/
@@ -29,6 +30,9 @@ if(WIN32)
   set(TARN_DIST_DIR ${TARN_ROOT}/dist CACHE PATH "where the Windows artifacts go")
   set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${TARN_DIST_DIR})
   set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${TARN_DIST_DIR})
+  if(TARN_WINDOWS_ARCH STREQUAL win64)
+    include(${CMAKE_CURRENT_LIST_DIR}/tarn_plugins_windows.cmake)
+  endif()
 elseif(NOT TARN_FUZZ AND NOT TARN_SANITIZE)
   include(${CMAKE_CURRENT_LIST_DIR}/tarn_plugins.cmake)
 endif()
@@ -224,6 +228,10 @@ function(tarn__windows name m dir)
       target_link_libraries(tarn_bench_win_${m} PRIVATE tarn_${m}_test_support)
     endif()
     set_target_properties(tarn_bench_win_${m} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  endif()
+
+  if(TARN_HAVE_WINDOWS_PLUGINS AND EXISTS ${dir}/plugin)
+    tarn_windows_plugins(${name} ${m} ${dir})
   endif()
 endfunction()
 

@@ -1,0 +1,86 @@
+# The CLAP and VST3 plug-ins of a module for x86-64 Windows, made in the x86-64 Windows build with
+# DPF from Debian's dpf-source (used where it is installed, never copied), from the same signal
+# core and plug-in glue as the Linux plug-ins, into ${TARN_PLUGIN_WINDOWS_DIR}/<format>/:
+#
+#   clap/<NAME>.clap
+#   vst3/<NAME>.vst3/Contents/x86_64-win/<NAME>.vst3
+#
+# The window of a module that has one (<module>/plugin/win/*_ui.cpp, on <module>/ui/win/*.cpp) is
+# DPF's external-UI kind: DPF hands over the host's parent window and no DGL is built; the
+# module puts a child window of its own there, painted with the real GDI.
+set(TARN_DPF_DIR /usr/share/dpf CACHE PATH "DPF, as Debian's dpf-source installs it")
+set(TARN_PLUGIN_WINDOWS_DIR ${TARN_ROOT}/dist/plugins/windows CACHE PATH "where the Windows plug-ins go")
+set(TARN_WINDOWS_PLUGIN_FORMATS clap vst3)
+# What each format's binary exports, exactly: its entry points.
+set(TARN_WINDOWS_EXPORTS_clap clap_entry)
+set(TARN_WINDOWS_EXPORTS_vst3 ExitDll GetPluginFactory InitDll)
+
+if(NOT EXISTS ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp)
+  message(STATUS "DPF not found in ${TARN_DPF_DIR}: no Windows plug-ins (./run setup installs dpf-source)")
+  set(TARN_HAVE_WINDOWS_PLUGINS OFF)
+  return()
+endif()
+set(TARN_HAVE_WINDOWS_PLUGINS ON)
+
+# DPF's own sources are not ours to keep warning-free.
+set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${TARN_DPF_DIR}/distrho/DistrhoUIMain.cpp
+  PROPERTIES COMPILE_OPTIONS "-w")
+
+add_library(tarn_windows_format_glue STATIC ${TARN_ROOT}/plugins/format_glue.cpp)
+target_link_libraries(tarn_windows_format_glue PUBLIC tarn_common)
+
+add_custom_target(tarn_windows_plugins)
+
+# One format of one module.
+function(tarn__windows_plugin_target name format folder sources libraries ui_sources ui_libraries)
+  set(target ${name}-${format})
+  string(TOUPPER ${format} upper)
+  add_library(${target} MODULE ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${sources})
+  if(format STREQUAL clap)
+    set_target_properties(${target} PROPERTIES SUFFIX .clap LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_WINDOWS_DIR}/clap)
+  else()
+    set_target_properties(${target} PROPERTIES SUFFIX .vst3
+      LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_WINDOWS_DIR}/vst3/${name}.vst3/Contents/x86_64-win)
+  endif()
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${name} PREFIX "")
+  if(ui_sources)
+    target_sources(${target} PRIVATE ${TARN_DPF_DIR}/distrho/DistrhoUIMain.cpp ${ui_sources})
+    target_link_libraries(${target} PRIVATE ${ui_libraries})
+  endif()
+  # STATIC_BUILD: DPF then defines no DllMain of its own, which it would export beside the format's
+  # entry points (only to learn the library's file name, which these plug-ins never ask for).
+  target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_${upper} STATIC_BUILD)
+  # The folder first: its DistrhoPluginInfo.h is the module's.
+  target_include_directories(${target} PRIVATE ${folder} ${TARN_DPF_DIR}/distrho ${TARN_ROOT})
+  target_link_libraries(${target} PRIVATE ${libraries} tarn_windows_format_glue)
+  add_dependencies(tarn_windows_plugins ${target})
+endfunction()
+
+# Every format of a module whose folder has plugin/: the glue shared by its formats once, the
+# window's library once, then each format.
+function(tarn_windows_plugins name m dir)
+  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
+  file(GLOB linux_ui CONFIGURE_DEPENDS ${dir}/plugin/*_ui.cpp)
+  file(GLOB shared CONFIGURE_DEPENDS ${dir}/plugin/*.cpp)
+  list(REMOVE_ITEM shared ${dsp} ${linux_ui} "")
+  file(GLOB ui CONFIGURE_DEPENDS ${dir}/plugin/win/*_ui.cpp)
+  file(GLOB window CONFIGURE_DEPENDS ${dir}/ui/win/*.cpp)
+  set(libraries tarn_${m}_signal)
+  if(TARGET tarn_${m}_editor)
+    list(APPEND libraries tarn_${m}_editor)
+  endif()
+  if(shared)
+    add_library(tarn_${m}_plugin_glue STATIC ${shared})
+    target_link_libraries(tarn_${m}_plugin_glue PUBLIC ${libraries})
+    list(PREPEND libraries tarn_${m}_plugin_glue)
+  endif()
+  set(ui_libraries "")
+  if(ui AND window)
+    add_library(tarn_${m}_window STATIC ${window})
+    target_link_libraries(tarn_${m}_window PUBLIC ${libraries} user32 gdi32)
+    set(ui_libraries tarn_${m}_window)
+  endif()
+  foreach(format ${TARN_WINDOWS_PLUGIN_FORMATS})
+    tarn__windows_plugin_target(${name} ${format} ${dir}/plugin "${dsp}" "${libraries}" "${ui}" "${ui_libraries}")
+  endforeach()
+endfunction()
