@@ -83,4 +83,40 @@ function(tarn_windows_plugins name m dir)
   foreach(format ${TARN_WINDOWS_PLUGIN_FORMATS})
     tarn__windows_plugin_target(${name} ${format} ${dir}/plugin "${dsp}" "${libraries}" "${ui}" "${ui_libraries}")
   endforeach()
+  tarn_windows_plugin_checks(${name} ${m} ${dir})
+endfunction()
+
+# A check that reads the DLL's renders of the module's render cases, which the native build makes
+# (the fixture is found when both builds' tests run in one ctest, as ./run test runs them).
+function(tarn_needs_dll_renders test m)
+  set_property(TEST ${TARN_BUILD}.${test} APPEND PROPERTY FIXTURES_REQUIRED dll_renders_${m})
+endfunction()
+
+# What every module's Windows plug-ins are checked for, under 64-bit Wine with the test hosts
+# built for Windows: each binary's image (PE32+ x86-64, exactly the format's entry points, system
+# imports only); each format's renders of the module's render cases, byte for byte against the
+# DLL's (plugins.<module>.dll_reference of the native build renders those, and the Linux
+# plug-ins are held to the same); one output and the parameters as on Linux. Then the module's
+# own, <module>/tests/plugins_windows.cmake, which may use ${renders}, ${checks} and, per format,
+# the host's command line.
+function(tarn_windows_plugin_checks name m dir)
+  set(checks ${TARN_ROOT}/tests/plugins)
+  set(renders ${TARN_ROOT}/build/native/plugin-renders/${m})
+  string(JOIN " " run ${TARN_WINDOWS_RUN})
+  foreach(format ${TARN_WINDOWS_PLUGIN_FORMATS})
+    set(plugin ${TARN_PLUGIN_WINDOWS_DIR}/${format}/${name}.${format})
+    set(host "${run} $<TARGET_FILE:tarn-${format}-host>")
+    set(test plugins.${m}.${format})
+    tarn_add_test(${test}.image LABELS "plugins;${m}" COMMAND ${TARN_ROOT}/tests/win/check_dll.sh win64
+      $<TARGET_FILE:${name}-${format}> ${TARN_WINDOWS_EXPORTS_${format}})
+    tarn_add_test(${test}.renders LABELS "wine;plugins;${m}" COMMAND ${checks}/compare_renders.sh windows-${format}
+      ${renders} ${dir}/tests/render_cases.txt ${name} "${host} render ${plugin}"
+      PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
+    tarn_needs_dll_renders(${test}.renders ${m})
+    tarn_add_test(${test}.one_output LABELS "wine;plugins;${m}" COMMAND ${checks}/check_listing.sh "${host}" ${plugin}
+      ${dir}/tests/plugins/listing.txt PROPERTIES FIXTURES_REQUIRED wine)
+  endforeach()
+  if(EXISTS ${dir}/tests/plugins_windows.cmake)
+    include(${dir}/tests/plugins_windows.cmake)
+  endif()
 endfunction()
