@@ -312,8 +312,11 @@ function(tarn_native_suite modules)
   set(check ${TARN_ROOT}/tests/package/package_check.sh)
   tarn_add_test(package.build LABELS "package;wine" COMMAND ${TARN_ROOT}/scripts/package.sh ${CMAKE_BINARY_DIR}/modules.txt
     PROPERTIES FIXTURES_SETUP package FIXTURES_REQUIRED wine TIMEOUT 1800)
-  foreach(name files checksums product-dlls linux-tarball manual-in-browser readme-pictures)
+  foreach(name files checksums product-dlls linux-tarball manual-in-browser readme-pictures windows-zip)
     tarn_add_test(package.${name} LABELS package COMMAND ${check} ${name} ${CMAKE_BINARY_DIR}/modules.txt
       PROPERTIES FIXTURES_REQUIRED package)
   endforeach()
+  tarn_add_test(package.windows-installer LABELS "package;wine" COMMAND ${check} windows-installer
+    ${CMAKE_BINARY_DIR}/modules.txt PROPERTIES FIXTURES_REQUIRED package)
+  set_property(TEST package.windows-installer APPEND PROPERTY FIXTURES_REQUIRED wine)
 endfunction()
