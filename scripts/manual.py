@@ -59,6 +59,33 @@ CV input, added to it); one output, CV in LV2 and audio elsewhere. On CV and aud
 """
 
 
+def windows_section():
+    return """
+<h2>Installing and playing Tarn in a Windows DAW</h2>
+<p>The modules also come as 64-bit Windows plug-ins (x86-64), for each module a VST3 bundle and a
+CLAP file, in <code>tarn-modules-VERSION-windows-x86_64.zip</code> and in an installer,
+<code>tarn-modules-VERSION-windows-x86_64-setup.exe</code>. The installer puts the VST3 bundles into
+<code>C:\\Program Files\\Common Files\\VST3</code> and the CLAP files into
+<code>C:\\Program Files\\Common Files\\CLAP</code>, where DAWs look for them, and registers an
+uninstaller (&ldquo;Tarn modules&rdquo; in Settings &rsaquo; Apps); <code>setup.exe /S</code> installs
+without asking anything. From the zip, copy each folder in <code>vst3\\</code> and each file in
+<code>clap\\</code> into those folders yourself. VST3 is for DAWs such as Cubase, Studio One, Ableton
+Live, Bitwig, REAPER and Cakewalk, CLAP for DAWs such as Bitwig, REAPER and FL Studio. They need a
+64-bit DAW and nothing else (no runtime to install); the modular host loads the 32-bit DLLs above
+instead.</p>
+<p>Notes, parameters, the shape as saved state and the 27 programs (VST3) work as in the Linux CLAP
+and VST3 plug-ins below, and they play the same samples as the modules. The window is the module's
+own panel in a child window of the DAW's: the same code paints it with Windows' own drawing, as in
+the modular host, and the menu is Windows' own popup menu.</p>
+<p>What was checked, and how: under Wine (64-bit) on Linux, by our own CLAP and VST3 test hosts
+built for Windows: every render case sample for sample against the modules, notes, parameters, the
+saved state restored, the window's pixels and the shapes that drags and menu commands write against
+the modular host's panel, a hundred windows opened and closed, and the installer installing,
+loading and uninstalling silently. No Windows DAW was run: the plug-ins have not been tried in any
+of the DAWs named above.</p>
+"""
+
+
 def preset_section(pics):
     with open(PRESETS) as f:
         paths = [line.rstrip("\n") for line in f if line.strip()]
@@ -275,6 +302,7 @@ per cycle, Slow Rand once per cycle. The generator is shared with everything els
 thread, so two LFOs draw different sequences.</p>
 {image(os.path.join(pics, "lfo_waves.png"), "All eight LFO waves")}
 
+{windows_section()}
 {linux_section()}
 <h2>Measured sound</h2>
 <p>How clean is the oscillator? Tarn Contour4 playing the Digital Saw and the 50% Pulse presets at
