@@ -147,12 +147,11 @@ function(tarn__native name m dir)
   endif()
 endfunction()
 
-# The plug-in formats: the DSP part and the window compiled per format, what both share once.
-function(tarn__plugins name m dir)
-  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
-  file(GLOB ui CONFIGURE_DEPENDS ${dir}/plugin/*_ui.cpp)
+# What every plug-in format of a module links, on every system: its signal core, its panel and the
+# glue its formats share (plugin/*.cpp but the formats' own *_plugin.cpp and *_ui.cpp), made once.
+function(tarn__plugin_libraries out m dir)
   file(GLOB shared CONFIGURE_DEPENDS ${dir}/plugin/*.cpp)
-  list(REMOVE_ITEM shared ${dsp} ${ui} "")
+  list(FILTER shared EXCLUDE REGEX "_(plugin|ui)\\.cpp$")
   set(libraries tarn_${m}_signal)
   if(TARGET tarn_${m}_editor)
     list(APPEND libraries tarn_${m}_editor)
@@ -163,6 +162,14 @@ function(tarn__plugins name m dir)
     set_target_properties(tarn_${m}_plugin_glue PROPERTIES POSITION_INDEPENDENT_CODE ON)
     list(PREPEND libraries tarn_${m}_plugin_glue)
   endif()
+  set(${out} ${libraries} PARENT_SCOPE)
+endfunction()
+
+# The plug-in formats: the DSP part and the window compiled per format, what both share once.
+function(tarn__plugins name m dir)
+  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
+  file(GLOB ui CONFIGURE_DEPENDS ${dir}/plugin/*_ui.cpp)
+  tarn__plugin_libraries(libraries ${m} ${dir})
   set(ui_libraries "")
   file(GLOB drawing CONFIGURE_DEPENDS ${dir}/ui/*.cpp)
   if(ui AND drawing)

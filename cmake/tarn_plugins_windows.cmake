@@ -56,24 +56,13 @@ function(tarn__windows_plugin_target name format folder sources libraries ui_sou
   add_dependencies(tarn_windows_plugins ${target})
 endfunction()
 
-# Every format of a module whose folder has plugin/: the glue shared by its formats once, the
-# window's library once, then each format.
+# Every format of a module whose folder has plugin/: what its formats link (tarn_module.cmake's
+# tarn__plugin_libraries, as on Linux), the window's library once, then each format.
 function(tarn_windows_plugins name m dir)
   file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
-  file(GLOB linux_ui CONFIGURE_DEPENDS ${dir}/plugin/*_ui.cpp)
-  file(GLOB shared CONFIGURE_DEPENDS ${dir}/plugin/*.cpp)
-  list(REMOVE_ITEM shared ${dsp} ${linux_ui} "")
   file(GLOB ui CONFIGURE_DEPENDS ${dir}/plugin/win/*_ui.cpp)
   file(GLOB window CONFIGURE_DEPENDS ${dir}/ui/win/*.cpp)
-  set(libraries tarn_${m}_signal)
-  if(TARGET tarn_${m}_editor)
-    list(APPEND libraries tarn_${m}_editor)
-  endif()
-  if(shared)
-    add_library(tarn_${m}_plugin_glue STATIC ${shared})
-    target_link_libraries(tarn_${m}_plugin_glue PUBLIC ${libraries})
-    list(PREPEND libraries tarn_${m}_plugin_glue)
-  endif()
+  tarn__plugin_libraries(libraries ${m} ${dir})
   set(ui_libraries "")
   if(ui AND window)
     add_library(tarn_${m}_window STATIC ${window})

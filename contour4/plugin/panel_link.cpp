@@ -1,7 +1,10 @@
 // The panel object in a plug-in window: its creation and the host calls it answers.
 #include "panel_link.h"
 
+#include <cstring>
+
 #include "contour4/editor/contour4_gui.h"
+#include "contour4/plugin/programs.h"
 #include "frame/entry_points.h"
 
 namespace tarn {
@@ -51,6 +54,12 @@ void PanelLink::showShape(const std::string& text) {
     if (text == pinText_) return;  // not a change: the panel keeps its nodes' full precision
     pinText_ = text;
     dispatch(GUI_PIN_CHANGED, Contour4Gui::kShapePin);
+}
+
+void PanelLink::showProgram(uint32_t index) { showShape(programShapeText(pinText_, index)); }
+
+void PanelLink::showState(const char* key, const char* value) {
+    if (key != nullptr && std::strcmp(key, kShapeStateKey) == 0) showShape(value != nullptr ? value : "");
 }
 
 void PanelLink::paint(void* deviceContext) {

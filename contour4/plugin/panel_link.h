@@ -48,6 +48,11 @@ public:
     // panel opens on the first: before that the state is not known, and an empty text would
     // have the panel write the default shape over it.
     void showShape(const std::string& text);
+    // A program the host loaded: the signal side made its shape from the one it had, which is
+    // the panel's, by the same rule.
+    void showProgram(uint32_t index);
+    // A state the host set: its shape key's value shows.
+    void showState(const char* key, const char* value);
     bool isOpen() const { return record_ != nullptr; }
     const std::string& shapeText() const { return pinText_; }
     // The size the panel asked for.

@@ -4,14 +4,18 @@
 // program the host sets goes back to the panel.
 //
 // [main] DPF calls all of it on the host's UI thread; nothing here touches the audio thread.
-#include <cstring>
 #include <string>
 
 #include "DistrhoUI.hpp"
+#include "contour4/editor/contour4_gui.h"
 #include "contour4/plugin/programs.h"
 #include "contour4/ui/win/panel_window.h"
 
 START_NAMESPACE_DISTRHO
+
+static_assert(DISTRHO_UI_DEFAULT_WIDTH == tarn::Contour4Gui::kPanelWidth &&
+                  DISTRHO_UI_DEFAULT_HEIGHT == tarn::Contour4Gui::kPanelHeight,
+              "the size DPF tells the host is the panel's");
 
 class Contour4UI : public UI, private tarn::PanelWindow::Listener {
 public:
@@ -22,15 +26,8 @@ public:
 protected:
     void parameterChanged(uint32_t, float) override {}
 
-    // The host loaded a program: the signal side made its shape from the one it had, which is
-    // the panel's, by the same rule.
-    void programLoaded(uint32_t index) override {
-        window_.showShape(tarn::programShapeText(window_.shapeText(), index));
-    }
-
-    void stateChanged(const char* key, const char* value) override {
-        if (std::strcmp(key, tarn::kShapeStateKey) == 0) window_.showShape(value != nullptr ? value : "");
-    }
+    void programLoaded(uint32_t index) override { window_.panel().showProgram(index); }
+    void stateChanged(const char* key, const char* value) override { window_.panel().showState(key, value); }
 
     uintptr_t getNativeWindowHandle() const noexcept override {
         return reinterpret_cast<uintptr_t>(window_.handle());

@@ -33,9 +33,8 @@ public:
     PanelWindow& operator=(const PanelWindow&) = delete;
 
     HWND handle() const { return hwnd_; }
-    // As PanelLink's.
-    void showShape(const std::string& text) { link_.showShape(text); }
-    const std::string& shapeText() const { return link_.shapeText(); }
+    // What the host shows the panel: its shape, a state, a program.
+    PanelLink& panel() { return link_; }
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp);

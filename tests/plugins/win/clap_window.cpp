@@ -1,7 +1,7 @@
 // A CLAP plug-in's editor as a Windows DAW opens it: the host's gui and timer extensions (timers
 // run on the parent window), an embedded WIN32 window, and the state extension for the shape.
-#include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 #include "clap/entry.h"
@@ -54,16 +54,11 @@ public:
     bool loadShape(const std::string& text) override {
         std::string state;
         if (!save(state) || !replaceStateField(state, "shape", text)) return false;
-        struct Reader {
-            const std::string* bytes;
-            size_t at;
-        } reader{&state, 0};
-        clap_istream_t in{&reader, [](const clap_istream_t* s, void* buffer, uint64_t n) -> int64_t {
-                              auto* r = static_cast<Reader*>(s->ctx);
-                              const size_t k = std::min<size_t>(n, r->bytes->size() - r->at);
-                              std::memcpy(buffer, r->bytes->data() + r->at, k);
-                              r->at += k;
-                              return static_cast<int64_t>(k);
+        std::istringstream bytes(state);
+        clap_istream_t in{&bytes, [](const clap_istream_t* s, void* buffer, uint64_t n) -> int64_t {
+                              auto* from = static_cast<std::istringstream*>(s->ctx);
+                              from->read(static_cast<char*>(buffer), static_cast<std::streamsize>(n));
+                              return from->gcount();
                           }};
         return state_->load(plugin_, &in);
     }
@@ -151,9 +146,7 @@ private:
 }  // namespace
 
 std::unique_ptr<PluginView> clapView(const std::string& path, std::string& error) {
-    auto view = std::make_unique<ClapView>(path, error);
-    if (!view->ok()) return nullptr;
-    return view;
+    return madeView<ClapView>(path, error);
 }
 
 }  // namespace plugtest

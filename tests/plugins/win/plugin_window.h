@@ -38,6 +38,14 @@ public:
 std::string stateField(const std::string& state, const std::string& key);
 bool replaceStateField(std::string& state, const std::string& key, const std::string& value);
 
+// A view made from a plug-in's path, or null when it is not ok(), with the reason in error.
+template <class View>
+std::unique_ptr<PluginView> madeView(const std::string& path, std::string& error) {
+    auto view = std::make_unique<View>(path, error);
+    if (!view->ok()) return nullptr;
+    return view;
+}
+
 // The views of each format, or null with the reason in error.
 std::unique_ptr<PluginView> clapView(const std::string& path, std::string& error);
 std::unique_ptr<PluginView> vst3View(const std::string& bundle, std::string& error);

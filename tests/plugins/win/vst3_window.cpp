@@ -381,9 +381,7 @@ private:
 }  // namespace
 
 std::unique_ptr<PluginView> vst3View(const std::string& bundle, std::string& error) {
-    auto view = std::make_unique<Vst3View>(bundle, error);
-    if (!view->ok()) return nullptr;
-    return view;
+    return madeView<Vst3View>(bundle, error);
 }
 
 }  // namespace plugtest
