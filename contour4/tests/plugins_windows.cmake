@@ -15,7 +15,7 @@ foreach(format ${TARN_WINDOWS_PLUGIN_FORMATS})
     --shape "(-5,3.5)(0,-3.5)(5,1)" --frames 4000 PROPERTIES FIXTURES_REQUIRED wine)
   tarn_add_test(${test}.window LABELS "wine;plugins;${m}" COMMAND ${here}/windows_window.sh
     "${run}" $<TARGET_FILE:tarn-host> $<TARGET_FILE:${name}> $<TARGET_FILE:tarn-${format}-host> ${plugin}
-    ${CMAKE_BINARY_DIR}/plugin-windows/${m}-${format} PROPERTIES FIXTURES_REQUIRED wine)
+    ${CMAKE_BINARY_DIR}/plugin-windows/${m}-${format} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
   tarn_add_test(${test}.window_cycles LABELS "wine;plugins;${m}" COMMAND tarn-${format}-host window ${plugin}
     --cycles 100 PROPERTIES FIXTURES_REQUIRED wine)
 endforeach()

@@ -2,6 +2,7 @@
 //   tarn-clap-host info FILE.clap                      ports, parameters (range, default, labels)
 //   tarn-clap-host render FILE.clap --out FILE [render options]
 //   tarn-clap-host state FILE.clap [render options]    save, load into a second instance, compare
+//   tarn-clap-host window FILE.clap [events]           Windows only: the plug-in's window (win/plugin_window.h)
 // --set NAME=VALUE sets a parameter (a number, or a label of an enumerated one); --input streams
 // a raw float32 file (signal units, as tarn-host takes it) onto a parameter in volts; --shape
 // sets the plug-in's shape field in its saved state and loads that state; notes go out as MIDI.

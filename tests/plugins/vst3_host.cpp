@@ -3,6 +3,7 @@
 //   tarn-vst3-host info BUNDLE.vst3
 //   tarn-vst3-host render BUNDLE.vst3 --out FILE [render options]
 //   tarn-vst3-host state BUNDLE.vst3 [render options]
+//   tarn-vst3-host window BUNDLE.vst3 [events]   Windows only: the plug-in's window (win/plugin_window.h)
 // Parameters travel normalised, as VST3 has them; notes as note events (no pitch bend).
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,8 @@
 # the plug-in's saved shape text must be the text `tarn-host panel` prints for the same events on
 # the DLL's panel, and the window's pixels that panel's picture, every one (both run under the same
 # Wine, so even the button's font is the same). A shape the host restores shows on the panel,
-# and after a dismissed menu a move drags nothing.
+# after a dismissed menu a move drags nothing, and a host that closes the editor while its popup
+# menu is open (from a timer of its own) ends the menu with it and keeps the state.
 #   windows_window.sh "RUN" TARN_HOST.exe MODULE.dll TEST_HOST.exe PLUGIN WORK_DIR
 # RUN: how a Windows program runs here (windows-run.sh win64).
 set -uo pipefail
@@ -40,4 +41,11 @@ check drag --press 128,50 --move 128,35 --move 128,20 --release
 check menus --press 128,50 --move 128,20 --release --menu "Various/DNA" --menu "Saw/Analog Saw 2" --menu "Edit/Invert"
 check restored --shape "$(sed -n 's/^shape: //p' "$work/ref-menus.txt")"
 check dismissed --menu "Ramp" --menu-dismiss --move 40,90 --release
+if "${run[@]}" "$test_host" window "$plugin" --menu "Ramp" --close-in-menu > "$work/closed.txt" &&
+   sed -n 's/^shape: //p' "$work/ref-dismissed.txt" | cmp -s - <(sed -n 's/^shape: //p' "$work/closed.txt"); then
+  echo "ok closed in the menu: the menu ended with the editor, the state kept"
+else
+  echo "FAIL closed in the menu: $(cat "$work/closed.txt")"
+  failed=$((failed + 1))
+fi
 [ "$failed" -eq 0 ]

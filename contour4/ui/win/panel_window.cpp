@@ -41,6 +41,12 @@ PanelWindow::PanelWindow(HWND parent, Listener& listener) : listener_(listener),
 
 PanelWindow::~PanelWindow() {
     if (hwnd_ != nullptr) {
+        // Closed from inside a press (the host's timer ran in the popup menu's loop): the menu
+        // ends with the window, which Windows does not do for a menu whose owner goes.
+        if (pressGone_ != nullptr) {
+            *pressGone_ = true;
+            EndMenu();
+        }
         // Whatever the window hears while it goes (a lost capture) no longer reaches the panel.
         SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -55,7 +61,14 @@ LRESULT CALLBACK PanelWindow::windowProc(HWND hwnd, UINT message, WPARAM wp, LPA
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<PanelWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    return self != nullptr ? self->handle(message, wp, lp) : DefWindowProcA(hwnd, message, wp, lp);
+    if (self == nullptr) return DefWindowProcA(hwnd, message, wp, lp);
+    // Windows calls in here: nothing thrown may pass (a text the host could not take is lost, as
+    // a dropped drag would be).
+    try {
+        return self->handle(message, wp, lp);
+    } catch (...) {
+        return 0;
+    }
 }
 
 LRESULT PanelWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
@@ -66,11 +79,18 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND: return 1;  // the paint covers every pixel
     // Any button, as the modular host delivers it: the panel tells none apart.
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
         lastX_ = x;
         lastY_ = y;
+        // The window may be gone when the press returns (closed while its popup menu was open):
+        // then nothing of it is touched after.
+        bool gone = false;
+        bool* const outer = pressGone_;
+        pressGone_ = &gone;
         link_.press(x, y);
+        if (!gone) pressGone_ = outer;
         return 0;
+    }
     case WM_MOUSEMOVE:
         lastX_ = x;
         lastY_ = y;

@@ -52,6 +52,7 @@ private:
     HWND hwnd_ = nullptr;
     int lastX_ = 0;
     int lastY_ = 0;
+    bool* pressGone_ = nullptr;  // inside a press (where a popup menu may be open): set when the window goes
 };
 
 }  // namespace tarn

@@ -24,7 +24,7 @@ struct Failure : std::runtime_error {
 };
 
 struct Event {
-    enum Kind { PRESS, MOVE, RELEASE, MENU, MENU_DISMISS } kind;
+    enum Kind { PRESS, MOVE, RELEASE, MENU, MENU_DISMISS, CLOSE_IN_MENU } kind;
     int x = 0;
     int y = 0;
     std::string path = {};
@@ -63,6 +63,8 @@ WindowOptions parseWindowOptions(const std::vector<std::string>& args) {
             o.events.push_back({Event::RELEASE});
         } else if (a == "--menu-dismiss") {
             o.events.push_back({Event::MENU_DISMISS, kMenuStripX, kMenuStripY});
+        } else if (a == "--close-in-menu") {
+            o.events.push_back({Event::CLOSE_IN_MENU, kMenuStripX, kMenuStripY});
         } else if (a == "--press" || a == "--move") {
             if (!parsePoint(args[++i], e.x, e.y)) throw Failure(a + " takes X,Y in panel pixels", 2);
             e.kind = a == "--press" ? Event::PRESS : Event::MOVE;
@@ -85,8 +87,15 @@ WindowOptions parseWindowOptions(const std::vector<std::string>& args) {
 }
 
 PluginView* gView = nullptr;  // the view whose timers the parent window runs
+// The host's own timer, beside the plug-in's (whose ids count up from 1).
+constexpr UINT_PTR kCloseTimer = 0x7A11;
 
 LRESULT CALLBACK parentProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
+    if (message == WM_TIMER && wp == kCloseTimer) {
+        KillTimer(hwnd, kCloseTimer);
+        if (gView != nullptr) gView->destroy();
+        return 0;
+    }
     if (message == WM_TIMER && gView != nullptr) {
         gView->timer(wp);
         return 0;
@@ -157,6 +166,15 @@ void runEvents(HWND editor, const std::vector<Event>& events) {
             pressWithMenu(editor, e.x, e.y, e.path, true);
             SendMessageA(editor, WM_LBUTTONUP, 0, at(e.x, e.y));
             break;
+        case Event::CLOSE_IN_MENU:
+            // The press opens the menu, whose loop runs the host's timer, which closes the editor
+            // as a DAW may (its project closing): the menu ends with its window, and no event
+            // follows, as the editor is gone.
+            SetTimer(GetParent(editor), kCloseTimer, USER_TIMER_MINIMUM, nullptr);
+            SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, at(e.x, e.y));
+            settle();
+            if (IsWindow(editor)) throw Failure("the editor's window outlived its close", 1);
+            return;
         }
         if (e.kind != Event::RELEASE) {
             x = e.x;

@@ -5,6 +5,8 @@
 // opened and closed leave behind.
 //   window PLUGIN [--shape TEXT] [--press X,Y] [--move X,Y] [--release] [--menu PATH]
 //                 [--menu-dismiss] [--png FILE]         prints "shape: TEXT" as tarn-host panel
+//   window PLUGIN [events] --close-in-menu              the host closes the editor from its own
+//                                                       timer while the popup menu is open
 //   window PLUGIN --cycles N                            GDI and USER objects before and after
 #pragma once
 
