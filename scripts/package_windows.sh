@@ -25,7 +25,7 @@ while read -r module _; do
 done < "$modules"
 cp "$work/MANUAL.html" "$ROOT/LICENSE" "$stage/"
 sed 's/$/\r/' "$ROOT/plugins/windows/INSTALL.txt" > "$stage/INSTALL.txt"
-(cd "$stage" && find . -type f | sed 's|^\./||' | sort | xargs sha256sum > SHA256SUMS)
+(cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | sort | xargs sha256sum > SHA256SUMS)
 rm -f "$zip"
 (cd "$stage" && zip -q -X -r "$zip" .)
 
