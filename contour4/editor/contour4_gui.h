@@ -15,8 +15,8 @@ namespace tarn {
 
 class Contour4Gui : public GuiBase {
 public:
-    static constexpr int32_t kPanelWidth = 256;
-    static constexpr int32_t kPanelHeight = 100;
+    static constexpr int32_t kPanelWidth = contour4::kDescription.panelWidth;
+    static constexpr int32_t kPanelHeight = contour4::kDescription.panelHeight;
     static constexpr int32_t kShapePin = PIN_SHAPE;
     static constexpr int32_t kMenuStripHeight = 12;
     static constexpr float kMinDragHeight = 15.0f;  // +3.5 V
