@@ -11,6 +11,7 @@
 #   <folder>/plugin/*_ui.cpp     its window, on the panel's Cairo drawing (<folder>/ui/*.cpp),
 #   <folder>/plugin/*.cpp        and what both share                  tarn_<folder>_plugin_glue
 #   <folder>/tests/*_test.cpp    unit tests (GoogleTest)              ctest <folder>.<stem>.*
+#                                (<folder>_test.cpp: ctest <folder>.*)
 #   <folder>/tests/CMakeLists.txt    the module's own test support (tarn_<folder>_test_support)
 #   <folder>/tests/fuzz/*_fuzz.cpp   libFuzzer targets, corpus in tests/fuzz/corpus/<stem>/
 #   <folder>/tests/win/*.py|*.sh     checks through tarn-host          ctest <arch>.<folder>.<stem>
@@ -79,9 +80,14 @@ function(tarn_add_test name)
     ENVIRONMENT "${T_ENVIRONMENT}" ${T_PROPERTIES})
 endfunction()
 
-# A test name of the module's: <folder>.<stem>.
+# A test name of the module's: <folder>.<stem>, or <folder> alone where the stem is the folder's
+# name (lfo/tests/lfo_test.cpp: lfo.*, not lfo.lfo.*).
 function(tarn__test_name out m stem)
-  set(${out} ${m}.${stem} PARENT_SCOPE)
+  if(stem STREQUAL m)
+    set(${out} ${m} PARENT_SCOPE)
+  else()
+    set(${out} ${m}.${stem} PARENT_SCOPE)
+  endif()
 endfunction()
 
 # The module's description, read at configure time: the generated header and exports under
