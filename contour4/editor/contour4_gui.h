@@ -1,6 +1,7 @@
 // Contour4Gui: the graphic panel of Tarn Contour4. It keeps its own copy of the 25 nodes, reads
 // them from the "shape" pin's text, draws them, lets the mouse drag node heights and writes the
-// curve back as text; a strip along the top edge opens the preset and edit menu.
+// curve back as text; a strip along the top edge opens the preset and edit menu. [main]: a host
+// calls every operation here from its main (user interface) thread, as GuiBase says.
 #pragma once
 
 #include <cstdint>
