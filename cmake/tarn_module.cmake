@@ -326,7 +326,8 @@ endfunction()
 
 # The native build's ctest is the one run: it takes in the tests of every other build that has
 # been configured next to it (build/win, build/win64, build/native-asan, build/fuzz), so that one
-# summary counts them all; and it builds and checks the release package.
+# summary counts them all; it checks that the README lists the modules their descriptions
+# describe, and it builds and checks the release package.
 set(TARN_OTHER_BUILDS win win64 native-asan fuzz CACHE STRING "builds under build/ whose tests the native ctest runs")
 function(tarn_native_suite modules)
   set(include "# The tests of the other builds, where they are configured.\n")
@@ -341,6 +342,9 @@ function(tarn_native_suite modules)
     get_property(uris GLOBAL PROPERTY TARN_LV2_URIS)
     tarn_plugin_test(lv2.tools ${TARN_PLUGIN_CHECKS}/check_lv2_tools.sh ${TARN_PLUGIN_DIR}/lv2 ${uris})
   endif()
+
+  tarn_add_test(docs.module_list LABELS docs COMMAND ${TARN_PYTHON} ${TARN_ROOT}/scripts/manual.py --check-readme
+    ${TARN_ROOT}/README.md ${CMAKE_BINARY_DIR}/modules.txt)
 
   set(check ${TARN_ROOT}/tests/package/package_check.sh)
   tarn_add_test(package.build LABELS "package;wine" COMMAND ${TARN_ROOT}/scripts/package.sh ${CMAKE_BINARY_DIR}/modules.txt
