@@ -102,8 +102,11 @@ class Section:
             self.fail("[%s] has no %s" % (self.title, key))
         return self.fields[key]
 
-    def text(self, key, default=None):
-        return self.field(key).value if key in self.fields or default is None else default
+    def text(self, key):
+        return self.field(key).value
+
+    def optional(self, key, default):
+        return self.fields[key].value if key in self.fields else default
 
     def check(self, key, ok, what):
         f = self.field(key)
@@ -137,7 +140,7 @@ class Pin:
         self.symbol = s.check("symbol", lambda v: SYMBOL.match(v) and not v.startswith("lv2")
                               and not v.endswith("_cv"),
                               "lower case letters, digits and _, from a letter, not lv2... or ..._cv")
-        self.doc = s.text("doc", "")
+        self.doc = s.optional("doc", "")
         self.unit = s.check("unit", lambda v: v == "V" and self.type == "audio",
                             "V, on an audio pin") if s.has("unit") else ""
         self.state = s.check("state", lambda v: v in ("yes", "no"), "yes or no") == "yes" if s.has("state") else False
@@ -149,7 +152,7 @@ class Pin:
             self.choices = self.read_choices(s)
         elif s.has("choices"):
             s.fail("only a choice pin has choices", s.field("choices").line)
-        self.default = s.text("default") if s.has("default") else None
+        self.default = s.optional("default", None)
         self.default_value = 0.0
         if self.default is not None:
             f = s.field("default")
@@ -216,8 +219,8 @@ class Module:
         self.path = path
         for key in MODULE_REQUIRED:
             s.field(key)
-        self.name = s.text("name")
-        self.id = s.text("id")
+        self.name = s.check("name", lambda v: v and not set(v) & set("|;"), "a name without | or ;")
+        self.id = s.check("id", lambda v: v and not set(v) & set("|;"), "an id without | or ;")
         self.library = s.check("library", lambda v: re.match(r"^[A-Za-z0-9_]+$", v), "letters, digits and _")
         self.frame = s.number("frame", r"^\d+$", int, "a number")
         if self.frame not in FRAMES:

@@ -26,7 +26,8 @@ DescribedModule::DescribedModule(HostCallback callback, int32_t hostData,
         choices_[i] = 0;
     }
     for (int32_t i = 0; i < description.pinCount && i < kMaxPins; ++i) {
-        choices_[i] = static_cast<int16_t>(description.pins[i].defaultValue);
+        const PinDescription& pin = description.pins[i];
+        if (pin.type == PinType::Choice) choices_[i] = static_cast<int16_t>(pin.defaultValue);
     }
 }
 

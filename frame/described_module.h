@@ -24,8 +24,6 @@ public:
     // the pin has them; past the last pin, false and nothing written.
     bool getPinProperties(int32_t index, PinProperties& props) override;
 
-    const ModuleDescription& description() const { return description_; }
-
 protected:
     // The values the host keeps current, by pin index.
     float* buffer(int32_t pin) const { return buffers_[pin]; }
