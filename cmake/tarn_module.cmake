@@ -1,30 +1,40 @@
-# A module is one folder and one line: tarn_add_module(NAME DIR <folder> FRAME <version>) makes,
-# in whichever build it is called, everything of the module that build makes, from the folder's
-# own layout:
+# A module is one folder and one line: tarn_add_module(<folder>) makes, in whichever build it is
+# called, everything of the module that build makes, from the folder's description and layout:
 #
+#   <folder>/description.txt     its identity and pins (cmake/module_description.py reads it at
+#                                configure time: build/<tree>/generated/<folder>/description.h,
+#                                the library's exports, what this file reads)
 #   <folder>/signal/*.cpp        the signal core, plain C++           tarn_<folder>_signal
 #   <folder>/editor/*.cpp        its panel, if it has one             tarn_<folder>_editor
-#   <folder>/*.cpp               the glue to the frame                tarn_<folder>
-#   <folder>/*_entry.cpp, NAME.def   the library's two exports        NAME.dll (Windows builds)
+#   <folder>/*.cpp               its own glue to the frame, if any    tarn_<folder>
 #   <folder>/plugin/*_plugin.cpp the plug-in formats (DPF), with       NAME in dist/plugins/<format>/
 #   <folder>/plugin/*_ui.cpp     its window, on the panel's Cairo drawing (<folder>/ui/*.cpp),
 #   <folder>/plugin/*.cpp        and what both share                  tarn_<folder>_plugin_glue
 #   <folder>/plugin/win/*_ui.cpp its window on Windows (x86-64 build), on <folder>/ui/win/*.cpp
 #   <folder>/tests/*_test.cpp    unit tests (GoogleTest)              ctest <folder>.<stem>.*
+#                                (<folder>_test.cpp: ctest <folder>.*)
 #   <folder>/tests/CMakeLists.txt    the module's own test support (tarn_<folder>_test_support)
 #   <folder>/tests/fuzz/*_fuzz.cpp   libFuzzer targets, corpus in tests/fuzz/corpus/<stem>/
 #   <folder>/tests/win/*.py|*.sh     checks through tarn-host          ctest <arch>.<folder>.<stem>
-#   <folder>/tests/win/record.txt    what its records must read       ctest <arch>.<folder>.records
 #   <folder>/tests/render_cases.txt  renders every build and format must agree on
 #   <folder>/tests/plugins.cmake     checks of its plug-ins beyond the common ones
 #   <folder>/bench/*_bench.cpp   native benchmarks; bench/win_bench.cpp the DLL's under Wine
 #   <folder>/pictures.sh         its pictures for the manual and the README
+#   <folder>/manual.py           its section of the manual
 #
-# tarn_finish_modules() then writes the list of modules (build/<tree>/modules.txt, which the
-# scripts read) and makes what spans them: the comparison of the Windows builds, the package.
+# NAME, the library's name, comes from the description. tarn_finish_modules() then writes the
+# list of modules (build/<tree>/modules.txt, "NAME folder" a line, which the scripts read) and
+# makes what spans them: the comparison of the Windows builds, the package.
 set(TARN_SEED 20261208 CACHE STRING "the validator's seed in the tests")
 set(TARN_FUZZ_SECONDS 4 CACHE STRING "seconds per fuzz target in the tests")
 set(TARN_ROOT ${PROJECT_SOURCE_DIR})
+# The modules' generated headers (<folder>/description.h), for every target of the project.
+set(TARN_GENERATED ${CMAKE_BINARY_DIR}/generated)
+include_directories(${TARN_GENERATED})
+# The project's one version, which every module's description carries.
+file(STRINGS ${TARN_ROOT}/VERSION TARN_VERSION LIMIT_COUNT 1)
+set_property(DIRECTORY ${TARN_ROOT} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TARN_ROOT}/VERSION)
+find_program(TARN_PYTHON python3 REQUIRED)
 
 if(WIN32)
   set(TARN_DIST_DIR ${TARN_ROOT}/dist CACHE PATH "where the Windows artifacts go")
@@ -74,6 +84,32 @@ function(tarn_add_test name)
     ENVIRONMENT "${T_ENVIRONMENT}" ${T_PROPERTIES})
 endfunction()
 
+# A test name of the module's: <folder>.<stem>, or <folder> alone where the stem is the folder's
+# name (lfo/tests/lfo_test.cpp: lfo.*, not lfo.lfo.*).
+function(tarn__test_name out m stem)
+  if(stem STREQUAL m)
+    set(${out} ${m} PARENT_SCOPE)
+  else()
+    set(${out} ${m}.${stem} PARENT_SCOPE)
+  endif()
+endfunction()
+
+# The module's description, read at configure time: the generated header and exports under
+# TARN_GENERATED/<folder>/, and TARN_MODULE_LIBRARY, _FRAME and _RECORD in the caller's scope. A
+# malformed description stops the configure with its file and line.
+macro(tarn__describe m dir)
+  set(description ${dir}/description.txt)
+  set_property(DIRECTORY ${TARN_ROOT} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${description}
+    ${TARN_ROOT}/cmake/module_description.py)
+  execute_process(COMMAND ${TARN_PYTHON} ${TARN_ROOT}/cmake/module_description.py generate ${description} ${m}
+      ${TARN_VERSION} ${TARN_GENERATED}
+    RESULT_VARIABLE described ERROR_VARIABLE why)
+  if(NOT described EQUAL 0)
+    message(FATAL_ERROR "the module ${m} has no usable description: ${why}")
+  endif()
+  include(${TARN_GENERATED}/${m}/description.cmake)
+endmacro()
+
 function(tarn__cores m dir frame)
   file(GLOB signal CONFIGURE_DEPENDS ${dir}/signal/*.cpp)
   add_library(tarn_${m}_signal STATIC ${signal})
@@ -91,12 +127,18 @@ function(tarn__cores m dir frame)
     list(APPEND glue_links tarn_${m}_editor)
   endif()
 
+  # A module whose signal core the frame serves has no glue of its own.
   file(GLOB glue CONFIGURE_DEPENDS ${dir}/*.cpp)
-  file(GLOB entry CONFIGURE_DEPENDS ${dir}/*_entry.cpp)
-  list(REMOVE_ITEM glue ${entry})
-  add_library(tarn_${m} STATIC ${glue})
-  target_link_libraries(tarn_${m} PUBLIC ${glue_links})
-  # The two exports, for native programs that make the module as a host does.
+  if(glue)
+    add_library(tarn_${m} STATIC ${glue})
+    target_link_libraries(tarn_${m} PUBLIC ${glue_links})
+  else()
+    add_library(tarn_${m} INTERFACE)
+    target_link_libraries(tarn_${m} INTERFACE ${glue_links})
+  endif()
+  # The two exports, made from the description, for native programs that make the module as a
+  # host does.
+  set(entry ${TARN_GENERATED}/${m}/${m}_entry.cpp)
   add_library(tarn_${m}_exports STATIC ${entry})
   target_link_libraries(tarn_${m}_exports PUBLIC tarn_${m})
   set(TARN_ENTRY_${m} ${entry} PARENT_SCOPE)
@@ -120,13 +162,15 @@ function(tarn__native name m dir)
   foreach(source ${tests})
     get_filename_component(stem ${source} NAME_WE)
     string(REGEX REPLACE "_test$" "" stem ${stem})
-    add_executable(${m}_${stem}_test ${source})
-    target_link_libraries(${m}_${stem}_test PRIVATE ${links} GTest::gtest_main)
-    set(prefix ${m}.${stem}.)
+    tarn__test_name(test ${m} ${stem})
+    string(REPLACE "." "_" target ${test}_test)
+    add_executable(${target} ${source})
+    target_link_libraries(${target} PRIVATE ${links} GTest::gtest_main)
+    set(prefix ${test}.)
     if(TARN_SANITIZE)
       set(prefix asan.${prefix})
     endif()
-    gtest_discover_tests(${m}_${stem}_test TEST_PREFIX ${prefix} PROPERTIES LABELS ${TARN_UNIT_LABEL})
+    gtest_discover_tests(${target} TEST_PREFIX ${prefix} PROPERTIES LABELS ${TARN_UNIT_LABEL})
   endforeach()
   if(TARN_SANITIZE)
     return()
@@ -190,7 +234,8 @@ function(tarn__fuzz m dir)
     add_executable(${target} ${source})
     target_link_libraries(${target} PRIVATE tarn_${m} tarn_fuzz_support)
     target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
-    tarn_add_test(${m}.${stem} LABELS "fuzz;${m}"
+    tarn__test_name(test ${m} ${stem})
+    tarn_add_test(${test} LABELS "fuzz;${m}"
       COMMAND ${TARN_ROOT}/tests/fuzz/run_fuzz.sh $<TARGET_FILE:${target}> ${dir}/tests/fuzz/corpus/${stem}
               ${CMAKE_BINARY_DIR}/runs/${m}.${stem} ${TARN_FUZZ_SECONDS})
   endforeach()
@@ -198,8 +243,7 @@ endfunction()
 
 # Everything a Windows build does with the module under Wine, through the emulator.
 function(tarn__windows name m dir)
-  file(GLOB def CONFIGURE_DEPENDS ${dir}/*.def)
-  add_library(${name} SHARED ${TARN_ENTRY_${m}} ${def})
+  add_library(${name} SHARED ${TARN_ENTRY_${m}} ${TARN_ROOT}/frame/exports.def)
   target_link_libraries(${name} PRIVATE tarn_${m})
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
 
@@ -207,21 +251,18 @@ function(tarn__windows name m dir)
   tarn__host_command(host)
   set(env "TARN_HOST=${host}" "TARN_DLL=${dll}")
   tarn_add_test(${m}.dll LABELS "win;${m}" COMMAND ${TARN_ROOT}/tests/win/check_dll.sh ${TARN_WINDOWS_ARCH} ${dll})
-  if(EXISTS ${dir}/tests/win/record.txt)
-    file(STRINGS ${dir}/tests/win/record.txt lines)
-    string(JOIN "|" record ${lines})
-    tarn_add_test(${m}.records LABELS "win;wine;${m}" COMMAND records_test_win
-      ENVIRONMENT "TARN_RECORD=${record}" "TARN_DLL=${dll}" PROPERTIES FIXTURES_REQUIRED wine)
-  endif()
+  tarn_add_test(${m}.records LABELS "win;wine;${m}" COMMAND records_test_win
+    ENVIRONMENT "TARN_RECORD=${TARN_MODULE_RECORD}" "TARN_DLL=${dll}" PROPERTIES FIXTURES_REQUIRED wine)
   file(GLOB checks CONFIGURE_DEPENDS ${dir}/tests/win/*.py ${dir}/tests/win/*.sh)
   foreach(check ${checks})
     get_filename_component(stem ${check} NAME_WE)
     string(REGEX REPLACE "_check$" "" stem ${stem})
+    tarn__test_name(test ${m} ${stem})
     set(command ${check})
     if(check MATCHES "\\.py$")
       set(command python3 ${check})
     endif()
-    tarn_add_test(${m}.${stem} LABELS "win;wine;${m}" COMMAND ${command} ENVIRONMENT ${env}
+    tarn_add_test(${test} LABELS "win;wine;${m}" COMMAND ${command} ENVIRONMENT ${env}
       PROPERTIES FIXTURES_REQUIRED wine)
   endforeach()
   tarn_add_test(${m}.validate LABELS "win;wine;validate;${m}"
@@ -248,12 +289,12 @@ function(tarn__host_command out)
   set(${out} "${run} $<TARGET_FILE:tarn-host>" PARENT_SCOPE)
 endfunction()
 
-function(tarn_add_module name)
-  cmake_parse_arguments(M "" "DIR;FRAME" "" ${ARGN})
-  set(m ${M_DIR})
-  set(dir ${TARN_ROOT}/${M_DIR})
+function(tarn_add_module m)
+  set(dir ${TARN_ROOT}/${m})
+  tarn__describe(${m} ${dir})
+  set(name ${TARN_MODULE_LIBRARY})
   set_property(GLOBAL APPEND PROPERTY TARN_MODULES "${name} ${m}")
-  tarn__cores(${m} ${dir} ${M_FRAME})
+  tarn__cores(${m} ${dir} ${TARN_MODULE_FRAME})
   if(EXISTS ${dir}/tests/CMakeLists.txt)
     add_subdirectory(${dir}/tests ${CMAKE_BINARY_DIR}/${m}/tests)
   endif()
@@ -300,7 +341,8 @@ endfunction()
 
 # The native build's ctest is the one run: it takes in the tests of every other build that has
 # been configured next to it (build/win, build/win64, build/native-asan, build/fuzz), so that one
-# summary counts them all; and it builds and checks the release package.
+# summary counts them all; it checks that the README lists the modules their descriptions
+# describe, and it builds and checks the release package.
 set(TARN_OTHER_BUILDS win win64 native-asan fuzz CACHE STRING "builds under build/ whose tests the native ctest runs")
 function(tarn_native_suite modules)
   set(include "# The tests of the other builds, where they are configured.\n")
@@ -315,6 +357,9 @@ function(tarn_native_suite modules)
     get_property(uris GLOBAL PROPERTY TARN_LV2_URIS)
     tarn_plugin_test(lv2.tools ${TARN_PLUGIN_CHECKS}/check_lv2_tools.sh ${TARN_PLUGIN_DIR}/lv2 ${uris})
   endif()
+
+  tarn_add_test(docs.module_list LABELS docs COMMAND ${TARN_PYTHON} ${TARN_ROOT}/scripts/manual.py --check-readme
+    ${TARN_ROOT}/README.md ${CMAKE_BINARY_DIR}/modules.txt)
 
   set(check ${TARN_ROOT}/tests/package/package_check.sh)
   tarn_add_test(package.build LABELS "package;wine" COMMAND ${TARN_ROOT}/scripts/package.sh ${CMAKE_BINARY_DIR}/modules.txt

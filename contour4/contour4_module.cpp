@@ -1,4 +1,4 @@
-// Tarn Contour4's signal side: pins, open, pin notifications and the two process functions.
+// Tarn Contour4's signal side: the curve block, open, pin notifications and the two process functions.
 #include "contour4_module.h"
 
 #include <charconv>
@@ -6,47 +6,11 @@
 
 namespace tarn {
 
-namespace {
-constexpr int32_t kShapeFlags = PF_DUAL | PF_GUI | PF_TEXT_SHAPE;
-}
-
-// The frame leaves module fields unset until open; these are the safe values until then:
-// unbound pins, the voice's own safe state and silent tables.
+// The frame leaves module fields unset until open; these are the safe values until then: no
+// curve block, the voice's own safe state and silent tables.
 Contour4Module::Contour4Module(HostCallback callback, int32_t hostData) noexcept
-    : ModuleBase(callback, hostData, kMagic),
-      shapeText_(nullptr),
-      curveBlock_(nullptr),
-      pitchIn_(nullptr),
-      syncIn_(nullptr),
-      levelIn_(nullptr),
-      output_(nullptr) {
+    : DescribedModule(callback, hostData, kDescription), curveBlock_(nullptr) {
     table_.clear();
-}
-
-bool Contour4Module::getPinProperties(int32_t index, PinProperties& props) {
-    auto audio = [&](float** field, int32_t direction) {
-        props.variable = field;
-        props.direction = direction;
-        props.datatype = DT_AUDIO;
-        props.name = kContour4Pins[index].name;
-        props.defaultValue = kContour4Pins[index].defaultText;
-        props.flags = 0;
-        return true;
-    };
-    switch (index) {
-    case PIN_SHAPE:
-        props.variable = &shapeText_;
-        props.direction = DIR_IN;
-        props.datatype = DT_TEXT;
-        props.name = kContour4Pins[PIN_SHAPE].name;
-        props.flags = kShapeFlags;
-        return true;
-    case PIN_PITCH: return audio(&pitchIn_, DIR_IN);
-    case PIN_SYNC: return audio(&syncIn_, DIR_IN);
-    case PIN_LEVEL: return audio(&levelIn_, DIR_IN);
-    case PIN_OUTPUT: return audio(&output_, DIR_OUT);
-    default: return false;
-    }
 }
 
 void Contour4Module::requestCurveBlock() {
@@ -67,7 +31,7 @@ void Contour4Module::open() {
     setProcessFunction(processFunctionOf<Contour4Module, &Contour4Module::generateIdle>());
 }
 
-void Contour4Module::rebuildTable() { table_.rebuild(shapeText_); }
+void Contour4Module::rebuildTable() { table_.rebuild(text(PIN_SHAPE)); }
 
 float Contour4Module::levelNow() {
     Pin* level = findPin(PIN_LEVEL);
@@ -84,19 +48,18 @@ void Contour4Module::onPinStatusChanged(Pin& pin) {
     }
 }
 
-bool Contour4Module::pinsBound() const {
-    return pitchIn_ != nullptr && syncIn_ != nullptr && levelIn_ != nullptr && output_ != nullptr;
-}
-
 void Contour4Module::generate(int32_t first, int32_t count) {
-    if (!pinsBound()) return;
-    voice_.generate(table_, pitchIn_[first], syncIn_ + first, 1, levelIn_[first], output_ + first, count);
+    if (!buffersBound()) return;
+    const PinBlock pins = pinBlock(first);
+    voice_.generate(table_, pins.input(PIN_PITCH)[0], pins.input(PIN_SYNC), 1, pins.input(PIN_LEVEL)[0],
+                    pins.output(PIN_OUTPUT), count);
 }
 
 void Contour4Module::generateIdle(int32_t first, int32_t count) {
-    const bool due = pinsBound() ? voice_.generateIdle(table_, pitchIn_[first], syncIn_ + first, 1,
-                                                       levelIn_[first], output_ + first, count)
-                                 : voice_.countDown(count);
+    const PinBlock pins = pinBlock(first);
+    const bool due = buffersBound() ? voice_.generateIdle(table_, pins.input(PIN_PITCH)[0], pins.input(PIN_SYNC), 1,
+                                                          pins.input(PIN_LEVEL)[0], pins.output(PIN_OUTPUT), count)
+                                    : voice_.countDown(count);
     if (due) callHost(HOST_SLEEP);
 }
 

@@ -7,13 +7,13 @@
 #include "contour4/signal/pins.h"
 #include "contour4/signal/voice.h"
 #include "contour4/signal/wave_table.h"
-#include "frame/module_base.h"
+#include "frame/described_module.h"
 
 namespace tarn {
 
-class Contour4Module : public ModuleBase {
+class Contour4Module : public DescribedModule {
 public:
-    static constexpr uint32_t kMagic = 0x04C48300;
+    static constexpr const ModuleDescription& kDescription = contour4::kDescription;
     static constexpr float kLevelGate = Contour4Voice::kLevelGate;
     static constexpr int32_t kCurveBlockSize = 252;
     static constexpr float kCurveBlockFill = -1.0f;
@@ -22,12 +22,13 @@ public:
         PIN_SHAPE = tarn::PIN_SHAPE, PIN_PITCH = tarn::PIN_PITCH, PIN_SYNC = tarn::PIN_SYNC,
         PIN_LEVEL = tarn::PIN_LEVEL, PIN_OUTPUT = tarn::PIN_OUTPUT
     };
+    static_assert(contour4::kPins[PIN_LEVEL].gated && contour4::kPins[PIN_LEVEL].gate == kLevelGate,
+                  "the Level pin's gate is the voice's");
 
     Contour4Module(HostCallback callback, int32_t hostData) noexcept;
 
-    void open() override;
-    void onPinStatusChanged(Pin& pin) override;
-    bool getPinProperties(int32_t index, PinProperties& props) override;
+    void open() override;                          // [main]
+    void onPinStatusChanged(Pin& pin) override;    // [audio]
 
     void generate(int32_t first, int32_t count);      // [audio]
     void generateIdle(int32_t first, int32_t count);  // [audio]
@@ -45,14 +46,8 @@ public:
 
 private:
     float levelNow();
-    bool pinsBound() const;
 
-    const char* shapeText_;
     float* curveBlock_;
-    float* pitchIn_;
-    float* syncIn_;
-    float* levelIn_;
-    float* output_;
     Contour4Voice voice_;
     WaveTable table_;
 };

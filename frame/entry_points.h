@@ -15,7 +15,7 @@
 
 namespace tarn {
 
-// Constructs Object, lets it make its first host calls, and hands the host the address of the
+// [main] Constructs Object, lets it make its first host calls, and hands the host the address of the
 // record inside it. Null when memory runs out, with nothing left allocated, and null when the
 // host closed the object from inside one of those first calls (it is gone then). `hostEnv` is
 // what the export's ModuleFpScope saved: the first calls run in the host's environment.

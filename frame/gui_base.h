@@ -83,6 +83,7 @@ public:
     void finishClose();
 
 private:
+    // [main] The record's dispatcher entry.
     static HostWord TARN_CDECL dispatcherEntry(GuiRecord* record, int32_t opcode, HostWord index,
                                                int32_t value, void* ptr, float opt) noexcept;
 

@@ -24,8 +24,9 @@ extern "C" {
 // that addresses survive the round trip in tests.
 typedef intptr_t HostWord;
 
-// The host's callback. `record` is the caller's ModuleRecord or GuiRecord; the meaning of the
-// result (integer, address or truth value) depends on the opcode and on the side calling.
+// The host's callback, called by a module from inside the host's call into it, on that call's
+// thread. `record` is the caller's ModuleRecord or GuiRecord; the meaning of the result
+// (integer, address or truth value) depends on the opcode and on the side calling.
 typedef HostWord(TARN_CDECL* HostCallback)(void* record, int32_t opcode, HostWord index,
                                            int32_t value, void* ptr, float opt);
 
@@ -123,11 +124,13 @@ struct ModuleProperties {
 struct ModuleRecord;
 struct ModuleEvent;
 
+// [main] Every dispatcher opcode.
 typedef HostWord(TARN_CDECL* ModuleDispatcher)(ModuleRecord* record, int32_t opcode,
                                                HostWord index, int32_t value, void* ptr,
                                                float opt);
-// object is ModuleRecord.object; first and count are frames within the current buffers.
+// [audio] object is ModuleRecord.object; first and count are frames within the current buffers.
 typedef void(TARN_CDECL* ProcessEntry)(void* object, int32_t first, int32_t count);
+// [audio] Pin changes and data, between or inside process calls.
 typedef void(TARN_CDECL* EventEntry)(void* object, const ModuleEvent* event);
 
 // The first part of a signal object that the host sees; lives inside the object.
@@ -184,6 +187,7 @@ struct ProcessInfo {
 };
 
 struct GuiRecord;
+// [main] Every GUI dispatcher opcode.
 typedef HostWord(TARN_CDECL* GuiDispatcher)(GuiRecord* record, int32_t opcode, HostWord index,
                                             int32_t value, void* ptr, float opt);
 
@@ -204,7 +208,7 @@ struct ViewRecord {
     int32_t handle;  // the host's handle of the panel's element
 };
 
-// Exports of every module library.
+// Exports of every module library, both [main].
 typedef int32_t(TARN_CDECL* GetModulePropertiesFn)(int32_t index, ModuleProperties* props);
 typedef void*(TARN_CDECL* MakeModuleFn)(int32_t index, int32_t kind, HostCallback callback,
                                         int32_t hostData);

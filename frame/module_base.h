@@ -123,9 +123,11 @@ private:
         if (entry.closing()) return;
         (static_cast<Module*>(base)->*Member)(first, count);
     }
+    // [main] The record's dispatcher entry.
     static HostWord TARN_CDECL dispatcherEntry(ModuleRecord* record, int32_t opcode,
                                                HostWord index, int32_t value, void* ptr,
                                                float opt) noexcept;
+    // [audio] The record's event entry.
     static void TARN_CDECL eventEntry(void* object, const ModuleEvent* event) noexcept;
     static void TARN_CDECL doNothing(void*, int32_t, int32_t) noexcept {}
 

@@ -30,7 +30,8 @@ struct EntryState {
     }
 };
 
-// One call from the host into an object: counts the depth for the length of the call (on every
+// One call from the host into an object, on the thread of the entry it guards ([main] or
+// [audio]): counts the depth for the length of the call (on every
 // path out, exceptions included), and destroys a closed object when the outermost call ends.
 // `Object` has `entryState()` and `finishClose()` (its close work, then delete this).
 template <class Object>

@@ -15,8 +15,10 @@ mkdir -p "$OUT/lfo" "$OUT/renders"
 
 # The LFO: each wave over two cycles at Speed 5 V, all eight together, and periods measured
 # from the Saw's wraps at several speeds.
-lfo_names=("Sine" "Saw" "Ramp" "100% Pulse" "50% Pulse" "25% Pulse" "Fast Rand" "Slow Rand")
+mapfile -t lfo_names < <(python3 "$HERE/../cmake/module_description.py" choices "$HERE/description.txt" Wave)
+[ "${#lfo_names[@]}" -gt 0 ] || { echo "pictures.sh: no Wave choices in $HERE/description.txt" >&2; exit 1; }
 plot=""
+ytics=""
 for i in "${!lfo_names[@]}"; do
   host render "$LFO" --set "Wave=$i" --set Speed=5 --frames 16000 --out "$OUT/renders/lfo$i.f32"
   [ "$SOUNDS" = --sounds ] && host render "$LFO" --set "Wave=$i" --set Speed=4 --seconds 0.5 --out "$OUT/lfo/wave$i.wav"
@@ -31,14 +33,15 @@ set grid
 unset key
 plot '$OUT/renders/lfo$i.f32' binary format='%float32' using 0:1 with lines lw 2 lc rgb "#2b5f8a"
 GNUPLOT
-  [ -n "$plot" ] && plot+=", "
+  [ -n "$plot" ] && plot+=", " && ytics+=", "
+  ytics+="\"${lfo_names[$i]//%/%%}\" $((-i))"
   plot+="'$OUT/renders/lfo$i.f32' binary format='%float32' using (\$0/44100):(\$1*0.8-$i) with lines lw 2 title '${lfo_names[$i]}'"
 done
 gnuplot <<GNUPLOT
 set terminal pngcairo size 1000,700 font "DejaVu Sans,11" background "$BG"
 set output "$OUT/lfo_waves.png"
 set title "Tarn LFO: the eight Wave choices at Speed 5 V (seconds at 44.1 kHz)"
-set ytics ("Sine" 0, "Saw" -1, "Ramp" -2, "100%% Pulse" -3, "50%% Pulse" -4, "25%% Pulse" -5, "Fast Rand" -6, "Slow Rand" -7)
+set ytics ($ytics)
 set yrange [-7.6:0.6]
 set grid xtics
 unset key

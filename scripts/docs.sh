@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Redraws the README's pictures (docs/) and rewrites its measured-sound table, from the DLLs of
-# the Windows build that runs here and the LV2 bundles. Usage: docs.sh MODULES_TXT (./run docs).
+# Redraws the README's pictures (docs/) and rewrites its list of modules and the modules' parts
+# (the measured-sound table), from the modules' descriptions, the DLLs of the Windows build that
+# runs here and the LV2 bundles. Usage: docs.sh MODULES_TXT (./run docs).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 pics=$ROOT/build/docs
@@ -12,5 +13,5 @@ for f in $(grep -oE 'docs/[A-Za-z0-9_]+\.png' "$ROOT/README.md" | sort -u); do
   if [ -f "$pics/${f#docs/}" ]; then cp "$pics/${f#docs/}" "$ROOT/$f"; fi
 done
 bash "$ROOT/plugins/port_list_picture.sh"
-python3 "$ROOT/scripts/manual.py" --readme-table "$pics" "$ROOT/README.md"
-echo "docs: docs/*.png and the table in README.md"
+python3 "$ROOT/scripts/manual.py" --readme "$ROOT/README.md" "$1" "$pics"
+echo "docs: docs/*.png, and the list of modules and the modules' parts in README.md"

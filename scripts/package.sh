@@ -34,7 +34,7 @@ fi
 rm -rf "$work"
 mkdir -p "$work"
 bash "$ROOT/scripts/pictures.sh" "$work/pictures" "$modules"
-python3 "$ROOT/scripts/manual.py" "$work/pictures" "$version" "$work/MANUAL.html"
+python3 "$ROOT/scripts/manual.py" "$work/pictures" "$version" "$work/MANUAL.html" "$modules"
 
 name=tarn-modules-$version-win32
 stage=$work/$name

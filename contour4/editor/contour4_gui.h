@@ -1,6 +1,7 @@
 // Contour4Gui: the graphic panel of Tarn Contour4. It keeps its own copy of the 25 nodes, reads
 // them from the "shape" pin's text, draws them, lets the mouse drag node heights and writes the
-// curve back as text; a strip along the top edge opens the preset and edit menu.
+// curve back as text; a strip along the top edge opens the preset and edit menu. [main]: a host
+// calls every operation here from its main (user interface) thread, as GuiBase says.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +16,8 @@ namespace tarn {
 
 class Contour4Gui : public GuiBase {
 public:
-    static constexpr int32_t kPanelWidth = 256;
-    static constexpr int32_t kPanelHeight = 100;
+    static constexpr int32_t kPanelWidth = contour4::kDescription.panelWidth;
+    static constexpr int32_t kPanelHeight = contour4::kDescription.panelHeight;
     static constexpr int32_t kShapePin = PIN_SHAPE;
     static constexpr int32_t kMenuStripHeight = 12;
     static constexpr float kMinDragHeight = 15.0f;  // +3.5 V

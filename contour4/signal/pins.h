@@ -1,12 +1,20 @@
-// The pins of Tarn Contour4 as every front-end names them: index, name, default and the range a
-// user sets each input in, in volts.
+// The pins of Tarn Contour4 by index, and the names, defaults and ranges of its inputs in volts,
+// as the plug-in glue and the validator read them: all from the module's description.
 #pragma once
 
 #include <cstdint>
 
+#include "contour4/description.h"
+
 namespace tarn {
 
-enum Contour4Pin : int32_t { PIN_SHAPE = 0, PIN_PITCH, PIN_SYNC, PIN_LEVEL, PIN_OUTPUT, CONTOUR4_PIN_COUNT };
+using Contour4Pin = contour4::Pin;
+using contour4::PIN_SHAPE;
+using contour4::PIN_PITCH;
+using contour4::PIN_SYNC;
+using contour4::PIN_LEVEL;
+using contour4::PIN_OUTPUT;
+constexpr int32_t CONTOUR4_PIN_COUNT = contour4::PIN_COUNT;
 
 struct VoltsPin {
     const char* name;
@@ -15,13 +23,14 @@ struct VoltsPin {
     float maxVolts;
 };
 
+constexpr VoltsPin voltsPin(int32_t pin) {
+    const PinDescription& p = contour4::kPins[pin];
+    return VoltsPin{p.name, p.defaultText, p.minimum, p.maximum};
+}
+
 // Index = Contour4Pin. The shape pin is text, not volts.
 constexpr VoltsPin kContour4Pins[CONTOUR4_PIN_COUNT] = {
-    {"shape", nullptr, 0.0f, 0.0f},
-    {"Pitch", "5", 0.0f, 10.0f},    // 0 V = 13.75 Hz; from 9.4 V on the pitch holds
-    {"Sync", "0", -10.0f, 10.0f},   // a rise through 0 V restarts the cycle
-    {"Level", "8", 0.0f, 10.0f},    // 0.05 V and below: silence
-    {"Output", "0", -10.0f, 10.0f},
+    voltsPin(PIN_SHAPE), voltsPin(PIN_PITCH), voltsPin(PIN_SYNC), voltsPin(PIN_LEVEL), voltsPin(PIN_OUTPUT),
 };
 
 }  // namespace tarn

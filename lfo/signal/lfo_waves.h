@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "lfo/description.h"
+
 namespace tarn {
 
 enum LfoWave : int16_t {
@@ -11,19 +13,15 @@ enum LfoWave : int16_t {
 };
 constexpr int32_t kLfoWaveCount = 8;
 
-// The pins of Tarn LFO as every front-end names them; the speed in volts, with the range a
-// front-end with knobs offers.
-enum LfoPin : int32_t { LFO_PIN_SPEED = 0, LFO_PIN_WAVE, LFO_PIN_OUTPUT };
-constexpr const char* kLfoSpeedName = "Speed";
-constexpr const char* kLfoSpeedDefault = "0";
-constexpr float kLfoSpeedMinVolts = 0.0f;
-constexpr float kLfoSpeedMaxVolts = 10.0f;
-constexpr const char* kLfoWaveName = "Wave";
-constexpr const char* kLfoWaveDefault = "1";
-// The choices: label=value, comma-separated, in value order.
-constexpr const char* kLfoWaveList =
-    "Sine=0,Saw=1,Ramp=2,100% Pulse=3,50% Pulse=4,25% Pulse=5,Fast Rand=6,Slow Rand=7";
-constexpr const char* kLfoOutputName = "Output";
+// The pins as the plug-in glue reads them, from the module's description.
+constexpr const char* kLfoSpeedName = lfo::kPins[lfo::PIN_SPEED].name;
+constexpr const char* kLfoSpeedDefault = lfo::kPins[lfo::PIN_SPEED].defaultText;
+constexpr float kLfoSpeedMinVolts = lfo::kPins[lfo::PIN_SPEED].minimum;
+constexpr float kLfoSpeedMaxVolts = lfo::kPins[lfo::PIN_SPEED].maximum;
+constexpr const char* kLfoWaveName = lfo::kPins[lfo::PIN_WAVE].name;
+constexpr const char* kLfoWaveDefault = lfo::kPins[lfo::PIN_WAVE].defaultText;
+constexpr const char* kLfoWaveList = lfo::kPins[lfo::PIN_WAVE].choiceList;
+constexpr const char* kLfoOutputName = lfo::kPins[lfo::PIN_OUTPUT].name;
 
 // The phase step per frame per unit of speed; one cycle is a phase travel of 1.0.
 constexpr float kLfoIncrementPerSpeed = 0.00025f;

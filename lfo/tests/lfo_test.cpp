@@ -23,11 +23,11 @@ struct Lfo : ::testing::Test {
     TestHost host;
     LfoModule* module = new LfoModule(&TestHost::callback, host.hostData());
     ModuleHarness h{&module->record(), host};
-    std::vector<float>& out = h.buffers[LfoModule::PIN_OUTPUT];
+    std::vector<float>& out = h.buffers[tarn::lfo::PIN_OUTPUT];
 
     void start(int16_t wave, float speed) {
-        h.choices[LfoModule::PIN_WAVE] = wave;
-        h.fill(LfoModule::PIN_SPEED, speed);
+        h.choices[tarn::lfo::PIN_WAVE] = wave;
+        h.fill(tarn::lfo::PIN_SPEED, speed);
         h.bind();
         h.open();
     }
@@ -35,7 +35,7 @@ struct Lfo : ::testing::Test {
 
 TEST(LfoAbout, SevenLinesWithCreditsButNoWebAddress) {
     std::vector<std::string> lines;
-    std::string about = LfoModule::kAbout, line;
+    std::string about = LfoModule::kDescription.about, line;
     for (std::istringstream in(about); std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 7u) << about;
     EXPECT_EQ(lines[0], "Tarn LFO");
@@ -263,8 +263,8 @@ TEST_F(Lfo, SawRampTriangleAndPulsesFollowTheirPerFrameRulesAcrossSpeedsBlocksAn
         const int16_t wave = static_cast<int16_t>(round % 6);
         const float speed = speeds[round % 8];
         const int32_t count = blocks[round % 5];
-        h.choices[LfoModule::PIN_WAVE] = wave;
-        h.fill(LfoModule::PIN_SPEED, speed);
+        h.choices[tarn::lfo::PIN_WAVE] = wave;
+        h.fill(tarn::lfo::PIN_SPEED, speed);
         h.bind();
         h.process(0, count);
         const float inc = speed * 0.00025f;
@@ -290,12 +290,12 @@ TEST(LfoEnvironments, AnyHostEnvironmentGivesTheSameSamplesWithoutATrap) {
         tarnhost::setFpControl(environment.control);
         h.open();
         for (int16_t wave = 0; wave < 6; ++wave) {  // the random waves share the generator
-            h.choices[LfoModule::PIN_WAVE] = wave;
+            h.choices[tarn::lfo::PIN_WAVE] = wave;
             for (float speed : speeds) {
-                h.fill(LfoModule::PIN_SPEED, speed);
+                h.fill(tarn::lfo::PIN_SPEED, speed);
                 h.bind();
                 h.process(0, 64);
-                const auto& out = h.buffers[LfoModule::PIN_OUTPUT];
+                const auto& out = h.buffers[tarn::lfo::PIN_OUTPUT];
                 all.insert(all.end(), out.begin(), out.begin() + 64);
             }
         }

@@ -1,7 +1,7 @@
 // A module library as the host sees it: exports, record fields read back as raw bytes at their
 // offsets (the 32-bit offsets are pinned by static_assert in the header), and the edge cases of
 // the two exports. Runs under Wine; TARN_DLL names the library and TARN_RECORD what its records
-// must read (its module's tests/win/record.txt, lines joined by "|").
+// must read ("key=value" items joined by "|", from its module's description).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -19,6 +19,7 @@ namespace {
 struct ModuleCase {
     std::string file;
     std::string name;
+    std::string id;
     uint32_t magic = 0;
     int32_t version = 0;
     bool writesFlags = false;
@@ -41,6 +42,7 @@ ModuleCase readCase() {
         const size_t eq = line.find('=');
         const std::string key = line.substr(0, eq), value = eq == std::string::npos ? "" : line.substr(eq + 1);
         if (key == "name") c.name = value;
+        if (key == "id") c.id = value;
         if (key == "magic") c.magic = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 0));
         if (key == "version") c.version = static_cast<int32_t>(std::strtol(value.c_str(), nullptr, 0));
         if (key == "flags" && value != "unwritten") {
@@ -124,7 +126,7 @@ TEST(Library, PropertiesWriteTheVersionFirstWhateverTheIndex) {
     std::memset(&props, 0xA5, sizeof props);
     EXPECT_EQ(lib.props(0, &props), 1);
     EXPECT_STREQ(at<const char*>(&props, FIELD(ModuleProperties, name)), module().name.c_str());
-    EXPECT_STREQ(at<const char*>(&props, FIELD(ModuleProperties, id)), module().name.c_str());
+    EXPECT_STREQ(at<const char*>(&props, FIELD(ModuleProperties, id)), module().id.c_str());
     EXPECT_FALSE(untouched(&props, FIELD(ModuleProperties, about),
                            FIELD(ModuleProperties, about) + sizeof(void*)));
     EXPECT_TRUE(untouched(&props, FIELD(ModuleProperties, untouched), FIELD(ModuleProperties, flags)))

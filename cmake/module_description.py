@@ -1,0 +1,457 @@
+#!/usr/bin/env python3
+"""Reads a module's description (<module>/description.txt), the one place its identity and pins are
+declared, and writes what the build makes of it.
+
+The format: `key = value` lines in sections, `[module]` first, then one `[pin NAME]` per pin in
+index order (a pin's index is its number in the host's pin table and in saved patches: never
+reorder them). Blank lines and lines starting with # are skipped. A value is the rest of the
+line, trimmed; a key appears once per section, except `about`. Numbers are decimal (volts), or
+hexadecimal where said.
+
+[module]
+  name        the module's name, as the host lists it
+  id          its identifier, the host's key for it
+  library     the library's file name without ".dll" (also the build's target)
+  frame       the frame's interface version: 2230 or 2120
+  magic       the signal record's magic number, hexadecimal
+  flags       what getModuleProperties writes as flags; without it they are left unwritten
+  about       one line of the about text; repeat for more lines (nothing after "=": an empty line)
+  summary     what the module is, in one line: the README's list of modules, the manual
+  uri         the plug-ins' URI
+  clap-id     the CLAP id, in reverse-domain form
+  plugin-id   four characters: the plug-ins' unique id
+  signal      the signal object's class and its header: `tarn::Class in folder/header.h`
+  panel       the panel's class, header and size: `tarn::Class in folder/header.h, 256x100`
+  scratch     bytes of a buffer handed to the host at open (HOST_SCRATCH_BUFFER)
+
+[pin NAME]    NAME as the host shows it
+  direction   in or out
+  type        audio (samples in signal units, 1.0 = 10 V), choice (one of a list) or text
+  symbol      the pin's name in code and in the plug-ins (see below)
+  default     as the host's pin table gives it: volts for audio, a choice's value; none without
+  unit        V (volts), for audio pins
+  range       the lowest and highest value a front-end with knobs offers, in the unit
+  choices     for choice pins: the host's list, "name=value,name=value,..."
+  flags       the host's pin flags, hexadecimal; 0 without
+  state       yes: plug-ins save the pin as their state (text pins), not as a parameter
+  gate        audio inputs: at or below this many volts the module is silent and may sleep
+  doc         what the pin does, for the manual
+
+Names in the plug-ins: a pin is a parameter (or a port) named NAME with the symbol SYMBOL; an
+audio input also has a CV form (a CV port in LV2) named "NAME CV" with the symbol "SYMBOL_cv".
+Symbols are lower case letters, digits and "_", begin with a letter, do not begin with "lv2"
+(DPF's own ports) and do not end in "_cv"; no two names, symbols or CV forms in a module are
+equal. So a name or a symbol always means one thing, whichever form a host lists.
+
+Usage:
+  module_description.py generate DESCRIPTION FOLDER VERSION OUTDIR
+      OUTDIR/FOLDER/description.h      the description as C++ constants (common/module_description.h)
+      OUTDIR/FOLDER/FOLDER_entry.cpp   the library's two exports
+      OUTDIR/FOLDER/description.cmake  what tarn_add_module reads
+      Each is rewritten only when it changes. A malformed description exits 1 with FILE:LINE.
+  module_description.py choices DESCRIPTION PIN     the choice names of a pin, one a line
+Scripts import it: read_description(path) gives a Module with its pins.
+"""
+import math
+import os
+import re
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+MODULE_KEYS = {"name", "id", "library", "frame", "magic", "flags", "about", "summary", "uri",
+               "clap-id", "plugin-id", "signal", "panel", "scratch"}
+MODULE_REQUIRED = ["name", "id", "library", "frame", "magic", "about", "summary", "uri", "clap-id",
+                   "plugin-id", "signal"]
+PIN_KEYS = {"direction", "type", "symbol", "default", "unit", "range", "choices", "flags", "state",
+            "gate", "doc"}
+PIN_REQUIRED = ["direction", "type", "symbol"]
+FRAMES = (2230, 2120)
+DECIMAL = re.compile(r"^[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?$")
+SYMBOL = re.compile(r"^[a-z][a-z0-9_]*$")
+CLASS_IN_HEADER = re.compile(r"^([A-Za-z_][\w:]*) in ([\w./]+\.h)$")
+
+
+class DescriptionError(Exception):
+    pass
+
+
+class Field:
+    """A value and the line it was read from."""
+
+    def __init__(self, value, line):
+        self.value = value
+        self.line = line
+
+
+class Section:
+    def __init__(self, path, title, line):
+        self.path = path
+        self.title = title
+        self.line = line
+        self.fields = {}
+
+    def fail(self, message, line=None):
+        raise DescriptionError("%s:%d: %s" % (self.path, line or self.line, message))
+
+    def has(self, key):
+        return key in self.fields
+
+    def field(self, key):
+        if key not in self.fields:
+            self.fail("[%s] has no %s" % (self.title, key))
+        return self.fields[key]
+
+    def text(self, key):
+        return self.field(key).value
+
+    def optional(self, key, default):
+        return self.fields[key].value if key in self.fields else default
+
+    def check(self, key, ok, what):
+        f = self.field(key)
+        if not ok(f.value):
+            self.fail("%s must be %s, not \"%s\"" % (key, what, f.value), f.line)
+        return f.value
+
+    def number(self, key, pattern, convert, what):
+        return convert(self.check(key, lambda v: re.match(pattern, v) is not None, what))
+
+
+def decimal(section, key, value, line):
+    if not DECIMAL.match(value) or not math.isfinite(float(value)):
+        section.fail("%s must be a decimal number, not \"%s\"" % (key, value), line)
+    return float(value)
+
+
+class Pin:
+    def __init__(self, section, index):
+        s = section
+        for key in PIN_REQUIRED:
+            s.field(key)
+        self.index = index
+        self.line = s.line
+        self.name = s.title[len("pin "):].strip()
+        if not self.name:
+            s.fail("a pin needs a name: [pin NAME]")
+        self.direction = s.check("direction", lambda v: v in ("in", "out"), "in or out")
+        self.type = s.check("type", lambda v: v in ("audio", "choice", "text"), "audio, choice or text")
+        self.symbol_line = s.field("symbol").line
+        self.symbol = s.check("symbol", lambda v: SYMBOL.match(v) and not v.startswith("lv2")
+                              and not v.endswith("_cv"),
+                              "lower case letters, digits and _, from a letter, not lv2... or ..._cv")
+        self.doc = s.optional("doc", "")
+        self.unit = s.check("unit", lambda v: v == "V" and self.type == "audio",
+                            "V, on an audio pin") if s.has("unit") else ""
+        self.state = s.check("state", lambda v: v in ("yes", "no"), "yes or no") == "yes" if s.has("state") else False
+        self.flags = s.number("flags", r"^0[xX][0-9a-fA-F]+$", lambda v: int(v, 16),
+                              "hexadecimal (0x...)") if s.has("flags") else 0
+        self.choices = []
+        if self.type == "choice":
+            self.choice_list = s.field("choices").value
+            self.choices = self.read_choices(s)
+        elif s.has("choices"):
+            s.fail("only a choice pin has choices", s.field("choices").line)
+        self.default = s.optional("default", None)
+        self.default_value = 0.0
+        if self.default is not None:
+            f = s.field("default")
+            if self.type == "audio":
+                self.default_value = decimal(s, "default", f.value, f.line)
+            elif self.type == "choice":
+                values = {str(v) for _, v in self.choices}
+                if f.value not in values:
+                    s.fail("default must be one of the choices' values, not \"%s\"" % f.value, f.line)
+                self.default_value = float(f.value)
+        self.range = None
+        if s.has("range"):
+            f = s.field("range")
+            parts = f.value.split()
+            if self.type != "audio" or len(parts) != 2:
+                s.fail("range must be two numbers, lowest and highest, on an audio pin", f.line)
+            low, high = (decimal(s, "range", p, f.line) for p in parts)
+            if low > high:
+                s.fail("range goes from its lowest to its highest value", f.line)
+            self.range = (low, high)
+        elif self.type == "choice":
+            values = [v for _, v in self.choices]
+            self.range = (float(min(values)), float(max(values)))
+        self.gate = None
+        if s.has("gate"):
+            f = s.field("gate")
+            if self.type != "audio" or self.direction != "in":
+                s.fail("only an audio input has a gate", f.line)
+            self.gate = decimal(s, "gate", f.value, f.line)
+        self.cv = self.type == "audio" and self.direction == "in"
+
+    @staticmethod
+    def read_choices(s):
+        f = s.field("choices")
+        choices = []
+        for item in f.value.split(","):
+            name, eq, value = item.rpartition("=")
+            if not eq or not name or not re.match(r"^[-+]?\d+$", value) or not -32768 <= int(value) <= 32767:
+                s.fail("choices must be name=value items (value a whole number), not \"%s\"" % item, f.line)
+            choices.append((name, int(value)))
+        for what, items in (("name", [n for n, _ in choices]), ("value", [v for _, v in choices])):
+            if len(set(items)) != len(items):
+                s.fail("two choices have the same %s" % what, f.line)
+        return choices
+
+    @property
+    def cv_name(self):
+        return self.name + " CV" if self.cv else None
+
+    @property
+    def cv_symbol(self):
+        return self.symbol + "_cv" if self.cv else None
+
+    @property
+    def kind(self):
+        if self.type == "audio":
+            return "output" if self.direction == "out" else "input"
+        return self.type
+
+
+class Module:
+    def __init__(self, path, module, pins):
+        s = module
+        self.path = path
+        for key in MODULE_REQUIRED:
+            s.field(key)
+        self.name = s.check("name", lambda v: v and not set(v) & set("|;"), "a name without | or ;")
+        self.id = s.check("id", lambda v: v and not set(v) & set("|;"), "an id without | or ;")
+        self.library = s.check("library", lambda v: re.match(r"^[A-Za-z0-9_]+$", v), "letters, digits and _")
+        self.frame = s.number("frame", r"^\d+$", int, "a number")
+        if self.frame not in FRAMES:
+            s.fail("frame must be one of %s, not %d" % (", ".join(map(str, FRAMES)), self.frame),
+                   s.field("frame").line)
+        self.magic = s.number("magic", r"^0[xX][0-9a-fA-F]{1,8}$", lambda v: int(v, 16), "hexadecimal (0x...)")
+        self.flags = s.number("flags", r"^0[xX][0-9a-fA-F]+$", lambda v: int(v, 16),
+                              "hexadecimal (0x...)") if s.has("flags") else None
+        self.about = "\n".join(s.about)
+        self.summary = s.text("summary")
+        self.uri = s.text("uri")
+        self.clap_id = s.text("clap-id")
+        self.plugin_id = s.check("plugin-id", lambda v: len(v) == 4 and v.isascii(), "four characters")
+        self.signal = self.class_in_header(s, "signal")
+        self.panel = None
+        self.panel_size = (0, 0)
+        if s.has("panel"):
+            f = s.field("panel")
+            m = re.match(r"^(.*), (\d+)x(\d+)$", f.value)
+            if not m:
+                s.fail("panel must be \"tarn::Class in folder/header.h, WIDTHxHEIGHT\"", f.line)
+            self.panel = self.class_in_header(s, "panel", m.group(1))
+            self.panel_size = (int(m.group(2)), int(m.group(3)))
+        self.scratch = s.number("scratch", r"^\d+$", int, "a number of bytes") if s.has("scratch") else 0
+        self.pins = [Pin(p, i) for i, p in enumerate(pins)]
+        if not self.pins:
+            s.fail("a module needs at least one pin: [pin NAME]")
+        self.check_names_differ()
+
+    @staticmethod
+    def class_in_header(s, key, value=None):
+        f = s.field(key)
+        m = CLASS_IN_HEADER.match(value if value is not None else f.value)
+        if not m:
+            s.fail("%s must be \"tarn::Class in folder/header.h\"" % key, f.line)
+        if not os.path.isfile(os.path.join(ROOT, m.group(2))):
+            s.fail("%s names %s, which does not exist" % (key, m.group(2)), f.line)
+        return m.group(1), m.group(2)
+
+    def check_names_differ(self):
+        seen = {}
+        for pin in self.pins:
+            for word, line in ((pin.name, pin.line), (pin.symbol, pin.symbol_line),
+                               (pin.cv_name, pin.line), (pin.cv_symbol, pin.symbol_line)):
+                if word is None:
+                    continue
+                if word in seen and seen[word] is not pin:
+                    raise DescriptionError("%s:%d: \"%s\" already names pin \"%s\""
+                                           % (self.path, line, word, seen[word].name))
+                seen[word] = pin
+
+    def pin(self, name):
+        for p in self.pins:
+            if p.name == name:
+                return p
+        raise DescriptionError("%s: no pin \"%s\"" % (self.path, name))
+
+
+def read_description(path):
+    """The module a description describes; DescriptionError names the file and line of a fault."""
+    sections = []
+    with open(path, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    for number, raw in enumerate(lines, 1):
+        line = raw.strip()
+        if not line or line.startswith("#"):
+            continue
+        if any(ord(c) < 32 for c in line if c != "\t"):
+            raise DescriptionError("%s:%d: a control character" % (path, number))
+        if line.startswith("["):
+            if not line.endswith("]"):
+                raise DescriptionError("%s:%d: a section is [module] or [pin NAME]" % (path, number))
+            title = line[1:-1].strip()
+            if (title == "module") != (not sections) or (title != "module" and not title.startswith("pin ")):
+                raise DescriptionError("%s:%d: [module] comes first, then [pin NAME] sections" % (path, number))
+            section = Section(path, title, number)
+            section.about = []
+            sections.append(section)
+            continue
+        key, eq, value = line.partition("=")
+        key, value = key.strip(), value.strip()
+        if not eq or not sections:
+            raise DescriptionError("%s:%d: expected \"key = value\" in a section" % (path, number))
+        section = sections[-1]
+        keys = MODULE_KEYS if section.title == "module" else PIN_KEYS
+        if key not in keys:
+            raise DescriptionError("%s:%d: [%s] has no key \"%s\" (it has: %s)"
+                                   % (path, number, section.title, key, ", ".join(sorted(keys))))
+        if key == "about":
+            section.about.append(value)
+        elif key in section.fields:
+            raise DescriptionError("%s:%d: %s given twice in [%s]" % (path, number, key, section.title))
+        section.fields[key] = Field(value, number)
+    if not sections:
+        raise DescriptionError("%s:1: no [module] section" % path)
+    return Module(path, sections[0], sections[1:])
+
+
+# --- C++ ---
+
+def c_string(text):
+    if text is None:
+        return "nullptr"
+    return '"%s"' % text.replace("\\", "\\\\").replace('"', '\\"').replace("\n", "\\n")
+
+
+def c_float(value):
+    return "static_cast<float>(%r)" % float(value)
+
+
+def identifier(symbol):
+    return "PIN_" + symbol.upper()
+
+
+def pin_cpp(pin):
+    low, high = pin.range or (0.0, 0.0)
+    choices = "k%sChoices" % pin.symbol.title().replace("_", "") if pin.choices else "nullptr"
+    gate = "signalFromWrittenVolts(%r)" % pin.gate if pin.gate is not None else "0.0f"
+    fields = [
+        c_string(pin.name), c_string(pin.symbol), "PinType::" + pin.type.title(),
+        "true" if pin.direction == "out" else "false", c_string(pin.default), c_float(pin.default_value),
+        c_string(pin.unit), c_float(low), c_float(high),
+        c_string(pin.choice_list if pin.choices else None), choices, str(len(pin.choices)),
+        "0x%X" % pin.flags, "true" if pin.state else "false", "true" if pin.gate is not None else "false",
+        gate, c_string(pin.cv_name), c_string(pin.cv_symbol),
+    ]
+    return "    {%s}," % ", ".join(fields)
+
+
+def header(module, folder, version, source):
+    major, minor, patch = version
+    out = ["// %s as %s describes it. Written by cmake/module_description.py when the build is"
+           % (module.name, source),
+           "// configured: edit the description, not this file.",
+           "#pragma once", "",
+           '#include "common/module_description.h"',
+           '#include "common/pin_values.h"', "",
+           "namespace tarn {", "namespace %s {" % folder, "",
+           "enum Pin : int32_t {"]
+    out += ["    %s = %d," % (identifier(p.symbol), p.index) for p in module.pins]
+    out += ["    PIN_COUNT = %d" % len(module.pins), "};", ""]
+    for p in module.pins:
+        if p.choices:
+            items = ", ".join("{%s, %d}" % (c_string(n), v) for n, v in p.choices)
+            out += ["inline constexpr PinChoice k%sChoices[] = {%s};"
+                    % (p.symbol.title().replace("_", ""), items), ""]
+    out += ["// name, symbol, type, output, default, its value, unit, range, choices (list, items,",
+            "// count), host flags, state, gated, gate, CV name and symbol",
+            "inline constexpr PinDescription kPins[PIN_COUNT] = {"]
+    out += [pin_cpp(p) for p in module.pins]
+    out += ["};", "",
+            "inline constexpr ModuleDescription kDescription = {",
+            "    %s, %s, %s," % (c_string(module.name), c_string(module.id), c_string(module.library)),
+            "    %d, 0x%08Xu, %s, 0x%X," % (module.frame, module.magic,
+                                          "false" if module.flags is None else "true", module.flags or 0),
+            "    %s," % c_string(module.about),
+            "    %s," % c_string(module.summary),
+            "    %s, %s, %s," % (c_string(module.uri), c_string(module.clap_id), c_string(module.plugin_id)),
+            "    %s, %d, %d, %d," % (c_string("%d.%d.%d" % version), major, minor, patch),
+            "    %d, %d, %d," % (module.panel_size + (module.scratch,)),
+            "    kPins, PIN_COUNT,",
+            "};", "",
+            "}  // namespace %s" % folder, "}  // namespace tarn", ""]
+    return "\n".join(out)
+
+
+def entry(module, source):
+    out = ["// The two exports of the %s library. Written by cmake/module_description.py from"
+           % module.name, "// %s when the build is configured." % source,
+           '#include "frame/module_exports.h"', '#include "%s"' % module.signal[1]]
+    panel = "tarn::NoPanel"
+    if module.panel:
+        out.append('#include "%s"' % module.panel[1])
+        panel = module.panel[0]
+    out += ["", "TARN_MODULE_EXPORTS(%s, %s)" % (module.signal[0], panel), ""]
+    return "\n".join(out)
+
+
+def cmake(module):
+    flags = "unwritten" if module.flags is None else str(module.flags)
+    panel = "%dx%d" % module.panel_size if module.panel else "none"
+    record = "|".join(["name=" + module.name, "id=" + module.id, "magic=0x%08X" % module.magic,
+                       "version=%d" % module.frame, "flags=" + flags, "panel=" + panel])
+    return "\n".join(["# What tarn_add_module reads of %s (written by cmake/module_description.py)." % module.name,
+                      "set(TARN_MODULE_LIBRARY %s)" % module.library,
+                      "set(TARN_MODULE_FRAME %d)" % module.frame,
+                      'set(TARN_MODULE_RECORD "%s")' % record.replace('"', '\\"'), ""])
+
+
+def write_if_changed(path, text):
+    try:
+        with open(path, encoding="utf-8") as f:
+            if f.read() == text:
+                return
+    except FileNotFoundError:
+        pass
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text)
+
+
+def generate(path, folder, version_text, outdir):
+    if not re.match(r"^[a-z][a-z0-9_]*$", folder):
+        raise DescriptionError("%s: the folder \"%s\" must be a C++ name in lower case" % (path, folder))
+    m = re.match(r"^(\d+)\.(\d+)\.(\d+)$", version_text)
+    if not m:
+        raise DescriptionError("the project's version must be MAJOR.MINOR.PATCH, not \"%s\"" % version_text)
+    module = read_description(path)
+    source = os.path.relpath(path, ROOT)
+    target = os.path.join(outdir, folder)
+    os.makedirs(target, exist_ok=True)
+    write_if_changed(os.path.join(target, "description.h"),
+                     header(module, folder, tuple(int(g) for g in m.groups()), source))
+    write_if_changed(os.path.join(target, folder + "_entry.cpp"), entry(module, source))
+    write_if_changed(os.path.join(target, "description.cmake"), cmake(module))
+
+
+def main(argv):
+    try:
+        if len(argv) == 5 and argv[0] == "generate":
+            generate(*argv[1:])
+        elif len(argv) == 3 and argv[0] == "choices":
+            for name, _ in read_description(argv[1]).pin(argv[2]).choices:
+                print(name)
+        else:
+            sys.stderr.write(__doc__[__doc__.index("Usage:"):])
+            return 2
+    except (DescriptionError, OSError) as e:
+        sys.stderr.write("%s\n" % e)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
