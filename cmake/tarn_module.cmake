@@ -10,6 +10,7 @@
 #   <folder>/plugin/*_plugin.cpp the plug-in formats (DPF), with       NAME in dist/plugins/<format>/
 #   <folder>/plugin/*_ui.cpp     its window, on the panel's Cairo drawing (<folder>/ui/*.cpp),
 #   <folder>/plugin/*.cpp        and what both share                  tarn_<folder>_plugin_glue
+#   <folder>/plugin/win/*_ui.cpp its window on Windows (x86-64 build), on <folder>/ui/win/*.cpp
 #   <folder>/tests/*_test.cpp    unit tests (GoogleTest)              ctest <folder>.<stem>.*
 #                                (<folder>_test.cpp: ctest <folder>.*)
 #   <folder>/tests/CMakeLists.txt    the module's own test support (tarn_<folder>_test_support)
@@ -39,6 +40,9 @@ if(WIN32)
   set(TARN_DIST_DIR ${TARN_ROOT}/dist CACHE PATH "where the Windows artifacts go")
   set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${TARN_DIST_DIR})
   set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${TARN_DIST_DIR})
+  if(TARN_WINDOWS_ARCH STREQUAL win64)
+    include(${CMAKE_CURRENT_LIST_DIR}/tarn_plugins_windows.cmake)
+  endif()
 elseif(NOT TARN_FUZZ AND NOT TARN_SANITIZE)
   include(${CMAKE_CURRENT_LIST_DIR}/tarn_plugins.cmake)
 endif()
@@ -187,12 +191,11 @@ function(tarn__native name m dir)
   endif()
 endfunction()
 
-# The plug-in formats: the DSP part and the window compiled per format, what both share once.
-function(tarn__plugins name m dir)
-  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
-  file(GLOB ui CONFIGURE_DEPENDS ${dir}/plugin/*_ui.cpp)
+# What every plug-in format of a module links, on every system: its signal core, its panel and the
+# glue its formats share (plugin/*.cpp but the formats' own *_plugin.cpp and *_ui.cpp), made once.
+function(tarn__plugin_libraries out m dir)
   file(GLOB shared CONFIGURE_DEPENDS ${dir}/plugin/*.cpp)
-  list(REMOVE_ITEM shared ${dsp} ${ui} "")
+  list(FILTER shared EXCLUDE REGEX "_(plugin|ui)\\.cpp$")
   set(libraries tarn_${m}_signal)
   if(TARGET tarn_${m}_editor)
     list(APPEND libraries tarn_${m}_editor)
@@ -203,11 +206,19 @@ function(tarn__plugins name m dir)
     set_target_properties(tarn_${m}_plugin_glue PROPERTIES POSITION_INDEPENDENT_CODE ON)
     list(PREPEND libraries tarn_${m}_plugin_glue)
   endif()
+  set(${out} ${libraries} PARENT_SCOPE)
+endfunction()
+
+# The plug-in formats: the DSP part and the window compiled per format, what both share once.
+function(tarn__plugins name m dir)
+  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
+  file(GLOB ui CONFIGURE_DEPENDS ${dir}/plugin/*_ui.cpp)
+  tarn__plugin_libraries(libraries ${m} ${dir})
   set(ui_libraries "")
   file(GLOB drawing CONFIGURE_DEPENDS ${dir}/ui/*.cpp)
   if(ui AND drawing)
     add_library(tarn_${m}_ui STATIC ${drawing})
-    target_link_libraries(tarn_${m}_ui PUBLIC tarn_${m}_editor PkgConfig::TARN_CAIRO)
+    target_link_libraries(tarn_${m}_ui PUBLIC ${libraries} PkgConfig::TARN_CAIRO)
     set(ui_libraries tarn_${m}_ui ${libraries} tarn_gui_frame)
   endif()
   tarn_add_plugins(${name} FOLDER ${dir}/plugin SOURCES ${dsp} LIBRARIES ${libraries}
@@ -265,6 +276,10 @@ function(tarn__windows name m dir)
       target_link_libraries(tarn_bench_win_${m} PRIVATE tarn_${m}_test_support)
     endif()
     set_target_properties(tarn_bench_win_${m} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  endif()
+
+  if(TARN_HAVE_WINDOWS_PLUGINS AND EXISTS ${dir}/plugin)
+    tarn_windows_plugins(${name} ${m} ${dir})
   endif()
 endfunction()
 
@@ -349,8 +364,11 @@ function(tarn_native_suite modules)
   set(check ${TARN_ROOT}/tests/package/package_check.sh)
   tarn_add_test(package.build LABELS "package;wine" COMMAND ${TARN_ROOT}/scripts/package.sh ${CMAKE_BINARY_DIR}/modules.txt
     PROPERTIES FIXTURES_SETUP package FIXTURES_REQUIRED wine TIMEOUT 1800)
-  foreach(name files checksums product-dlls linux-tarball manual-in-browser readme-pictures)
+  foreach(name files checksums product-dlls linux-tarball manual-in-browser readme-pictures windows-zip)
     tarn_add_test(package.${name} LABELS package COMMAND ${check} ${name} ${CMAKE_BINARY_DIR}/modules.txt
       PROPERTIES FIXTURES_REQUIRED package)
   endforeach()
+  tarn_add_test(package.windows-installer LABELS "package;wine" COMMAND ${check} windows-installer
+    ${CMAKE_BINARY_DIR}/modules.txt PROPERTIES FIXTURES_REQUIRED package)
+  set_property(TEST package.windows-installer APPEND PROPERTY FIXTURES_REQUIRED wine)
 endfunction()

@@ -112,6 +112,31 @@ def module_list(modules):
                      for m in modules)
 
 
+WINDOWS = """
+<h2>Installing and playing Tarn in a Windows DAW</h2>
+<p>Every module also comes as 64-bit Windows plug-ins (x86-64), a VST3 bundle and a CLAP file, in
+<code>tarn-modules-VERSION-windows-x86_64.zip</code> and in an installer,
+<code>tarn-modules-VERSION-windows-x86_64-setup.exe</code>. The installer puts the VST3 bundles into
+<code>C:\\Program Files\\Common Files\\VST3</code> and the CLAP files into
+<code>C:\\Program Files\\Common Files\\CLAP</code>, where DAWs look for them, and registers an
+uninstaller (&ldquo;Tarn modules&rdquo; in Settings &rsaquo; Apps); <code>setup.exe /S</code> installs
+without asking anything. From the zip, copy each folder in <code>vst3\\</code> and each file in
+<code>clap\\</code> into those folders yourself. VST3 is for DAWs such as Cubase, Studio One, Ableton
+Live, Bitwig, REAPER and Cakewalk, CLAP for DAWs such as Bitwig, REAPER and FL Studio. They need a
+64-bit DAW and nothing else (no runtime to install); the modular host loads the 32-bit libraries
+above instead.</p>
+<p>Notes, parameters, the saved state and the programs work as in the Linux CLAP and VST3 plug-ins
+below, and they play the same samples as the modules. A module's panel is its plug-in's window, in a
+child window of the DAW's: the same code paints it with Windows' own drawing, as in the modular
+host, and its menu is Windows' own popup menu.</p>
+<p>What was checked, and how: under Wine (64-bit) on Linux, by our own CLAP and VST3 test hosts
+built for Windows: every render case sample for sample against the modules, notes, parameters, the
+saved state restored, the window's pixels and the shapes that drags and menu commands write against
+the modular host's panel, a hundred windows opened and closed, and the installer installing,
+loading and uninstalling silently. No Windows DAW was run: the plug-ins have not been tried in any
+of the DAWs named above.</p>
+"""
+
 STYLE = """
 body { font-family: "DejaVu Sans", Verdana, sans-serif; max-width: 62em; margin: 2em auto; padding: 0 1em;
        color: #222; background: #fbfaf6; line-height: 1.45; }
@@ -149,6 +174,7 @@ They need nothing else: only the system libraries every Windows has. <code>SHA25
 the checksum of every file in the package (<code>sha256sum -c SHA256SUMS</code> checks them).</p>
 <p>All signals are in volts as the host shows them; inside, 10 V is a signal of 1.0.</p>
 {sections}
+{WINDOWS}
 <h2>Installing and playing Tarn in a Linux host</h2>
 <p>Every module also comes as native Linux x86-64 plug-ins in
 <code>tarn-modules-VERSION-linux-x86_64.tar.gz</code>: one folder per format, for each module an LV2

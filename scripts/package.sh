@@ -2,7 +2,9 @@
 # The release packages, from what the builds made: dist/tarn-modules-VERSION-win32.zip (the i686
 # DLLs without debug information, the manual with every picture drawn by the Windows build that
 # runs here, the licence, checksums) and dist/tarn-modules-VERSION-linux-x86_64.tar.gz (the
-# plug-ins, stripped, one folder per format, with the manual, the licence and an install note).
+# plug-ins, stripped, one folder per format, with the manual, the licence and an install note);
+# and the x86-64 Windows plug-ins as dist/tarn-modules-VERSION-windows-x86_64.zip and an installer
+# (package_windows.sh).
 # Usage: package.sh MODULES_TXT (the build's list of modules). Writes their paths into
 # build/package/packages.txt.
 set -euo pipefail
@@ -58,7 +60,7 @@ find "$stage" -type f \( -name '*.so' -o -name '*.clap' -o -path '*/jack/*' \) -
 cp "$work/MANUAL.html" "$ROOT/LICENSE" "$ROOT/plugins/INSTALL.txt" "$stage/"
 (cd "$stage" && find . -type f ! -name SHA256SUMS | sort | xargs sha256sum > SHA256SUMS)
 tar -C "$work" --owner=0 --group=0 -czf "$tarball" "$name"
-printf '%s\n%s\n' "$zip" "$tarball" > "$work/packages.txt"
+windows=$(bash "$ROOT/scripts/package_windows.sh" "$modules" "$version" "$work")
+printf '%s\n%s\n%s\n' "$zip" "$tarball" "$windows" > "$work/packages.txt"
 echo "$inputs" > "$work/inputs"
-echo "package: $zip"
-echo "package: $tarball"
+sed 's/^/package: /' "$work/packages.txt"

@@ -6,6 +6,11 @@
 #include "contour4/signal/shape_text.h"
 #include "frame/crt_random.h"
 
+#if defined(_WIN32)
+#include <cstdlib>
+#include <thread>
+#endif
+
 namespace tarn {
 
 namespace {
@@ -33,6 +38,42 @@ const ProgramList& programs() {
     return list;
 }
 
+// A program is a fixed shape wherever it is computed, the plug-in window included: "Random"
+// takes the first draws of a fresh generator, as its LV2 preset has them, and leaves the
+// thread's own draws where they were.
+#if defined(_WIN32)
+// The CRT keeps its generator's state out of reach, one per thread, each new thread's at its
+// start: a thread of its own draws the presets as a fresh generator does, once.
+struct FreshHeights {
+    Heights items[kProgramCount];
+    FreshHeights() {
+        const auto fill = [this] {
+            for (uint32_t i = 0; i < kProgramCount; ++i) {
+                std::srand(1);
+                fillPreset(programs().items[i].command, items[i]);
+            }
+        };
+        try {
+            std::thread(fill).join();
+        } catch (...) {
+            fill();  // no thread to be had: the caller's draws start again instead
+        }
+    }
+};
+
+void programHeights(uint32_t index, Heights& heights) {
+    static const FreshHeights fresh;
+    for (int i = 0; i < kNodeCount; ++i) heights[i] = fresh.items[index][i];
+}
+#else
+void programHeights(uint32_t index, Heights& heights) {
+    const uint32_t draws = crtRandState();
+    crtRandState() = 1;
+    fillPreset(programs().items[index].command, heights);
+    crtRandState() = draws;
+}
+#endif
+
 }  // namespace
 
 const char* programName(uint32_t index) { return index < kProgramCount ? programs().items[index].name : ""; }
@@ -42,14 +83,8 @@ std::string programShapeText(const std::string& current, uint32_t index) {
     Node nodes[kNodeCount];
     parseShapeText(nodes, kDefaultShapeText);
     parseShapeText(nodes, current.c_str());
-    // A program is a fixed shape wherever it is computed, the plug-in window included: "Random"
-    // takes the first draws of a fresh generator, as its LV2 preset has them, and leaves the
-    // thread's own draws where they were.
-    const uint32_t draws = crtRandState();
-    crtRandState() = 1;
     Heights heights;
-    fillPreset(programs().items[index].command, heights);
-    crtRandState() = draws;
+    programHeights(index, heights);
     for (int i = 0; i < kNodeCount; ++i) nodes[i].y = heights[i];
     return formatShapeText(nodes);
 }

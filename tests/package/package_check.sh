@@ -7,12 +7,15 @@
 #   linux-tarball      one folder per plug-in format holding every module, the install note
 #   manual-in-browser  the manual in headless Chromium: every image loaded, no console error
 #   readme-pictures    every picture the README names exists
+#   windows-zip        the Windows zip: every module's VST3 bundle and CLAP file (PE32+ x86-64, the
+#                      format's entry points, system imports, no debug sections), the documents
+#   windows-installer  the installer run silently under Wine (windows_installer_check.sh)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 check=$1 modules=$2
 list=$root/build/package/packages.txt
 [ -f "$list" ] || { echo "no packages: build/package/packages.txt is missing"; exit 1; }
-zip=$(sed -n 1p "$list") tarball=$(sed -n 2p "$list")
+zip=$(sed -n 1p "$list") tarball=$(sed -n 2p "$list") windows_zip=$(sed -n 3p "$list") installer=$(sed -n 4p "$list")
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 unzip -q "$zip" -d "$tmp/zip" || exit 1
@@ -53,5 +56,19 @@ case "$check" in
     [ "$n" -gt 0 ] || { echo "the README names no picture"; exit 1; }
     [ "${#missing[@]}" -eq 0 ] || { echo "missing: ${missing[*]}"; exit 1; }
     echo "$n pictures" ;;
+  windows-zip)
+    unzip -q "$windows_zip" -d "$tmp/windows" || exit 1
+    for name in $names; do
+      "$root/tests/win/check_dll.sh" win64 "$tmp/windows/vst3/$name.vst3/Contents/x86_64-win/$name.vst3" InitDll ExitDll GetPluginFactory &&
+        "$root/tests/win/check_dll.sh" win64 "$tmp/windows/clap/$name.clap" clap_entry || exit 1
+    done
+    if find "$tmp/windows" -type f \( -name '*.clap' -o -name '*.vst3' \) -exec x86_64-w64-mingw32-objdump -h {} \; | grep -q "\.debug_"; then
+      echo "a plug-in carries debug sections"; exit 1
+    fi
+    for file in INSTALL.txt MANUAL.html LICENSE; do [ -f "$tmp/windows/$file" ] || { echo "missing: $file"; exit 1; }; done
+    (cd "$tmp/windows" && sha256sum --quiet -c SHA256SUMS) || exit 1
+    echo "VST3 and CLAP for $(wc -w <<< "$names") modules, PE32+ x86-64, the formats' entry points, with the manual and the install note" ;;
+  windows-installer)
+    "$root/tests/package/windows_installer_check.sh" "$installer" "$modules" ;;
   *) echo "unknown check $check"; exit 2 ;;
 esac

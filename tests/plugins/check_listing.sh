@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # What a CLAP or VST3 host shows of one plug-in: one audio output and no audio input, and every
 # line its module expects (one a line in EXPECTED, if given; lines starting "vst3:" only in VST3).
-#   check_listing.sh HOST PLUGIN [EXPECTED]
+#   check_listing.sh HOST PLUGIN [EXPECTED]   (HOST may be a command line: "windows-run.sh win64 HOST.exe")
 set -uo pipefail
-host=$1 plugin=$2 expected=${3:-}
-listing=$("$host" info "$plugin") || exit 1
+read -r -a host <<< "$1"
+plugin=$2 expected=${3:-}
+listing=$("${host[@]}" info "$plugin") || exit 1
 echo "$listing"
 failed=0
 expect() {

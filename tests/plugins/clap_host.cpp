@@ -2,11 +2,10 @@
 //   tarn-clap-host info FILE.clap                      ports, parameters (range, default, labels)
 //   tarn-clap-host render FILE.clap --out FILE [render options]
 //   tarn-clap-host state FILE.clap [render options]    save, load into a second instance, compare
+//   tarn-clap-host window FILE.clap [events]           Windows only: the plug-in's window (win/plugin_window.h)
 // --set NAME=VALUE sets a parameter (a number, or a label of an enumerated one); --input streams
 // a raw float32 file (signal units, as tarn-host takes it) onto a parameter in volts; --shape
 // sets the plug-in's shape field in its saved state and loads that state; notes go out as MIDI.
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -25,6 +24,10 @@
 #include "clap/plugin.h"
 #include "clap/process.h"
 #include "host_options.h"
+#include "plugin_library.h"
+#ifdef _WIN32
+#include "win/plugin_window.h"
+#endif
 
 namespace {
 
@@ -68,9 +71,9 @@ struct Parameter {
 class Library {
 public:
     explicit Library(const std::string& path) {
-        handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        handle_ = plugtest::openLibrary(path);
         if (handle_ == nullptr) return;
-        entry_ = static_cast<const clap_plugin_entry_t*>(dlsym(handle_, "clap_entry"));
+        entry_ = static_cast<const clap_plugin_entry_t*>(plugtest::librarySymbol(handle_, "clap_entry"));
         if (entry_ == nullptr || !entry_->init(path.c_str())) {
             entry_ = nullptr;
             return;
@@ -79,7 +82,7 @@ public:
     }
     ~Library() {
         if (entry_ != nullptr) entry_->deinit();
-        if (handle_ != nullptr) dlclose(handle_);
+        if (handle_ != nullptr) plugtest::closeLibrary(handle_);
     }
     const clap_plugin_factory_t* factory() const { return factory_; }
 
@@ -378,6 +381,9 @@ int main(int argc, char** argv) {
         "                      [--note FRAME:NOTE:VELOCITY] [--note FRAME:bend:VALUE] [--watch]\n"
         "       tarn-clap-host state FILE.clap [render options]";
     if (args.size() < 2) return plugtest::usage(kUsage);
+#ifdef _WIN32
+    if (args[0] == "window") return plugtest::runClapWindow(args);
+#endif
     const Library lib(args[1]);
     if (lib.factory() == nullptr) return plugtest::usage(("not a CLAP plug-in: " + args[1]).c_str());
     if (args[0] == "info") return runInfo(lib);

@@ -1,12 +1,12 @@
 // Options, raw float files and the counting watch of the plug-in test hosts.
 #include "host_options.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+
+#include "plugin_library.h"
 
 namespace plugtest {
 
@@ -130,7 +130,7 @@ using WatchFn = void (*)();
 using CountsFn = int (*)(char*, int);
 template <class F>
 F watchFunction(const char* name) {
-    return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
+    return reinterpret_cast<F>(programSymbol(name));
 }
 }  // namespace
 

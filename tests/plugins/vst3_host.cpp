@@ -3,9 +3,8 @@
 //   tarn-vst3-host info BUNDLE.vst3
 //   tarn-vst3-host render BUNDLE.vst3 --out FILE [render options]
 //   tarn-vst3-host state BUNDLE.vst3 [render options]
+//   tarn-vst3-host window BUNDLE.vst3 [events]   Windows only: the plug-in's window (win/plugin_window.h)
 // Parameters travel normalised, as VST3 has them; notes as note events (no pitch bend).
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +14,10 @@
 #include <vector>
 
 #include "host_options.h"
+#include "plugin_library.h"
+#ifdef _WIN32
+#include "win/plugin_window.h"
+#endif
 #include "travesty/audio_processor.h"
 #include "travesty/bstream.h"
 #include "travesty/component.h"
@@ -164,14 +167,11 @@ struct Parameter {
 class Instance {
 public:
     Instance(const std::string& bundle, double rate, int block) : rate_(rate), block_(block) {
-        const std::string name = bundle.substr(bundle.find_last_of('/') + 1);
-        const std::string path = bundle + "/Contents/x86_64-linux/" + name.substr(0, name.size() - 5) + ".so";
-        library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        library_ = plugtest::openLibrary(plugtest::vst3Binary(bundle));
         if (library_ == nullptr) return;
-        using Entry = bool (*)(void*);
-        if (auto enter = reinterpret_cast<Entry>(dlsym(library_, "ModuleEntry"))) enter(library_);
+        plugtest::enterVst3Module(library_);
         using GetFactory = v3_plugin_factory** (*)();
-        auto getFactory = reinterpret_cast<GetFactory>(dlsym(library_, "GetPluginFactory"));
+        auto getFactory = reinterpret_cast<GetFactory>(plugtest::librarySymbol(library_, "GetPluginFactory"));
         if (getFactory == nullptr) return;
         factory_ = getFactory();
         v3_class_info info{};
@@ -211,9 +211,8 @@ public:
             v3_cpp_obj_unref(component_);
         }
         if (library_ != nullptr) {
-            using Exit = bool (*)();
-            if (auto leave = reinterpret_cast<Exit>(dlsym(library_, "ModuleExit"))) leave();
-            dlclose(library_);
+            plugtest::leaveVst3Module(library_);
+            plugtest::closeLibrary(library_);
         }
     }
     bool ok() const { return processor_ != nullptr && controller_ != nullptr; }
@@ -488,6 +487,9 @@ int main(int argc, char** argv) {
         "                      [--note FRAME:NOTE:VELOCITY] [--watch]\n"
         "       tarn-vst3-host state BUNDLE.vst3 [render options]";
     if (args.size() < 2) return plugtest::usage(kUsage);
+#ifdef _WIN32
+    if (args[0] == "window") return plugtest::runVst3Window(args);
+#endif
     std::string bundle = args[1];
     while (!bundle.empty() && bundle.back() == '/') bundle.pop_back();
     if (args[0] == "info") return runInfo(bundle);

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Checks a module DLL as the host loads it: the image format of its build (PE32 i386 for win32,
 # the product; PE32+ x86-64 for win64), exactly the two exports by name, and imports from system
-# DLLs only. Usage: check_dll.sh win32|win64 FILE.dll
+# DLLs only. Usage: check_dll.sh win32|win64 FILE.dll [EXPORT...]
+# With EXPORTs (a plug-in's binary), exactly those exports instead of the module's two.
 set -euo pipefail
 arch=$1
 dll=$2
+shift 2
+wanted=(getModuleProperties makeModule)
+[ $# -eq 0 ] || wanted=("$@")
+expected=$(printf '%s\n' "${wanted[@]}" | sort | tr '\n' ' ')
 case "$arch" in
   win32) objdump=i686-w64-mingw32-objdump format=pei-i386 magic=010b ;;
   win64) objdump=x86_64-w64-mingw32-objdump format=pei-x86-64 magic=020b ;;
@@ -17,7 +22,7 @@ $objdump -f "$dll" | grep -q "file format $format" || fail "not a $format image"
 grep -q "^Magic.*$magic" <<< "$dump" || fail "optional header magic is not $magic"
 
 exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E "^\s+\[ *[0-9]+\] " | awk "{print \$NF}" | sort | tr '\n' ' ')
-[ "$exports" = "getModuleProperties makeModule " ] || fail "exports are '$exports'"
+[ "$exports" = "$expected" ] || fail "exports are '$exports', not '$expected'"
 
 imports=$(echo "$dump" | grep "DLL Name:" | awk '{print toupper($3)}' | sort -u | tr '\n' ' ')
 for dllname in $imports; do
