@@ -194,6 +194,7 @@ void floatingPointEnvironments(Validator& v) {
 struct CloseOutcome {
     bool closed = false;
     int callsAfter = 0;
+    int buffersTouchedAfter = 0;
 };
 
 // A signal object through a life that makes every call it makes: creation, pins, open, every
@@ -219,7 +220,7 @@ CloseOutcome signalLife(Validator& v, std::optional<int32_t> opcode, std::vector
     if (text >= 0) host.setText(text, v.specifics().text->first);
     host.render(64, out);
     if (used != nullptr) *used = host.opcodesUsed();
-    return {host.closedInside(), host.callsAfterClose()};
+    return {host.closedInside(), host.callsAfterClose(), host.buffersTouchedAfterClose()};
 }
 
 // The panel of an instance through creation, opening, a paint, a drag, a release that writes
@@ -249,6 +250,9 @@ Verdict judgeClose(Validator& v, const std::function<CloseOutcome()>& life) {
     if (!once.closed) return Verdict::fail("the object made no such call this time");
     if (once.callsAfter > 0)
         return Verdict::fail(std::to_string(once.callsAfter) + " calls to the host after the host closed it");
+    if (once.buffersTouchedAfter > 0)
+        return Verdict::fail("it read or wrote " + std::to_string(once.buffersTouchedAfter) +
+                             " of the host's buffers after the host closed it");
     // Freed once: many lives in a row leave the process's memory where it was.
     return memoryGrowth(v, [&] { life(); });
 }
