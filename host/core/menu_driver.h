@@ -33,6 +33,8 @@ public:
 private:
     void run();
     void dismiss(const std::vector<void*>& windows);
+    // The walk cannot go on: the open menus dismissed, `what` the item not found.
+    void giveUp(const std::vector<void*>& open, std::string what);
 
     std::vector<std::string> path_;
     std::thread thread_;
