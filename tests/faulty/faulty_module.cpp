@@ -90,13 +90,18 @@ public:
         if (pin.index == 0 && text != nullptr) release(allocate(std::strlen(text) + 1));
 #elif defined(TARN_FAULT_READ_REPLACED_TEXT)
         if (pin.index == 0 && cached == nullptr) cached = text;  // kept after the host replaces it
-#elif defined(TARN_FAULT_READS_BUFFER_AFTER_CLOSE)
-        // The input's value now, read whether or not the host closed the object meanwhile.
-        if (pin.index != 1 || input == nullptr) return;
-        const int32_t frame = static_cast<int32_t>(sampleClock() - callHost(HOST_GET_BLOCK_START, 1));
-        if (frame >= 0 && frame < getBlockSize()) valueNow = input[frame];
+#endif
+        if (pin.index == 1) inputNow = valueNow(pin);
+    }
+
+    // The input's value at the moment of a pin change.
+    float valueNow(tarn::Pin& pin) {
+#if defined(TARN_FAULT_READS_BUFFER_AFTER_CLOSE)
+        // Read whether or not the host closed the object inside the clock calls.
+        const int32_t frame = static_cast<int32_t>(sampleClock() - callHost(HOST_GET_BLOCK_START, pin.index));
+        return input != nullptr && frame >= 0 && frame < getBlockSize() ? input[frame] : 0.0f;
 #else
-        (void)pin;
+        return pin.valueNow();
 #endif
     }
 
@@ -152,7 +157,7 @@ private:
     float* input;
     float* output;
     const char* cached = nullptr;
-    volatile float valueNow = 0.0f;
+    volatile float inputNow = 0.0f;
     CRITICAL_SECTION lock;
     HostCallback rawHost;
     bool opening = false;
