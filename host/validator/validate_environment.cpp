@@ -36,10 +36,10 @@ uint64_t pixelHash(const std::vector<uint32_t>& pixels) {
 }
 
 // Texts that overflow, underflow or say nothing, then random ones of the module's grammar.
-std::vector<std::string> batteryTexts(const TextGrammar& grammar, uint64_t seed) {
+std::vector<std::string> batteryTexts(Validator& v, const TextGrammar& grammar) {
     std::vector<std::string> texts = grammar.hard;
-    RandomTexts random(grammar.draw, seed);
-    for (int i = 0; i < 20; ++i) texts.push_back(random.next());
+    RandomTexts random(grammar.draw, v.seed());
+    for (int i = 0; i < v.scaled(20); ++i) texts.push_back(random.next());
     return texts;
 }
 
@@ -56,14 +56,13 @@ bool sharesTheGenerator(Validator& v, const std::string& label) {
     return shared != nullptr && label.find(shared) != std::string::npos;
 }
 
-// Every input held at every special value, every choice, every text, random events; then the
-// panel reading the texts, painting, a drag and two menu commands. Deterministic for a seed.
-BatteryOutput runBattery(Validator& v) {
-    BatteryOutput out;
-    const uint64_t seed = v.seed();
-    const TextGrammar& grammar = *v.specifics().text;
-    const std::vector<std::string> texts = batteryTexts(grammar, seed);
-    Probe p = makeProbe(v, 44100.0f, 64);
+// A rate low enough that a high pitch steps past a whole cycle per sample.
+constexpr float kLowRate = 4000.0f;
+
+// The signal object at one rate: every input held at every special value, every choice that
+// does not draw from the shared generator, every text, then random events.
+void signalBattery(Validator& v, float rate, const std::vector<std::string>& texts, BatteryOutput& out) {
+    Probe p = makeProbe(v, rate, 64);
     auto block = [&] {
         p.run(0, 64);
         if (const float* o = p.host->output()) out.samples.insert(out.samples.end(), o, o + 64);
@@ -94,40 +93,60 @@ BatteryOutput runBattery(Validator& v) {
             }
         }
     }
-    std::mt19937_64 r(seed);
+    std::mt19937_64 r(v.seed());
     for (int b = 0; b < 20; ++b) {
         const uint64_t x = r();
         p.host->event(x % 3 == 0 ? EV_DATA : EV_PIN_STATUS, static_cast<intptr_t>((x >> 8) % (p.host->pinCount() + 2)),
                       static_cast<int32_t>((x >> 16) % 3));
         block();
     }
-    if (!hasPanel(v)) return out;
+}
 
-    Instance in(v);
-    auto paint = [&] {
+// The panel reading the texts and painting, a drag, and menu commands walked at random. Each
+// walk has an instance of its own, so that one that picked a command drawing from the shared
+// generator leaves nothing behind for the next: its text and paint are not compared.
+void panelBattery(Validator& v, const std::vector<std::string>& texts, BatteryOutput& out) {
+    const std::string& dragged = v.specifics().text->hard.back();
+    auto paint = [&](Instance& in) {
         in.gui->paint();
         out.paints.push_back(pixelHash(in.gui->pixels()));
     };
-    for (const std::string& t : texts) {
-        in.pinChange(t);
-        paint();
+    {
+        Instance in(v);
+        for (const std::string& t : texts) {
+            in.pinChange(t);
+            paint(in);
+        }
+        in.pinChange(dragged);
+        pressDismissing(*in.gui, in.gui->width() / 2, in.gui->height() / 2);
+        in.gui->move(in.gui->width() / 2, in.gui->height() / 5);
+        in.gui->move(in.gui->width() / 4, in.gui->height() * 9 / 10);
+        in.gui->release();
+        out.texts.push_back(in.text());
+        paint(in);
     }
-    in.pinChange(grammar.hard.back());
-    pressDismissing(*in.gui, in.gui->width() / 2, in.gui->height() / 2);
-    in.gui->move(in.gui->width() / 2, in.gui->height() / 5);
-    in.gui->move(in.gui->width() / 4, in.gui->height() * 9 / 10);
-    in.gui->release();
-    out.texts.push_back(in.text());
-    paint();
-    for (uint64_t walk : {seed, seed + 1}) {
+    for (uint64_t walk : {v.seed(), v.seed() + 1}) {
+        Instance in(v);
+        in.pinChange(dragged);
         MenuDriver menu;
         menu.startRandom(walk);
         in.gui->press(5, 5);
         menu.finish();
         in.gui->release();
-        if (!sharesTheGenerator(v, menu.walked())) out.texts.push_back(in.text());
-        paint();
+        if (sharesTheGenerator(v, menu.walked())) continue;
+        out.texts.push_back(in.text());
+        paint(in);
     }
+}
+
+// Deterministic for a seed. The signal side runs at the usual rate and at a low one, where a
+// high pitch takes other paths (a phase that wraps past a whole cycle per sample).
+BatteryOutput runBattery(Validator& v) {
+    BatteryOutput out;
+    const std::vector<std::string> texts = batteryTexts(v, *v.specifics().text);
+    signalBattery(v, 44100.0f, texts, out);
+    signalBattery(v, kLowRate, {}, out);
+    if (hasPanel(v)) panelBattery(v, texts, out);
     return out;
 }
 
