@@ -176,11 +176,31 @@ void HostFpPolicy::noteTrap(const std::string& where) {
     if (traps_++ == 0) firstTrap_ = where;
 }
 
+namespace {
+
+// Sticky status flags the host has raised before a call, which the call must give back as they
+// were, neither cleared nor joined by its own. The two patterns take turns, so that every flag is
+// seen set and clear; on the x87 only flags whose exceptions are masked are raised, as a set
+// unmasked one would trap at the host's next x87 instruction.
+constexpr uint32_t kHostFlagPatterns[2] = {0x15, 0x2A};
+constexpr uint32_t kStatusFlags = 0x3F;
+
+void raiseHostFlags(uint32_t pattern) {
+    FpState s = readFpState();
+    s.mxcsr |= pattern;
+    s.x87Status = static_cast<uint16_t>(s.x87Status | (pattern & s.x87Control & kStatusFlags));
+    restoreFpState(s);
+}
+
+}  // namespace
+
 HostFpPolicy::Call::Call(const char* what)
     : own_(readFpState()), what_(what), outer_(instance().innermost_) {
-    setFpControl(instance().chosen_->control);
+    HostFpPolicy& p = instance();
+    setFpControl(p.chosen_->control);
+    raiseHostFlags(kHostFlagPatterns[p.calls_++ % 2]);
     in_ = readFpState();
-    instance().innermost_ = this;
+    p.innermost_ = this;
 }
 
 HostFpPolicy::Call::~Call() {

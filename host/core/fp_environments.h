@@ -55,7 +55,8 @@ public:
     bool isDefault() const;
 
     class Callback;
-    // Around one call into the module: the chosen environment in, the host's own back out.
+    // Around one call into the module: the chosen environment in, with status flags of the
+    // host's own raised, and the host's own environment back out.
     class Call {
     public:
         explicit Call(const char* what);
@@ -100,6 +101,7 @@ private:
 
     const FpEnvironment* chosen_;
     Call* innermost_ = nullptr;
+    unsigned calls_ = 0;
     std::string problem_;
     long long traps_ = 0;
     std::string firstTrap_;

@@ -49,7 +49,8 @@ public:
         opening = true;
         ModuleBase::open();
         opening = false;
-#if defined(TARN_FAULT_TRAPS_ON_NAN) || defined(TARN_FAULT_ROUNDS_AS_HOST) || defined(TARN_FAULT_LEAVES_ENV_CHANGED)
+#if defined(TARN_FAULT_TRAPS_ON_NAN) || defined(TARN_FAULT_ROUNDS_AS_HOST) || defined(TARN_FAULT_LEAVES_ENV_CHANGED) || \
+    defined(TARN_FAULT_CLEARS_HOST_FLAGS)
         setProcessFunction(ProcessFunction{&rawProcess, 0, 0, 0});
 #else
         setProcessFunction(processFunctionOf<FaultyModule, &FaultyModule::process>());
@@ -184,6 +185,8 @@ void TARN_CDECL rawProcess(void* object, int32_t first, int32_t count) {
     }
 #if defined(TARN_FAULT_ROUNDS_AS_HOST)
     _mm_setcsr(hostMxcsr);  // tidy: only its samples tell
+#elif defined(TARN_FAULT_CLEARS_HOST_FLAGS)
+    _mm_setcsr(hostMxcsr & ~0x3Fu);  // the host's controls back, without the flags it had raised
 #endif
 }
 
