@@ -1,6 +1,7 @@
 // The validator's batteries for what a host may do around a module's code: run its threads in
 // any floating-point environment (fpenv.*), close an object from inside any call the object
-// makes to it (reentry.*), and take the mouse back after a popup menu (panel.capture-after-menu).
+// makes to it (reentry.*), run out of memory (load.out-of-memory.*), and take the mouse back
+// after a popup menu (panel.capture-after-menu).
 #include <windows.h>
 
 #include <cstring>
@@ -11,8 +12,10 @@
 #include <stdexcept>
 
 #include "host/core/fp_environments.h"
+#include "host/core/import_watch.h"
 #include "host/core/menu_driver.h"
 #include "host/core/opcode_names.h"
+#include "host/io/error.h"
 #include "host/io/number_text.h"
 #include "host/validator/validate_probe.h"
 #include "host/validator/validator.h"
@@ -272,8 +275,8 @@ Verdict judgeClose(Validator& v, const std::function<CloseOutcome()>& life) {
     if (once.buffersTouchedAfter > 0)
         return Verdict::fail("it read or wrote " + std::to_string(once.buffersTouchedAfter) +
                              " of the host's buffers after the host closed it");
-    // Freed once: many lives in a row leave the process's memory where it was.
-    return memoryGrowth(v, [&] { life(); });
+    // Freed once: nothing of many lives in a row stays allocated.
+    return cyclesLeaveNothing(v, [&] { life(); });
 }
 
 void closesInsideCalls(Validator& v) {
@@ -292,6 +295,53 @@ void closesInsideCalls(Validator& v) {
             return judgeClose(v, [&] { return panelLife(v, in.signal, in.gui->window(), opcode); });
         });
     }
+}
+
+// --- allocations refused, as when memory runs out ---
+
+// Runs `life` with the n-th allocation it asks of the module's heap refused, for every n up to
+// what a life asks for. The module may give up what it was doing (makeModule answers null, an
+// operation does nothing), but nothing it allocated may stay allocated once its objects are
+// closed. Every n runs twice and only the second is judged: a module's first exception on a
+// thread allocates what the C++ runtime keeps for that thread.
+Verdict outOfMemory(Validator& v, const std::function<void()>& life) {
+    watchImports(v.library().handle());
+    auto lifeMadeOrNot = [&] {
+        try {
+            life();
+        } catch (const Error&) {
+            // makeModule answered null: the right answer when memory runs out
+        }
+    };
+    lifeMadeOrNot();
+    long long asks = 0;
+    {
+        HeapLedger ledger;
+        lifeMadeOrNot();
+        asks = ledger.asked();
+    }
+    if (asks == 0) return Verdict::note("a life allocates nothing through the watched imports");
+    for (int judged = 0; judged < 2; ++judged) {
+        for (long long n = 1; n <= asks; ++n) {
+            HeapLedger ledger;
+            ledger.refuseAllocation(n);
+            lifeMadeOrNot();
+            if (judged == 1 && ledger.liveBlocks() > 0)
+                return Verdict::fail("with allocation " + std::to_string(n) + " of " + std::to_string(asks) +
+                                     " refused, " + std::to_string(ledger.liveBlocks()) + " blocks (" +
+                                     std::to_string(ledger.liveBytes()) + " bytes) stayed allocated after its objects were closed");
+        }
+    }
+    return Verdict::note(std::to_string(asks) + " allocations a life, each refused in turn");
+}
+
+void allocationsRefused(Validator& v) {
+    v.check("load.out-of-memory.signal", [&] { return outOfMemory(v, [&] { signalLife(v, std::nullopt); }); });
+    if (!hasPanel(v)) return;
+    v.check("load.out-of-memory.gui", [&] {
+        Instance in(v);
+        return outOfMemory(v, [&] { panelLife(v, in.signal, in.gui->window(), std::nullopt); });
+    });
 }
 
 // A popup menu takes the press and its release: when the press returns, the button is up and no
@@ -330,6 +380,7 @@ Verdict captureAfterMenu(Validator& v) {
 void validateEnvironment(Validator& v) {
     floatingPointEnvironments(v);
     closesInsideCalls(v);
+    allocationsRefused(v);
     v.check("panel.capture-after-menu", [&] { return captureAfterMenu(v); });
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "frame/entry_points.h"
 #include "frame/gui_base.h"
@@ -27,6 +28,12 @@ struct RawInOut {
     float* output;
 };
 [[maybe_unused]] void TARN_CDECL rawProcess(void* object, int32_t first, int32_t count);
+#if defined(TARN_FAULT_LOSES_OBJECT_CLOSED_INSIDE) || defined(TARN_FAULT_EXCEPTION_UNSAFE_DEPTH)
+#define TARN_OWN_DISPATCHER
+// A dispatcher entry of its own instead of the frame's, with a fault in the rule of a call.
+HostWord TARN_CDECL ownDispatcher(ModuleRecord* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
+                                  float opt) noexcept;
+#endif
 
 class FaultyModule : public tarn::ModuleBase {
 public:
@@ -35,6 +42,9 @@ public:
           rawHost(callback) {
         // Made with the object, not at open: a module may be closed without ever being opened.
         InitializeCriticalSection(&lock);
+#if defined(TARN_OWN_DISPATCHER)
+        record().dispatcher = &ownDispatcher;
+#endif
 #if defined(TARN_FAULT_LEAK_PER_OBJECT)
         void* kept = allocate(64 * 1024);
         if (kept != nullptr) std::memset(kept, 1, 64 * 1024);
@@ -46,6 +56,7 @@ public:
     void open() override {
         if (ballast == nullptr) ballast = allocate(64 * 1024);
         if (ballast != nullptr) std::memset(ballast, 1, 64 * 1024);
+        scratch.reset(new float[kScratchFloats]);  // throws when memory runs out
         opening = true;
         ModuleBase::open();
         opening = false;
@@ -74,6 +85,7 @@ public:
         if (closedWhileOpening) return;  // its buffer is lost
 #endif
         release(ballast);
+        scratch.reset();
     }
 
     bool getPinProperties(int32_t index, PinProperties& p) override {
@@ -164,6 +176,8 @@ private:
     bool opening = false;
     bool closedWhileOpening = false;
     void* ballast = nullptr;  // 64 KiB from open to close, so that a lost one shows in memory
+    static constexpr int kScratchFloats = 64;
+    std::unique_ptr<float[]> scratch;
 };
 
 void TARN_CDECL rawProcess(void* object, int32_t first, int32_t count) {
@@ -189,6 +203,39 @@ void TARN_CDECL rawProcess(void* object, int32_t first, int32_t count) {
     _mm_setcsr(hostMxcsr & ~0x3Fu);  // the host's controls back, without the flags it had raised
 #endif
 }
+
+#if defined(TARN_OWN_DISPATCHER)
+HostWord TARN_CDECL ownDispatcher(ModuleRecord* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
+                                  float opt) noexcept {
+    tarn::ModuleFpScope fp;
+    tarn::ModuleBase* object = tarn::ModuleBase::fromRecord(record);
+    tarn::EntryState& s = object->entryState();
+    if (s.closing) return opcode == MOD_CLOSE ? 1 : 0;
+    tarn::HostFpEnv* outer = s.hostEnv;
+    s.hostEnv = &fp.host();
+    ++s.depth;
+    HostWord result = 0;
+    try {
+        result = object->dispatch(opcode, index, value, ptr, opt);
+    } catch (...) {
+#if defined(TARN_FAULT_EXCEPTION_UNSAFE_DEPTH)
+        return 0;  // the depth stays counted: a later close waits for a call that never ends
+#endif
+    }
+    s.hostEnv = outer;
+#if defined(TARN_FAULT_LOSES_OBJECT_CLOSED_INSIDE)
+    // A close that arrived inside one of the object's calls to the host closes it, but only a
+    // close that is itself the outermost call frees it.
+    if (--s.depth == 0 && s.closing) {
+        if (opcode == MOD_CLOSE) object->finishClose();
+        else object->close();
+    }
+#else
+    if (--s.depth == 0 && s.closing) object->finishClose();
+#endif
+    return result;
+}
+#endif
 
 class FaultyPanel : public tarn::GuiBase {
 public:
