@@ -1,6 +1,8 @@
 // The popup-menu helper thread: menu windows found by class, items by text, keys posted.
 #include "host/core/menu_driver.h"
 
+#include "host/core/fp_environments.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -9,6 +11,9 @@
 namespace tarnhost {
 
 namespace {
+
+// The driver whose timer is running: one press at a time on the host's main thread.
+MenuDriver* timerDriver = nullptr;
 
 constexpr UINT kGetMenuHandle = 0x01E1;  // MN_GETHMENU
 constexpr int kPollMs = 1;
@@ -84,6 +89,7 @@ void key(HWND w, WPARAM vk) {
 MenuDriver::~MenuDriver() {
     pressDone_ = true;
     if (thread_.joinable()) thread_.join();
+    stopTimer();
 }
 
 std::vector<std::string> MenuDriver::splitPath(const std::string& path) {
@@ -110,13 +116,30 @@ void MenuDriver::start(const std::vector<std::string>& path) {
     pressDone_ = false;
     outcome_ = static_cast<int>(Outcome::NO_MENU);
     missing_.clear();
+    hostCodeRan_ = false;
+    timerDriver = this;
+    timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, reinterpret_cast<TIMERPROC>(&hostTimer));
     thread_ = std::thread([this] { run(); });
 }
 
 MenuDriver::Outcome MenuDriver::finish() {
     pressDone_ = true;
     if (thread_.joinable()) thread_.join();
+    stopTimer();
     return static_cast<Outcome>(outcome_.load());
+}
+
+void MenuDriver::stopTimer() {
+    if (timer_ != 0) KillTimer(nullptr, timer_);
+    timer_ = 0;
+    if (timerDriver == this) timerDriver = nullptr;
+}
+
+void __stdcall MenuDriver::hostTimer(void*, unsigned, uintptr_t, unsigned long) {
+    MenuDriver* driver = timerDriver;
+    if (driver == nullptr || driver->hostCodeRan_) return;
+    HostFpPolicy::instance().hostCodeInsideCall("timer");
+    driver->hostCodeRan_ = true;
 }
 
 void MenuDriver::dismiss(const std::vector<void*>& windows) {
@@ -140,6 +163,8 @@ void MenuDriver::giveUp(const std::vector<void*>& open, std::string what) {
 void MenuDriver::run() {
     HWND win = nullptr;
     if (!waitFor([&] { return (win = findMenuWindow(nullptr, nullptr)) != nullptr; }, pressDone_)) return;
+    // The host's code first; a menu whose loop runs none is driven all the same.
+    waitFor([&] { return hostCodeRan_.load(); }, pressDone_);
     HMENU menu = reinterpret_cast<HMENU>(SendMessageA(win, kGetMenuHandle, 0, 0));
     std::vector<void*> open{win};
     // Every key goes to the main menu's window, which lives as long as the menu: a submenu's

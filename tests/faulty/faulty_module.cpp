@@ -301,7 +301,22 @@ private:
         if (owner == 0 || !toScreen(view, point)) return false;
         HMENU menu = CreatePopupMenu();
         AppendMenuA(menu, MF_STRING, 1, "Item");
-        TrackPopupMenu(menu, TPM_NONOTIFY | TPM_RETURNCMD, point.x, point.y, 0, reinterpret_cast<HWND>(owner), nullptr);
+        auto track = [&] {
+            return TrackPopupMenu(menu, TPM_NONOTIFY | TPM_RETURNCMD, point.x, point.y, 0, reinterpret_cast<HWND>(owner),
+                                  nullptr);
+        };
+#if defined(TARN_FAULT_MENU_IN_OWN_ENV)
+        track();  // the host's windows and timers run in the module's environment meanwhile
+#elif defined(TARN_FAULT_MENU_DROPS_HOST_CHANGES)
+        // In the host's environment, but the host gets back what it had before the menu.
+        tarn::HostFpEnv& host = *entryState().hostEnv;
+        tarn::leaveModuleFpEnv(host);
+        track();
+        tarn::HostFpEnv discarded;
+        tarn::enterModuleFpEnv(discarded);
+#else
+        entryState().inHostEnv(track);
+#endif
         DestroyMenu(menu);
         return true;
     }
