@@ -101,20 +101,22 @@ F originalOf(int id) {
     return reinterpret_cast<F>(original[id]);
 }
 
-void* CDECL standIn_malloc(size_t n) {
-    count(ID_malloc);
+// An allocation through import `id` of the type F, of `bytes`: counted, refused when the ledger
+// says so, and on its record.
+template <typename F, typename... A>
+auto allocation(int id, size_t bytes, A... args) -> decltype(originalOf<F>(id)(args...)) {
+    count(id);
     if (HeapLedger::refuse()) return nullptr;
-    void* p = originalOf<decltype(&standIn_malloc)>(ID_malloc)(n);
-    HeapLedger::allocated(p, n);
+    auto* p = originalOf<F>(id)(args...);
+    HeapLedger::allocated(p, bytes);
     return p;
 }
+
+void* CDECL standIn_malloc(size_t n) { return allocation<decltype(&standIn_malloc)>(ID_malloc, n, n); }
 void* CDECL standIn_calloc(size_t n, size_t size) {
-    count(ID_calloc);
-    if (HeapLedger::refuse()) return nullptr;
-    void* p = originalOf<decltype(&standIn_calloc)>(ID_calloc)(n, size);
-    HeapLedger::allocated(p, n * size);
-    return p;
+    return allocation<decltype(&standIn_calloc)>(ID_calloc, n * size, n, size);
 }
+
 // realloc(p, 0) frees p and answers null.
 void* CDECL standIn_realloc(void* p, size_t n) {
     count(ID_realloc);
@@ -130,11 +132,7 @@ void CDECL standIn_free(void* p) {
     originalOf<decltype(&standIn_free)>(ID_free)(p);
 }
 void* CDECL standIn__aligned_malloc(size_t n, size_t alignment) {
-    count(ID__aligned_malloc);
-    if (HeapLedger::refuse()) return nullptr;
-    void* p = originalOf<decltype(&standIn__aligned_malloc)>(ID__aligned_malloc)(n, alignment);
-    HeapLedger::allocated(p, n);
-    return p;
+    return allocation<decltype(&standIn__aligned_malloc)>(ID__aligned_malloc, n, n, alignment);
 }
 void CDECL standIn__aligned_free(void* p) {
     count(ID__aligned_free);
@@ -142,11 +140,7 @@ void CDECL standIn__aligned_free(void* p) {
     originalOf<decltype(&standIn__aligned_free)>(ID__aligned_free)(p);
 }
 LPVOID WINAPI standIn_HeapAlloc(HANDLE heap, DWORD flags, SIZE_T n) {
-    count(ID_HeapAlloc);
-    if (HeapLedger::refuse()) return nullptr;
-    LPVOID p = originalOf<decltype(&standIn_HeapAlloc)>(ID_HeapAlloc)(heap, flags, n);
-    HeapLedger::allocated(p, n);
-    return p;
+    return allocation<decltype(&standIn_HeapAlloc)>(ID_HeapAlloc, n, heap, flags, n);
 }
 LPVOID WINAPI standIn_HeapReAlloc(HANDLE heap, DWORD flags, LPVOID p, SIZE_T n) {
     count(ID_HeapReAlloc);
