@@ -53,6 +53,8 @@ float Pin::valueNow() const {
     // the buffer, at its nearest end.
     const int64_t frame = static_cast<int64_t>(owner->sampleClock()) -
                           static_cast<int64_t>(owner->callHost(HOST_GET_BLOCK_START, index));
+    // The host may have closed the object inside either call, and may have freed the buffer.
+    if (owner->entryState().closing) return 0.0f;
     const int64_t last = std::max<int64_t>(owner->getBlockSize() - 1, 0);
     return buffer[std::clamp<int64_t>(frame, 0, last)];
 }

@@ -21,12 +21,18 @@ struct EntryState {
     int32_t depth = 0;             // calls from the host under way
     bool closing = false;          // the host closed the object; it goes when depth is 0
 
+    // Runs `call` in the host's environment, whose changes there the host keeps: a callback, or
+    // a system call that runs the host's code, as a popup menu's message loop does.
+    template <class Call>
+    auto inHostEnv(Call call) -> decltype(call()) {
+        if (hostEnv == nullptr) return call();  // not inside a call from the host
+        return inHostFpEnv(*hostEnv, call);
+    }
     // Calls the host (`call` is the callback) in the host's environment; 0 once closing.
     template <class Call>
     HostWord callHost(Call call) {
         if (closing) return 0;
-        if (hostEnv == nullptr) return call();  // not inside a call from the host
-        return inHostFpEnv(*hostEnv, call);
+        return inHostEnv(call);
     }
 };
 

@@ -213,8 +213,11 @@ int32_t Contour4Gui::showMenu(const ViewRecord* view, GuiPoint point, bool& show
             AppendMenuA(menus[row.menu], MF_STRING, static_cast<UINT_PTR>(row.command), row.text);
         }
     }
-    const int32_t choice = TrackPopupMenu(menus[MENU_MAIN], kTrackFlags, point.x, point.y, 0,
-                                          reinterpret_cast<HWND>(owner), nullptr);
+    // The menu's message loop runs the host's windows and timers: in the host's environment.
+    const int32_t choice = entryState().inHostEnv([&] {
+        return TrackPopupMenu(menus[MENU_MAIN], kTrackFlags, point.x, point.y, 0,
+                              reinterpret_cast<HWND>(owner), nullptr);
+    });
     DestroyMenu(menus[MENU_MAIN]);  // takes its submenus with it
     return choice;
 }

@@ -5,6 +5,9 @@
 
 #include <cfloat>
 #include <cmath>
+#include <optional>
+
+#include "common/fp_env.h"
 
 namespace tarn {
 
@@ -99,12 +102,19 @@ void renderCycle(OscillatorState& s, const WaveTable& table, int32_t row, const 
     const float scale = s.cyclePositionScale;
     float phase = s.phase;
     float lastSync = s.lastSync;
+    // The C library's fmod runs on the x87 (fprem) where the process path leaves its status word
+    // to the code: the flags it raises are taken back when the block ends, and the keeper is made
+    // only by a block that needs fmod, so the common one pays nothing for it.
+    std::optional<X87StatusKeeper> x87;
     for (int32_t n = 0; n < count; ++n) {
         phase += inc;
         if (phase >= kTwoPi) {
             phase -= kTwoPi;
             // Only an increment of 2pi or more (a high pitch at a low rate) gets here.
-            if (phase >= kTwoPi) phase = std::fmod(phase, kTwoPi);
+            if (phase >= kTwoPi) {
+                if (!x87) x87.emplace();
+                phase = std::fmod(phase, kTwoPi);
+            }
         }
         const float x = *sync;
         sync += syncStep;

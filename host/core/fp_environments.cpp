@@ -176,28 +176,83 @@ void HostFpPolicy::noteTrap(const std::string& where) {
     if (traps_++ == 0) firstTrap_ = where;
 }
 
+namespace {
+
+// Sticky status flags the host has raised before a call, which the call must give back as they
+// were, neither cleared nor joined by its own. The two patterns take turns, so that every flag is
+// seen set and clear; on the x87 only flags whose exceptions are masked are raised, as a set
+// unmasked one would trap at the host's next x87 instruction.
+constexpr uint32_t kHostFlagPatterns[2] = {0x15, 0x2A};
+constexpr uint32_t kStatusFlags = 0x3F;
+
+void raiseHostFlags(uint32_t pattern) {
+    FpState s = readFpState();
+    s.mxcsr |= pattern;
+    s.x87Status = static_cast<uint16_t>(s.x87Status | (pattern & s.x87Control & kStatusFlags));
+    restoreFpState(s);
+}
+
+}  // namespace
+
 HostFpPolicy::Call::Call(const char* what)
     : own_(readFpState()), what_(what), outer_(instance().innermost_) {
-    setFpControl(instance().chosen_->control);
+    HostFpPolicy& p = instance();
+    setFpControl(p.chosen_->control);
+    raiseHostFlags(kHostFlagPatterns[p.calls_++ % 2]);
     in_ = readFpState();
-    instance().innermost_ = this;
+    raisedFlags_ = in_.mxcsr & kStatusFlags;
+    p.innermost_ = this;
+}
+
+// Once code of the host's ran inside the call, so may have the system's (a popup menu's message
+// loop and drawing), which raises status flags of its own, and on x86-64 does not keep the x87
+// status word nor flags raised in a callback: the controls must be the host's, and the MXCSR
+// flags the host raised, before the call and in its code during it, still set.
+bool HostFpPolicy::Call::holds(const FpState& s) const {
+    if (!hostCodeRan_) return s == in_;
+    return (s.mxcsr & ~kStatusFlags) == (in_.mxcsr & ~kStatusFlags) && s.x87Control == in_.x87Control &&
+           (s.mxcsr & raisedFlags_) == raisedFlags_;
 }
 
 HostFpPolicy::Call::~Call() {
     HostFpPolicy& p = instance();
     const FpState out = readFpState();
-    if (out != in_)
+    if (!holds(out))
         p.note(std::string(what_) + " left the host's floating-point environment changed: " + in_.describe() +
-               " before, " + out.describe() + " after");
+               (hostCodeRan_ ? " with the flags the host's code raised during it, " : " before, ") + out.describe() +
+               " after");
     p.innermost_ = outer_;
     restoreFpState(own_);
+}
+
+void HostFpPolicy::hostCodeInsideCall(const char* what) {
+    if (innermost_ == nullptr) return;
+    Call& call = *innermost_;
+    const FpState found = readFpState();
+    call.hostCodeRan_ = true;
+    if (!call.holds(found)) {
+        note(std::string("the host's ") + what + " during " + call.what_ +
+             " ran in another floating-point environment than the host's own: " + found.describe() + " instead of " +
+             call.in_.describe());
+        return;
+    }
+#if defined(__i386__)
+    // The host's code raises the flags it had not raised yet. On x86-64 the system gives a
+    // callback's caller back the MXCSR it had, whatever the callback did: a change there is no
+    // one's to keep.
+    FpState changed = found;
+    changed.mxcsr |= kStatusFlags;
+    restoreFpState(changed);
+    call.in_ = changed;
+    call.raisedFlags_ = kStatusFlags;
+#endif
 }
 
 HostFpPolicy::Callback::Callback(int32_t opcode, std::string (*name)(int32_t))
     : found_(readFpState()), inside_(instance().innermost_ != nullptr) {
     HostFpPolicy& p = instance();
     if (!inside_) return;
-    if (found_ != p.innermost_->in_)
+    if (!p.innermost_->holds(found_))
         p.note("the host's " + name(opcode) + " ran in another floating-point environment than the host's own: " +
                found_.describe() + " instead of " + p.innermost_->in_.describe());
     restoreFpState(p.innermost_->own_);

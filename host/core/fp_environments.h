@@ -55,7 +55,8 @@ public:
     bool isDefault() const;
 
     class Callback;
-    // Around one call into the module: the chosen environment in, the host's own back out.
+    // Around one call into the module: the chosen environment in, with status flags of the
+    // host's own raised, and the host's own environment back out.
     class Call {
     public:
         explicit Call(const char* what);
@@ -65,8 +66,13 @@ public:
 
     private:
         friend class Callback;
+        friend class HostFpPolicy;
+        // Whether `s` is what the call must find in callbacks and leave behind.
+        bool holds(const FpState& s) const;
         FpState own_;
         FpState in_;
+        bool hostCodeRan_ = false;
+        uint32_t raisedFlags_ = 0;  // the MXCSR flags the host raised, before or during the call
         const char* what_;
         Call* outer_;
     };
@@ -86,6 +92,12 @@ public:
         bool inside_;
     };
 
+    // [main] Code of the host's that runs while a call into the module is under way, but not as
+    // its callback (a timer the host's thread runs from a popup menu's message loop, `what`): it
+    // must find the environment the call was made in, and the status flags it raises there are
+    // the host's, which the call must then give back raised.
+    void hostCodeInsideCall(const char* what);
+
     // The first broken promise ("" while none), and floating-point traps seen in module code.
     const std::string& problem() const { return problem_; }
     long long traps() const { return traps_; }
@@ -100,6 +112,7 @@ private:
 
     const FpEnvironment* chosen_;
     Call* innermost_ = nullptr;
+    unsigned calls_ = 0;
     std::string problem_;
     long long traps_ = 0;
     std::string firstTrap_;

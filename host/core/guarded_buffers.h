@@ -5,9 +5,9 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 namespace tarnhost {
 
@@ -32,10 +32,15 @@ struct GuardedWrites {
     bool sound = false;      // a written frame is not 0
 };
 
-inline void markOutput(std::vector<float>& buffer) { buffer.assign(buffer.size(), guardMark()); }
+// `Buffer` is any block of floats with size() and [] (a std::vector, the host's lent pages).
+template <class Buffer>
+void markOutput(Buffer& buffer) {
+    for (size_t k = 0; k < buffer.size(); ++k) buffer[k] = guardMark();
+}
 
 // `buffer` holds `guard` frames, then the frames the call addresses, then more guard frames.
-inline GuardedWrites judgeOutput(const std::vector<float>& buffer, int guard, int first, int count) {
+template <class Buffer>
+GuardedWrites judgeOutput(const Buffer& buffer, int guard, int first, int count) {
     GuardedWrites w;
     for (size_t k = 0; k < buffer.size(); ++k) {
         const float v = buffer[k];

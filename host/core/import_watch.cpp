@@ -1,8 +1,10 @@
-// The counts of the import watch and its scopes: the part that needs no Windows.
+// The counts of the import watch and its scopes, and the heap ledger: the part that needs no
+// Windows.
 #include "host/core/import_watch.h"
 
 #include <map>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 
 namespace tarnhost {
@@ -43,6 +45,43 @@ WatchScope::WatchScope(std::string where) : previous_(currentScope()), wasOpen_(
 WatchScope::~WatchScope() {
     currentScope() = previous_;
     scopeOpen = wasOpen_;
+}
+
+struct HeapLedger::Blocks {
+    std::unordered_map<void*, size_t> sizes;
+};
+
+namespace {
+HeapLedger* openLedger = nullptr;
+}
+
+HeapLedger::HeapLedger() : blocks_(new Blocks) { openLedger = this; }
+
+HeapLedger::~HeapLedger() {
+    openLedger = nullptr;
+    delete blocks_;
+}
+
+size_t HeapLedger::liveBlocks() const { return blocks_->sizes.size(); }
+
+size_t HeapLedger::liveBytes() const {
+    size_t bytes = 0;
+    for (const auto& block : blocks_->sizes) bytes += block.second;
+    return bytes;
+}
+
+bool HeapLedger::refuse() {
+    if (openLedger == nullptr) return false;
+    return ++openLedger->asked_ == openLedger->refused_;
+}
+
+void HeapLedger::allocated(void* block, size_t bytes) {
+    if (openLedger != nullptr && block != nullptr) openLedger->blocks_->sizes[block] = bytes;
+}
+
+// A block allocated before the ledger opened is none of its business.
+void HeapLedger::freed(void* block) {
+    if (openLedger != nullptr && block != nullptr) openLedger->blocks_->sizes.erase(block);
 }
 
 std::vector<WatchedCalls> watchedCalls() {

@@ -3,6 +3,7 @@
 // replaces its own allocator; its import address table is not, so that is where the watch sits.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,6 +48,37 @@ void noteWatchedCall(const char* function, CallKind kind);
 // [main] The calls counted since the last reset, one entry per function and scope.
 std::vector<WatchedCalls> watchedCalls();
 void resetWatchedCalls();
+
+// [main] While one is open, every block the library allocates through its watched heap imports
+// (the C runtime's and the process heap's) is on record until the library frees it, and an
+// allocation can be refused, as when memory runs out. One at a time.
+class HeapLedger {
+public:
+    HeapLedger();
+    ~HeapLedger();
+    HeapLedger(const HeapLedger&) = delete;
+    HeapLedger& operator=(const HeapLedger&) = delete;
+
+    // The n-th allocation asked for from now on (the next is 1) is refused; 0: none.
+    void refuseAllocation(long long n) { refused_ = n > 0 ? asked_ + n : 0; }
+    // Allocations asked for since the ledger opened, refused ones included.
+    long long asked() const { return asked_; }
+    // Blocks allocated since the ledger opened and not yet freed, and their bytes.
+    size_t liveBlocks() const;
+    size_t liveBytes() const;
+
+    // For the stand-ins: whether to refuse this allocation (counted either way); a block the
+    // library got, or gave back.
+    static bool refuse();
+    static void allocated(void* block, size_t bytes);
+    static void freed(void* block);
+
+private:
+    long long asked_ = 0;
+    long long refused_ = 0;
+    struct Blocks;
+    Blocks* blocks_;
+};
 
 // [main] While one is open, the library's GDI objects are followed through its imports during a
 // paint into a device context (an HDC): each object it creates must be deleted exactly once,

@@ -1,5 +1,5 @@
-// Counting stand-ins for the watched imports of a Windows library, the patching of its import
-// table, and the GDI paint watch.
+// Counting stand-ins for the watched imports of a Windows library (the heap's keeping the
+// ledger), the patching of its import table, and the GDI paint watch.
 #include "host/core/import_watch.h"
 
 #include <windows.h>
@@ -19,11 +19,6 @@ namespace {
 // Every watched import: library, name, kind. The stand-ins below are generated from this list;
 // each forwards to the function the import table held before.
 #define TARN_WATCHED_IMPORTS(X)                                                                     \
-    X(MSVCRT, CDECL, void*, malloc, Heap, (size_t n), (n))                                          \
-    X(MSVCRT, CDECL, void*, calloc, Heap, (size_t n, size_t size), (n, size))                       \
-    X(MSVCRT, CDECL, void*, realloc, Heap, (void* p, size_t n), (p, n))                             \
-    X(MSVCRT, CDECL, void, free, Heap, (void* p), (p))                                              \
-    X(MSVCRT, CDECL, void*, _aligned_malloc, Heap, (size_t n, size_t a), (n, a))                    \
     X(MSVCRT, CDECL, FILE*, fopen, Output, (const char* f, const char* m), (f, m))                  \
     X(MSVCRT, CDECL, size_t, fwrite, Output, (const void* p, size_t s, size_t n, FILE* f), (p, s, n, f)) \
     X(MSVCRT, CDECL, int, fputs, Output, (const char* s, FILE* f), (s, f))                          \
@@ -31,9 +26,6 @@ namespace {
     X(MSVCRT, CDECL, int, puts, Output, (const char* s), (s))                                       \
     X(MSVCRT, CDECL, int, vprintf, Output, (const char* f, va_list a), (f, a))                      \
     X(MSVCRT, CDECL, int, vfprintf, Output, (FILE* s, const char* f, va_list a), (s, f, a))         \
-    X(KERNEL32, WINAPI, LPVOID, HeapAlloc, Heap, (HANDLE h, DWORD f, SIZE_T n), (h, f, n))          \
-    X(KERNEL32, WINAPI, LPVOID, HeapReAlloc, Heap, (HANDLE h, DWORD f, LPVOID p, SIZE_T n), (h, f, p, n)) \
-    X(KERNEL32, WINAPI, BOOL, HeapFree, Heap, (HANDLE h, DWORD f, LPVOID p), (h, f, p))             \
     X(KERNEL32, WINAPI, LPVOID, VirtualAlloc, Heap, (LPVOID p, SIZE_T n, DWORD t, DWORD r), (p, n, t, r)) \
     X(KERNEL32, WINAPI, HLOCAL, LocalAlloc, Heap, (UINT f, SIZE_T n), (f, n))                       \
     X(KERNEL32, WINAPI, HGLOBAL, GlobalAlloc, Heap, (UINT f, SIZE_T n), (f, n))                     \
@@ -58,10 +50,18 @@ namespace {
     X(KERNEL32, WINAPI, void, OutputDebugStringA, Output, (LPCSTR s), (s))                          \
     X(KERNEL32, WINAPI, void, OutputDebugStringW, Output, (LPCWSTR s), (s))
 
+// The heap's own, kept on the open ledger's record besides being counted.
+#define TARN_HEAP_IMPORTS(X)                                                                        \
+    X(MSVCRT, malloc) X(MSVCRT, calloc) X(MSVCRT, realloc) X(MSVCRT, free) X(MSVCRT, _aligned_malloc) \
+    X(MSVCRT, _aligned_free) X(KERNEL32, HeapAlloc) X(KERNEL32, HeapReAlloc) X(KERNEL32, HeapFree)
+
 enum WatchedId {
 #define TARN_ID(lib, conv, ret, name, kind, params, args) ID_##name,
     TARN_WATCHED_IMPORTS(TARN_ID)
 #undef TARN_ID
+#define TARN_HEAP_ID(lib, name) ID_##name,
+    TARN_HEAP_IMPORTS(TARN_HEAP_ID)
+#undef TARN_HEAP_ID
     ID_printf,
     ID_fprintf,
     ID_CreatePen,
@@ -95,6 +95,68 @@ void count(int id) { noteWatchedCall(kWatched[id].name, kWatched[id].kind); }
     }
 TARN_WATCHED_IMPORTS(TARN_STAND_IN)
 #undef TARN_STAND_IN
+
+template <typename F>
+F originalOf(int id) {
+    return reinterpret_cast<F>(original[id]);
+}
+
+// An allocation through import `id` of the type F, of `bytes`: counted, refused when the ledger
+// says so, and on its record.
+template <typename F, typename... A>
+auto allocation(int id, size_t bytes, A... args) -> decltype(originalOf<F>(id)(args...)) {
+    count(id);
+    if (HeapLedger::refuse()) return nullptr;
+    auto* p = originalOf<F>(id)(args...);
+    HeapLedger::allocated(p, bytes);
+    return p;
+}
+
+void* CDECL standIn_malloc(size_t n) { return allocation<decltype(&standIn_malloc)>(ID_malloc, n, n); }
+void* CDECL standIn_calloc(size_t n, size_t size) {
+    return allocation<decltype(&standIn_calloc)>(ID_calloc, n * size, n, size);
+}
+
+// realloc(p, 0) frees p and answers null.
+void* CDECL standIn_realloc(void* p, size_t n) {
+    count(ID_realloc);
+    if (n != 0 && HeapLedger::refuse()) return nullptr;
+    void* r = originalOf<decltype(&standIn_realloc)>(ID_realloc)(p, n);
+    if (r != nullptr || n == 0) HeapLedger::freed(p);
+    HeapLedger::allocated(r, n);
+    return r;
+}
+void CDECL standIn_free(void* p) {
+    count(ID_free);
+    HeapLedger::freed(p);
+    originalOf<decltype(&standIn_free)>(ID_free)(p);
+}
+void* CDECL standIn__aligned_malloc(size_t n, size_t alignment) {
+    return allocation<decltype(&standIn__aligned_malloc)>(ID__aligned_malloc, n, n, alignment);
+}
+void CDECL standIn__aligned_free(void* p) {
+    count(ID__aligned_free);
+    HeapLedger::freed(p);
+    originalOf<decltype(&standIn__aligned_free)>(ID__aligned_free)(p);
+}
+LPVOID WINAPI standIn_HeapAlloc(HANDLE heap, DWORD flags, SIZE_T n) {
+    return allocation<decltype(&standIn_HeapAlloc)>(ID_HeapAlloc, n, heap, flags, n);
+}
+LPVOID WINAPI standIn_HeapReAlloc(HANDLE heap, DWORD flags, LPVOID p, SIZE_T n) {
+    count(ID_HeapReAlloc);
+    if (HeapLedger::refuse()) return nullptr;
+    LPVOID r = originalOf<decltype(&standIn_HeapReAlloc)>(ID_HeapReAlloc)(heap, flags, p, n);
+    if (r != nullptr) {
+        HeapLedger::freed(p);
+        HeapLedger::allocated(r, n);
+    }
+    return r;
+}
+BOOL WINAPI standIn_HeapFree(HANDLE heap, DWORD flags, LPVOID p) {
+    count(ID_HeapFree);
+    HeapLedger::freed(p);
+    return originalOf<decltype(&standIn_HeapFree)>(ID_HeapFree)(heap, flags, p);
+}
 
 // The two variadic ones go through their va_list forms.
 int CDECL standIn_printf(const char* format, ...) {
@@ -185,6 +247,9 @@ const Watched kWatched[ID_COUNT] = {
     {#lib ".DLL", #name, CallKind::kind, reinterpret_cast<void*>(&standIn_##name)},
     TARN_WATCHED_IMPORTS(TARN_ENTRY)
 #undef TARN_ENTRY
+#define TARN_HEAP_ENTRY(lib, name) {#lib ".DLL", #name, CallKind::Heap, reinterpret_cast<void*>(&standIn_##name)},
+    TARN_HEAP_IMPORTS(TARN_HEAP_ENTRY)
+#undef TARN_HEAP_ENTRY
     {"MSVCRT.DLL", "printf", CallKind::Output, reinterpret_cast<void*>(&standIn_printf)},
     {"MSVCRT.DLL", "fprintf", CallKind::Output, reinterpret_cast<void*>(&standIn_fprintf)},
 #define TARN_GDI(name) {"GDI32.DLL", #name, CallKind::Gdi, reinterpret_cast<void*>(&standIn_##name)},

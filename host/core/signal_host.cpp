@@ -78,7 +78,10 @@ std::string CallReport::describe(int first, int count) const {
 SignalHost::SignalHost(ModuleLibrary& library, std::FILE* trace, Buffers buffers)
     : ObjectHost(library, trace), bufferPolicy_(buffers), handle_(kHandleBase + hostData()) {}
 
-SignalHost::~SignalHost() { close(); }
+SignalHost::~SignalHost() {
+    close();
+    forgetTakenBack(&touchedAfterClose_);
+}
 
 void SignalHost::create() {
     record_ = static_cast<ModuleRecord*>(makeObject(KIND_SIGNAL, ""));
@@ -127,7 +130,7 @@ void SignalHost::queryPins() {
         pin.enumList = pin.props.enumList != nullptr ? pin.props.enumList : "";
         pin.input = pin.props.direction == DIR_IN;
         if (!isGuiOnly(pin.props)) pin.signalIndex = signalPinCount_++;
-        pins_.push_back(pin);
+        pins_.push_back(std::move(pin));
     }
     for (HostPin& pin : pins_) {
         if (!pin.input) continue;
@@ -328,7 +331,7 @@ CallReport SignalHost::process(int32_t first, int32_t count, bool endsBlock) {
     std::vector<std::vector<float>> inputs;
     if (guarded) {
         for (const HostPin& p : pins_)
-            if (p.input && p.props.datatype == DT_AUDIO) inputs.push_back(p.buffer);
+            if (p.input && p.props.datatype == DT_AUDIO) inputs.emplace_back(p.buffer.begin(), p.buffer.end());
         if (out != nullptr) markOutput(out->buffer);
     }
     // Between blocks the clock stands at the start of the next one; inside a split block, at
@@ -400,7 +403,9 @@ void SignalHost::close() {
     forgetObject();
 }
 
+// The object is gone: what the host lent it is taken back, and the host goes on with copies.
 void SignalHost::forgetObject() {
+    for (HostPin& p : pins_) p.buffer.takeBack(&touchedAfterClose_);
     record_ = nullptr;
     process_ = nullptr;
     opened_ = false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frame/host_interface.h"
+#include "host/core/lent_memory.h"
 #include "host/core/module_library.h"
 #include "host/core/object_host.h"
 
@@ -54,7 +55,7 @@ struct HostPin {
     std::string defaultText;
     std::string enumList;
     bool input = true;
-    std::vector<float> buffer;  // audio pins: guard zone, one block of frames, guard zone
+    LentFloats buffer;          // audio pins: guard zone, one block of frames, guard zone
     float constant = 0.0f;      // audio input held at this value (signal units)
     std::vector<float> stream;  // audio input from a file, held at its last value
     int16_t choice = 0;         // enum pins
@@ -148,6 +149,9 @@ public:
     // The first HOST_SET_PIN_STATUS that named no output of the object, an unknown status or
     // another clock than the current one; "" while there was none.
     const std::string& pinStatusProblem() const { return pinStatusProblem_; }
+    // How many of the buffers the host lent the object it touched after the host closed it: a
+    // close takes them back, as a real host may free them.
+    int buffersTouchedAfterClose() const { return touchedAfterClose_; }
 
     void changePinText(int32_t declaredIndex, const std::string& text) override;
     const char* pinText(int32_t declaredIndex) const override;
@@ -183,6 +187,7 @@ private:
     bool opened_ = false;
     int32_t handle_ = 0;
     std::string pinStatusProblem_;
+    int touchedAfterClose_ = 0;
 };
 
 }  // namespace tarnhost

@@ -135,7 +135,7 @@ const TextGrammar kContour4ShapeText{
 
 const ModuleSpecifics& moduleSpecifics(const std::string& id) {
     static const ModuleSpecifics contour4{tarn::kContour4Pins[tarn::PIN_LEVEL].name, tarn::Contour4Voice::kLevelGate,
-                                          nullptr, &kContour4ShapeText};
+                                          "Random", &kContour4ShapeText};
     static const ModuleSpecifics lfo{nullptr, 0.0f, "Rand"};
     static const ModuleSpecifics none{};
     if (id == "Tarn Contour4") return contour4;

@@ -57,8 +57,8 @@ struct ModuleSpecifics {
     // checked, and the denormal timing leaves it alone.
     const char* gatePin = nullptr;
     float gate = 0.0f;
-    // Choices whose name holds this word draw from the C library's generator, which instances
-    // on one thread share: two instances need not agree on them.
+    // Choices and panel menu items whose name holds this word draw from the C library's
+    // generator, which instances on one thread share: two instances need not agree on them.
     const char* sharedRandomChoice = nullptr;
     // The grammar of the module's text input; never null.
     const TextGrammar* text = &kAnyText;

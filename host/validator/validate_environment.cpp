@@ -1,6 +1,7 @@
 // The validator's batteries for what a host may do around a module's code: run its threads in
 // any floating-point environment (fpenv.*), close an object from inside any call the object
-// makes to it (reentry.*), and take the mouse back after a popup menu (panel.capture-after-menu).
+// makes to it (reentry.*), run out of memory (load.out-of-memory.*), and take the mouse back
+// after a popup menu (panel.capture-after-menu).
 #include <windows.h>
 
 #include <cstring>
@@ -11,8 +12,10 @@
 #include <stdexcept>
 
 #include "host/core/fp_environments.h"
+#include "host/core/import_watch.h"
 #include "host/core/menu_driver.h"
 #include "host/core/opcode_names.h"
+#include "host/io/error.h"
 #include "host/io/number_text.h"
 #include "host/validator/validate_probe.h"
 #include "host/validator/validator.h"
@@ -36,10 +39,10 @@ uint64_t pixelHash(const std::vector<uint32_t>& pixels) {
 }
 
 // Texts that overflow, underflow or say nothing, then random ones of the module's grammar.
-std::vector<std::string> batteryTexts(const TextGrammar& grammar, uint64_t seed) {
+std::vector<std::string> batteryTexts(Validator& v, const TextGrammar& grammar) {
     std::vector<std::string> texts = grammar.hard;
-    RandomTexts random(grammar.draw, seed);
-    for (int i = 0; i < 20; ++i) texts.push_back(random.next());
+    RandomTexts random(grammar.draw, v.seed());
+    for (int i = 0; i < v.scaled(20); ++i) texts.push_back(random.next());
     return texts;
 }
 
@@ -56,14 +59,13 @@ bool sharesTheGenerator(Validator& v, const std::string& label) {
     return shared != nullptr && label.find(shared) != std::string::npos;
 }
 
-// Every input held at every special value, every choice, every text, random events; then the
-// panel reading the texts, painting, a drag and two menu commands. Deterministic for a seed.
-BatteryOutput runBattery(Validator& v) {
-    BatteryOutput out;
-    const uint64_t seed = v.seed();
-    const TextGrammar& grammar = *v.specifics().text;
-    const std::vector<std::string> texts = batteryTexts(grammar, seed);
-    Probe p = makeProbe(v, 44100.0f, 64);
+// A rate low enough that a high pitch steps past a whole cycle per sample.
+constexpr float kLowRate = 4000.0f;
+
+// The signal object at one rate: every input held at every special value, every choice that
+// does not draw from the shared generator, every text, then random events.
+void signalBattery(Validator& v, float rate, const std::vector<std::string>& texts, BatteryOutput& out) {
+    Probe p = makeProbe(v, rate, 64);
     auto block = [&] {
         p.run(0, 64);
         if (const float* o = p.host->output()) out.samples.insert(out.samples.end(), o, o + 64);
@@ -94,40 +96,60 @@ BatteryOutput runBattery(Validator& v) {
             }
         }
     }
-    std::mt19937_64 r(seed);
+    std::mt19937_64 r(v.seed());
     for (int b = 0; b < 20; ++b) {
         const uint64_t x = r();
         p.host->event(x % 3 == 0 ? EV_DATA : EV_PIN_STATUS, static_cast<intptr_t>((x >> 8) % (p.host->pinCount() + 2)),
                       static_cast<int32_t>((x >> 16) % 3));
         block();
     }
-    if (!hasPanel(v)) return out;
+}
 
-    Instance in(v);
-    auto paint = [&] {
+// The panel reading the texts and painting, a drag, and menu commands walked at random. Each
+// walk has an instance of its own, so that one that picked a command drawing from the shared
+// generator leaves nothing behind for the next: its text and paint are not compared.
+void panelBattery(Validator& v, const std::vector<std::string>& texts, BatteryOutput& out) {
+    const std::string& dragged = v.specifics().text->hard.back();
+    auto paint = [&](Instance& in) {
         in.gui->paint();
         out.paints.push_back(pixelHash(in.gui->pixels()));
     };
-    for (const std::string& t : texts) {
-        in.pinChange(t);
-        paint();
+    {
+        Instance in(v);
+        for (const std::string& t : texts) {
+            in.pinChange(t);
+            paint(in);
+        }
+        in.pinChange(dragged);
+        pressDismissing(*in.gui, in.gui->width() / 2, in.gui->height() / 2);
+        in.gui->move(in.gui->width() / 2, in.gui->height() / 5);
+        in.gui->move(in.gui->width() / 4, in.gui->height() * 9 / 10);
+        in.gui->release();
+        out.texts.push_back(in.text());
+        paint(in);
     }
-    in.pinChange(grammar.hard.back());
-    pressDismissing(*in.gui, in.gui->width() / 2, in.gui->height() / 2);
-    in.gui->move(in.gui->width() / 2, in.gui->height() / 5);
-    in.gui->move(in.gui->width() / 4, in.gui->height() * 9 / 10);
-    in.gui->release();
-    out.texts.push_back(in.text());
-    paint();
-    for (uint64_t walk : {seed, seed + 1}) {
+    for (uint64_t walk : {v.seed(), v.seed() + 1}) {
+        Instance in(v);
+        in.pinChange(dragged);
         MenuDriver menu;
         menu.startRandom(walk);
         in.gui->press(5, 5);
         menu.finish();
         in.gui->release();
-        if (!sharesTheGenerator(v, menu.walked())) out.texts.push_back(in.text());
-        paint();
+        if (sharesTheGenerator(v, menu.walked())) continue;
+        out.texts.push_back(in.text());
+        paint(in);
     }
+}
+
+// Deterministic for a seed. The signal side runs at the usual rate and at a low one, where a
+// high pitch takes other paths (a phase that wraps past a whole cycle per sample).
+BatteryOutput runBattery(Validator& v) {
+    BatteryOutput out;
+    const std::vector<std::string> texts = batteryTexts(v, *v.specifics().text);
+    signalBattery(v, 44100.0f, texts, out);
+    signalBattery(v, kLowRate, {}, out);
+    if (hasPanel(v)) panelBattery(v, texts, out);
     return out;
 }
 
@@ -194,6 +216,7 @@ void floatingPointEnvironments(Validator& v) {
 struct CloseOutcome {
     bool closed = false;
     int callsAfter = 0;
+    int buffersTouchedAfter = 0;
 };
 
 // A signal object through a life that makes every call it makes: creation, pins, open, every
@@ -219,7 +242,7 @@ CloseOutcome signalLife(Validator& v, std::optional<int32_t> opcode, std::vector
     if (text >= 0) host.setText(text, v.specifics().text->first);
     host.render(64, out);
     if (used != nullptr) *used = host.opcodesUsed();
-    return {host.closedInside(), host.callsAfterClose()};
+    return {host.closedInside(), host.callsAfterClose(), host.buffersTouchedAfterClose()};
 }
 
 // The panel of an instance through creation, opening, a paint, a drag, a release that writes
@@ -249,8 +272,11 @@ Verdict judgeClose(Validator& v, const std::function<CloseOutcome()>& life) {
     if (!once.closed) return Verdict::fail("the object made no such call this time");
     if (once.callsAfter > 0)
         return Verdict::fail(std::to_string(once.callsAfter) + " calls to the host after the host closed it");
-    // Freed once: many lives in a row leave the process's memory where it was.
-    return memoryGrowth(v, [&] { life(); });
+    if (once.buffersTouchedAfter > 0)
+        return Verdict::fail("it read or wrote " + std::to_string(once.buffersTouchedAfter) +
+                             " of the host's buffers after the host closed it");
+    // Freed once: nothing of many lives in a row stays allocated.
+    return cyclesLeaveNothing(v, [&] { life(); });
 }
 
 void closesInsideCalls(Validator& v) {
@@ -269,6 +295,53 @@ void closesInsideCalls(Validator& v) {
             return judgeClose(v, [&] { return panelLife(v, in.signal, in.gui->window(), opcode); });
         });
     }
+}
+
+// --- allocations refused, as when memory runs out ---
+
+// Runs `life` with the n-th allocation it asks of the module's heap refused, for every n up to
+// what a life asks for. The module may give up what it was doing (makeModule answers null, an
+// operation does nothing), but nothing it allocated may stay allocated once its objects are
+// closed. Every n runs twice and only the second is judged: a module's first exception on a
+// thread allocates what the C++ runtime keeps for that thread.
+Verdict outOfMemory(Validator& v, const std::function<void()>& life) {
+    watchImports(v.library().handle());
+    auto lifeMadeOrNot = [&] {
+        try {
+            life();
+        } catch (const Error&) {
+            // makeModule answered null: the right answer when memory runs out
+        }
+    };
+    lifeMadeOrNot();
+    long long asks = 0;
+    {
+        HeapLedger ledger;
+        lifeMadeOrNot();
+        asks = ledger.asked();
+    }
+    if (asks == 0) return Verdict::note("a life allocates nothing through the watched imports");
+    for (int judged = 0; judged < 2; ++judged) {
+        for (long long n = 1; n <= asks; ++n) {
+            HeapLedger ledger;
+            ledger.refuseAllocation(n);
+            lifeMadeOrNot();
+            if (judged == 1 && ledger.liveBlocks() > 0)
+                return Verdict::fail("with allocation " + std::to_string(n) + " of " + std::to_string(asks) +
+                                     " refused, " + std::to_string(ledger.liveBlocks()) + " blocks (" +
+                                     std::to_string(ledger.liveBytes()) + " bytes) stayed allocated after its objects were closed");
+        }
+    }
+    return Verdict::note(std::to_string(asks) + " allocations a life, each refused in turn");
+}
+
+void allocationsRefused(Validator& v) {
+    v.check("load.out-of-memory.signal", [&] { return outOfMemory(v, [&] { signalLife(v, std::nullopt); }); });
+    if (!hasPanel(v)) return;
+    v.check("load.out-of-memory.gui", [&] {
+        Instance in(v);
+        return outOfMemory(v, [&] { panelLife(v, in.signal, in.gui->window(), std::nullopt); });
+    });
 }
 
 // A popup menu takes the press and its release: when the press returns, the button is up and no
@@ -307,6 +380,7 @@ Verdict captureAfterMenu(Validator& v) {
 void validateEnvironment(Validator& v) {
     floatingPointEnvironments(v);
     closesInsideCalls(v);
+    allocationsRefused(v);
     v.check("panel.capture-after-menu", [&] { return captureAfterMenu(v); });
 }
 

@@ -20,7 +20,7 @@ Verdict noPanel() { return Verdict::skip("the module has no panel (makeModule ki
 
 Verdict loadMemoryGui(Validator& v) {
     Instance in(v);  // one signal object and window stand for the host's
-    return memoryGrowth(v, [&] {
+    return cyclesLeaveNothing(v, [&] {
         GuiHost gui(v.library(), in.signal, nullptr);
         gui.create();
         gui.adoptWindow(in.gui->window());

@@ -69,8 +69,9 @@ void reportCrashes(unsigned exitCode);
 void validateSignal(Validator& v);
 // Private bytes of this process, 0 where the system does not report them.
 size_t processPrivateBytes();
-// Runs a create/use/close cycle many times and judges the growth of the process's memory.
-Verdict memoryGrowth(Validator& v, const std::function<void()>& cycle);
+// Runs a create/use/close cycle many times: every block the module allocated in them through its
+// imports must be freed (an object of any size is seen), and the process's memory must not grow.
+Verdict cyclesLeaveNothing(Validator& v, const std::function<void()>& cycle);
 void validatePanel(Validator& v);
 // Floating-point environments of the host, closes from inside calls, the capture after a menu.
 void validateEnvironment(Validator& v);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "frame/entry_points.h"
 #include "frame/gui_base.h"
@@ -27,6 +28,12 @@ struct RawInOut {
     float* output;
 };
 [[maybe_unused]] void TARN_CDECL rawProcess(void* object, int32_t first, int32_t count);
+#if defined(TARN_FAULT_LOSES_OBJECT_CLOSED_INSIDE) || defined(TARN_FAULT_EXCEPTION_UNSAFE_DEPTH)
+#define TARN_OWN_DISPATCHER
+// A dispatcher entry of its own instead of the frame's, with a fault in the rule of a call.
+HostWord TARN_CDECL ownDispatcher(ModuleRecord* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
+                                  float opt) noexcept;
+#endif
 
 class FaultyModule : public tarn::ModuleBase {
 public:
@@ -35,6 +42,9 @@ public:
           rawHost(callback) {
         // Made with the object, not at open: a module may be closed without ever being opened.
         InitializeCriticalSection(&lock);
+#if defined(TARN_OWN_DISPATCHER)
+        record().dispatcher = &ownDispatcher;
+#endif
 #if defined(TARN_FAULT_LEAK_PER_OBJECT)
         void* kept = allocate(64 * 1024);
         if (kept != nullptr) std::memset(kept, 1, 64 * 1024);
@@ -46,10 +56,12 @@ public:
     void open() override {
         if (ballast == nullptr) ballast = allocate(64 * 1024);
         if (ballast != nullptr) std::memset(ballast, 1, 64 * 1024);
+        scratch.reset(new float[kScratchFloats]);  // throws when memory runs out
         opening = true;
         ModuleBase::open();
         opening = false;
-#if defined(TARN_FAULT_TRAPS_ON_NAN) || defined(TARN_FAULT_ROUNDS_AS_HOST) || defined(TARN_FAULT_LEAVES_ENV_CHANGED)
+#if defined(TARN_FAULT_TRAPS_ON_NAN) || defined(TARN_FAULT_ROUNDS_AS_HOST) || defined(TARN_FAULT_LEAVES_ENV_CHANGED) || \
+    defined(TARN_FAULT_CLEARS_HOST_FLAGS)
         setProcessFunction(ProcessFunction{&rawProcess, 0, 0, 0});
 #else
         setProcessFunction(processFunctionOf<FaultyModule, &FaultyModule::process>());
@@ -73,6 +85,7 @@ public:
         if (closedWhileOpening) return;  // its buffer is lost
 #endif
         release(ballast);
+        scratch.reset();
     }
 
     bool getPinProperties(int32_t index, PinProperties& p) override {
@@ -90,8 +103,18 @@ public:
         if (pin.index == 0 && text != nullptr) release(allocate(std::strlen(text) + 1));
 #elif defined(TARN_FAULT_READ_REPLACED_TEXT)
         if (pin.index == 0 && cached == nullptr) cached = text;  // kept after the host replaces it
+#endif
+        if (pin.index == 1) inputNow = valueNow(pin);
+    }
+
+    // The input's value at the moment of a pin change.
+    float valueNow(tarn::Pin& pin) {
+#if defined(TARN_FAULT_READS_BUFFER_AFTER_CLOSE)
+        // Read whether or not the host closed the object inside the clock calls.
+        const int32_t frame = static_cast<int32_t>(sampleClock() - callHost(HOST_GET_BLOCK_START, pin.index));
+        return input != nullptr && frame >= 0 && frame < getBlockSize() ? input[frame] : 0.0f;
 #else
-        (void)pin;
+        return pin.valueNow();
 #endif
     }
 
@@ -147,11 +170,14 @@ private:
     float* input;
     float* output;
     const char* cached = nullptr;
+    volatile float inputNow = 0.0f;
     CRITICAL_SECTION lock;
     HostCallback rawHost;
     bool opening = false;
     bool closedWhileOpening = false;
     void* ballast = nullptr;  // 64 KiB from open to close, so that a lost one shows in memory
+    static constexpr int kScratchFloats = 64;
+    std::unique_ptr<float[]> scratch;
 };
 
 void TARN_CDECL rawProcess(void* object, int32_t first, int32_t count) {
@@ -173,8 +199,43 @@ void TARN_CDECL rawProcess(void* object, int32_t first, int32_t count) {
     }
 #if defined(TARN_FAULT_ROUNDS_AS_HOST)
     _mm_setcsr(hostMxcsr);  // tidy: only its samples tell
+#elif defined(TARN_FAULT_CLEARS_HOST_FLAGS)
+    _mm_setcsr(hostMxcsr & ~0x3Fu);  // the host's controls back, without the flags it had raised
 #endif
 }
+
+#if defined(TARN_OWN_DISPATCHER)
+HostWord TARN_CDECL ownDispatcher(ModuleRecord* record, int32_t opcode, HostWord index, int32_t value, void* ptr,
+                                  float opt) noexcept {
+    tarn::ModuleFpScope fp;
+    tarn::ModuleBase* object = tarn::ModuleBase::fromRecord(record);
+    tarn::EntryState& s = object->entryState();
+    if (s.closing) return opcode == MOD_CLOSE ? 1 : 0;
+    tarn::HostFpEnv* outer = s.hostEnv;
+    s.hostEnv = &fp.host();
+    ++s.depth;
+    HostWord result = 0;
+    try {
+        result = object->dispatch(opcode, index, value, ptr, opt);
+    } catch (...) {
+#if defined(TARN_FAULT_EXCEPTION_UNSAFE_DEPTH)
+        return 0;  // the depth stays counted: a later close waits for a call that never ends
+#endif
+    }
+    s.hostEnv = outer;
+#if defined(TARN_FAULT_LOSES_OBJECT_CLOSED_INSIDE)
+    // A close that arrived inside one of the object's calls to the host closes it, but only a
+    // close that is itself the outermost call frees it.
+    if (--s.depth == 0 && s.closing) {
+        if (opcode == MOD_CLOSE) object->finishClose();
+        else object->close();
+    }
+#else
+    if (--s.depth == 0 && s.closing) object->finishClose();
+#endif
+    return result;
+}
+#endif
 
 class FaultyPanel : public tarn::GuiBase {
 public:
@@ -240,7 +301,22 @@ private:
         if (owner == 0 || !toScreen(view, point)) return false;
         HMENU menu = CreatePopupMenu();
         AppendMenuA(menu, MF_STRING, 1, "Item");
-        TrackPopupMenu(menu, TPM_NONOTIFY | TPM_RETURNCMD, point.x, point.y, 0, reinterpret_cast<HWND>(owner), nullptr);
+        auto track = [&] {
+            return TrackPopupMenu(menu, TPM_NONOTIFY | TPM_RETURNCMD, point.x, point.y, 0, reinterpret_cast<HWND>(owner),
+                                  nullptr);
+        };
+#if defined(TARN_FAULT_MENU_IN_OWN_ENV)
+        track();  // the host's windows and timers run in the module's environment meanwhile
+#elif defined(TARN_FAULT_MENU_DROPS_HOST_CHANGES)
+        // In the host's environment, but the host gets back what it had before the menu.
+        tarn::HostFpEnv& host = *entryState().hostEnv;
+        tarn::leaveModuleFpEnv(host);
+        track();
+        tarn::HostFpEnv discarded;
+        tarn::enterModuleFpEnv(discarded);
+#else
+        entryState().inHostEnv(track);
+#endif
         DestroyMenu(menu);
         return true;
     }

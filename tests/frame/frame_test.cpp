@@ -2,6 +2,7 @@
 // interface version.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -396,6 +397,46 @@ TEST(EntryRulesClose, ACloseInsideAnyHostCallEndsTheObjectOnceWhenTheOutermostCa
         EXPECT_TRUE(closed) << op;
         EXPECT_EQ(after, 0) << op << ": no call to the host after the close";
         EXPECT_EQ(Caller::destroyed, 1) << op;
+    }
+}
+
+// Reads its audio input's value at each pin change.
+class Reader : public tarn::ModuleBase {
+public:
+    Reader(HostCallback cb, int32_t hostData) : ModuleBase(cb, hostData, 0x11223344) {}
+    bool getPinProperties(int32_t index, PinProperties& p) override {
+        if (index != 0) return false;
+        p = pin(DT_AUDIO, 0, &input);
+        return true;
+    }
+    void onPinStatusChanged(tarn::Pin& p) override { lastRead = p.valueNow(); }
+    float* input = nullptr;
+    static inline float lastRead = 0.0f;
+};
+
+// A host may free what it lent an object when it closes it (AddressSanitizer sees the read).
+TEST(EntryRulesClose, APinReadDuringWhichTheHostClosesReadsNoBuffer) {
+    for (int32_t op : {HOST_GET_SAMPLE_CLOCK, HOST_GET_BLOCK_START}) {
+        TestHost host;
+        host.pinCount = 1;
+        auto* reader = new Reader(&TestHost::callback, host.hostData());
+        ModuleRecord* rec = &reader->record();
+        float* buffer = new float[16];
+        std::fill(buffer, buffer + 16, 7.0f);
+        reader->input = buffer;
+        rec->dispatcher(rec, MOD_OPEN, 0, 0, nullptr, 0);
+        host.during = [&](const HostCall& c, void*) {
+            if (c.opcode != op || buffer == nullptr) return;
+            rec->dispatcher(rec, MOD_CLOSE, 0, 0, nullptr, 0);
+            delete[] buffer;
+            buffer = nullptr;
+        };
+        Reader::lastRead = -1.0f;
+        ModuleEvent ev{};
+        ev.type = EV_PIN_STATUS;
+        rec->event(rec->object, &ev);
+        EXPECT_EQ(buffer, nullptr) << op;
+        EXPECT_EQ(Reader::lastRead, 0.0f) << op;
     }
 }
 
