@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "fp_host.h"
+
 namespace plugtest {
 
 struct NoteEvent {
@@ -30,6 +32,7 @@ struct Options {
     std::string preset;  // a preset of the plug-in's own, by its label
     std::vector<NoteEvent> events;  // in frame order
     bool watch = false;
+    FpChoice fp;  // --fp-env NAME (the plug-in's life) or --fp-env-calls NAME (around each call)
 };
 
 // Reads options from args[from...]; false with a message in error for a bad one.
@@ -50,20 +53,6 @@ bool signalFromText(const std::string& text, float& signal);
 void watchBegin();
 void watchEnd();
 bool watchReport(bool print);  // true when no counted call happened
-
-// With TARN_HOSTILE_FP=1 in the environment, the floating-point modes some audio hosts set
-// (flush-to-zero, denormals-are-zero, and here also rounding toward zero and 24-bit x87
-// precision) for the plug-in's process calls; the host's own modes again after them.
-class HostFloatingPoint {
-public:
-    HostFloatingPoint();
-    ~HostFloatingPoint();
-
-private:
-    bool hostile_;
-    uint32_t mxcsr_ = 0;
-    uint16_t x87_ = 0;
-};
 
 // A stream onto one of a plug-in's parameters (index into the host's own list), in signal units.
 struct ParameterStream {
@@ -108,12 +97,15 @@ void planCalls(const Options& o, const std::vector<ParameterStream>& streams, On
             Call call;
             call.from = from;
             call.count = static_cast<int>(to - from);
-            for (size_t k = 0; k < streams.size(); ++k) {
-                if (!streams[k].everyFrame && from != block) continue;
-                const float v = streamAt(streams[k].samples, from, 0);
-                if (!sent[k] || v != last[k]) call.changes.push_back({streams[k].parameter, static_cast<double>(v) * 10.0});
-                last[k] = v;
-                sent[k] = true;
+            {
+                const HostWork volts;
+                for (size_t k = 0; k < streams.size(); ++k) {
+                    if (!streams[k].everyFrame && from != block) continue;
+                    const float v = streamAt(streams[k].samples, from, 0);
+                    if (!sent[k] || v != last[k]) call.changes.push_back({streams[k].parameter, static_cast<double>(v) * 10.0});
+                    last[k] = v;
+                    sent[k] = true;
+                }
             }
             for (; next < o.events.size() && o.events[next].frame < to; ++next) {
                 NoteEvent e = o.events[next];

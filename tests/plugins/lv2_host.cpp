@@ -6,6 +6,8 @@
 //   tarn-lv2-host state URI [render options]   (save, restore into a second instance, render both)
 //   tarn-lv2-host bench --block N --blocks N --plugin URI [--set ...] --plugin URI ...
 // Volts given for a CV input are sent in signal units (10 V = 1.0), as the modules take them.
+// --fp-env NAME, --fp-env-calls NAME and --fp-env every put the plug-in in a host's floating-point
+// environment (fp_host.h); the host's own reading and arithmetic stay in the default one.
 #include <lilv/lilv.h>
 #include <lv2/atom/util.h>
 #include <lv2/buf-size/buf-size.h>
@@ -106,12 +108,19 @@ public:
                         {LV2_BUF_SIZE__boundedBlockLength, nullptr}};
         for (LV2_Feature& f : featureList_) features_.push_back(&f);
         features_.push_back(nullptr);
-        instance_ = lilv_plugin_instantiate(plugin, rate, features_.data());
+        {
+            const plugtest::PluginCall call("instantiate");
+            instance_ = lilv_plugin_instantiate(plugin, rate, features_.data());
+        }
         if (instance_ != nullptr) makePorts();
     }
     ~Instance() {
         if (instance_ == nullptr) return;
-        if (active_) lilv_instance_deactivate(instance_);
+        if (active_) {
+            const plugtest::PluginCall call("deactivate");
+            lilv_instance_deactivate(instance_);
+        }
+        const plugtest::PluginCall call("cleanup");
         lilv_instance_free(instance_);
     }
     bool ok() const { return instance_ != nullptr; }
@@ -125,6 +134,7 @@ public:
             return false;
         }
         if (p->kind == Kind::Control) {
+            const plugtest::HostWork number;
             auto c = p->choices.find(text);
             if (c != p->choices.end()) p->value = c->second;
             else p->value = static_cast<float>(std::strtod(text.c_str(), nullptr));
@@ -148,9 +158,10 @@ public:
 
     // The plug-in's own state interface restores the shape text.
     bool restoreShape(const std::string& text) {
-        const auto* state = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance_, LV2_STATE__interface));
+        const auto* state = static_cast<const LV2_State_Interface*>(extension(LV2_STATE__interface));
         if (state == nullptr) return false;
         restoreText_ = text;
+        const plugtest::PluginCall call("restore");
         const LV2_State_Status s = state->restore(
             lilv_instance_get_handle(instance_),
             [](LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) -> const void* {
@@ -167,8 +178,14 @@ public:
 
     void activate() {
         connect();
+        const plugtest::PluginCall call("activate");
         lilv_instance_activate(instance_);
         active_ = true;
+    }
+
+    const void* extension(const char* uri) {
+        const plugtest::PluginCall call("extension_data");
+        return lilv_instance_get_extension_data(instance_, uri);
     }
 
     // One run of count frames starting at frame, with the events that fall in it.
@@ -182,7 +199,7 @@ public:
             if (p.kind == Kind::Atom) prepareAtom(p, frame, count, events, next);
         }
         {
-            const plugtest::HostFloatingPoint modes;
+            const plugtest::PluginCall call("run");
             if (watch) plugtest::watchBegin();
             lilv_instance_run(instance_, static_cast<uint32_t>(count));
             if (watch) plugtest::watchEnd();
@@ -205,7 +222,9 @@ private:
         return nullptr;
     }
 
+    // The host's own reading of the plug-in's description.
     void makePorts() {
+        const plugtest::HostWork reading;
         const uint32_t n = lilv_plugin_get_num_ports(plugin_);
         ports_.resize(n);
         for (uint32_t i = 0; i < n; ++i) {
@@ -243,6 +262,7 @@ private:
             void* data = p.kind == Kind::Control ? static_cast<void*>(&p.value)
                          : p.kind == Kind::Atom  ? static_cast<void*>(p.atom.data())
                                                  : static_cast<void*>(p.buffer.data());
+            const plugtest::PluginCall call("connect_port");
             lilv_instance_connect_port(instance_, i, data);
         }
     }
@@ -271,10 +291,11 @@ private:
 
     void runWorker() {
         if (work_.empty()) return;
-        const auto* worker = static_cast<const LV2_Worker_Interface*>(lilv_instance_get_extension_data(instance_, LV2_WORKER__interface));
+        const auto* worker = static_cast<const LV2_Worker_Interface*>(extension(LV2_WORKER__interface));
         while (!work_.empty()) {
             const std::vector<char> job = std::move(work_.front());
             work_.pop_front();
+            const plugtest::PluginCall call("work");
             if (worker != nullptr)
                 worker->work(lilv_instance_get_handle(instance_), [](LV2_Worker_Respond_Handle, uint32_t, const void*) { return LV2_WORKER_SUCCESS; },
                              nullptr, static_cast<uint32_t>(job.size()), job.data());
@@ -311,10 +332,17 @@ bool restorePreset(World& w, const LilvPlugin* plugin, Instance& inst, const std
     bool found = false;
     LILV_FOREACH(nodes, it, presets) {
         const LilvNode* preset = lilv_nodes_get(presets, it);
-        lilv_world_load_resource(w.world, preset);
-        LilvNode* name = lilv_world_get(w.world, preset, labelUri, nullptr);
-        if (!found && name != nullptr && label == lilv_node_as_string(name)) {
-            LilvState* state = lilv_state_new_from_world(w.world, &w.urids.map_, preset);
+        LilvNode* name = nullptr;
+        LilvState* state = nullptr;
+        {
+            const plugtest::HostWork reading;
+            lilv_world_load_resource(w.world, preset);
+            name = lilv_world_get(w.world, preset, labelUri, nullptr);
+            if (!found && name != nullptr && label == lilv_node_as_string(name))
+                state = lilv_state_new_from_world(w.world, &w.urids.map_, preset);
+        }
+        if (state != nullptr) {
+            const plugtest::PluginCall call("preset restore");
             lilv_state_restore(state, inst.lilv(), nullptr, nullptr, 0, inst.features());
             lilv_state_free(state);
             found = true;
@@ -367,31 +395,53 @@ void render(Instance& inst, const Options& o, std::vector<float>& out) {
 }
 
 int runRender(World& w, const std::string& uri, const Options& o) {
-    std::string error;
-    auto inst = prepare(w, uri, o, error);
-    if (inst == nullptr) return plugtest::usage(error.c_str());
     std::vector<float> out;
-    render(*inst, o, out);
+    std::string error;
+    const int status = plugtest::renderInFpEnvironments(
+        o.fp,
+        [&](std::vector<float>& samples, std::string& why) {
+            const plugtest::PluginLife life;
+            auto inst = prepare(w, uri, o, why);
+            if (inst == nullptr) return false;
+            render(*inst, o, samples);
+            return true;
+        },
+        out, error);
+    if (status == 2) return plugtest::usage(error.c_str());
     if (!o.out.empty() && !plugtest::writeFloats(o.out, out, error)) return plugtest::usage(error.c_str());
     if (o.watch && !plugtest::watchReport(true)) return 1;
-    return 0;
+    return status;
 }
 
 // The state lilv saves from one instance, restored into a fresh one: both render alike.
 int runState(World& w, const std::string& uri, const Options& o) {
+    if (!plugtest::chooseFpEnvironment(o.fp)) return plugtest::usage("no such floating-point environment");
+    const plugtest::PluginLife life;
     std::string error;
     auto first = prepare(w, uri, o, error);
     if (first == nullptr) return plugtest::usage(error.c_str());
     const LilvPlugin* plugin = findPlugin(w, uri);
-    LilvState* saved = lilv_state_new_from_instance(plugin, first->lilv(), &w.urids.map_, nullptr, nullptr, nullptr,
-                                                    nullptr, nullptr, nullptr, 0, first->features());
-    char* text = lilv_state_to_string(w.world, &w.urids.map_, &w.urids.unmap_, saved, "urn:tarn:saved", nullptr);
+    LilvState* saved = nullptr;
+    {
+        const plugtest::PluginCall call("save");
+        saved = lilv_state_new_from_instance(plugin, first->lilv(), &w.urids.map_, nullptr, nullptr, nullptr, nullptr,
+                                             nullptr, nullptr, 0, first->features());
+    }
+    char* text = nullptr;
+    LilvState* loaded = nullptr;
+    {
+        const plugtest::HostWork serialising;
+        text = lilv_state_to_string(w.world, &w.urids.map_, &w.urids.unmap_, saved, "urn:tarn:saved", nullptr);
+        loaded = lilv_state_new_from_string(w.world, &w.urids.map_, text);
+    }
     Options plain = o;
     plain.hasShape = false;
     auto second = prepare(w, uri, plain, error);
     if (second == nullptr) return plugtest::usage(error.c_str());
-    LilvState* loaded = lilv_state_new_from_string(w.world, &w.urids.map_, text);
-    lilv_state_restore(loaded, second->lilv(), nullptr, nullptr, 0, second->features());
+    {
+        const plugtest::PluginCall call("restore");
+        lilv_state_restore(loaded, second->lilv(), nullptr, nullptr, 0, second->features());
+    }
     auto fresh = prepare(w, uri, plain, error);  // no state: it must sound different
     std::vector<float> a, b, c;
     render(*first, o, a);
@@ -401,10 +451,11 @@ int runState(World& w, const std::string& uri, const Options& o) {
     const bool carried = a.size() != c.size() || std::memcmp(a.data(), c.data(), a.size() * sizeof(float)) != 0;
     std::printf("%s\n%s: the restored instance renders %s\n", text, uri.c_str(), same ? "the same samples" : "DIFFERENT samples");
     if (!carried) std::printf("%s: but so does an instance without the state\n", uri.c_str());
+    const bool kept = plugtest::fpKept();
     lilv_free(text);
     lilv_state_free(saved);
     lilv_state_free(loaded);
-    return same && carried ? 0 : 1;
+    return same && carried && kept ? 0 : 1;
 }
 
 // Mean time of one run, over rounds in which every plug-in takes its turn.
@@ -461,6 +512,7 @@ int main(int argc, char** argv) {
     const char* kUsage =
         "usage: tarn-lv2-host render URI --out FILE [--frames N] [--rate HZ] [--block N] [--set NAME=VALUE]\n"
         "                     [--input NAME=FILE.f32] [--shape TEXT] [--preset LABEL] [--note FRAME:NOTE:VELOCITY] [--watch]\n"
+        "                     [--fp-env NAME|every] [--fp-env-calls NAME]\n"
         "       tarn-lv2-host state URI [render options]\n"
         "       tarn-lv2-host bench [--block N] [--blocks N] --plugin URI [--set NAME=VALUE]... --plugin URI ...";
     if (args.empty()) return plugtest::usage(kUsage);
