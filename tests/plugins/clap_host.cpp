@@ -2,6 +2,7 @@
 //   tarn-clap-host info FILE.clap                      ports, parameters (range, default, labels)
 //   tarn-clap-host render FILE.clap --out FILE [render options]
 //   tarn-clap-host state FILE.clap [render options]    save, load into a second instance, compare
+//   tarn-clap-host bench FILE.clap [--label TEXT] [--frames N]... [--set ...]   the process call alone
 // --set NAME=VALUE sets a parameter (a number, or a label of an enumerated one); --input streams
 // a raw float32 file (signal units, as tarn-host takes it) onto a parameter in volts; --shape
 // sets the plug-in's shape field in its saved state and loads that state; notes go out as MIDI.
@@ -230,6 +231,23 @@ public:
     }
     const float* output() const { return output_.data(); }
 
+    // The process call alone, in ns: the call's data made once, no events.
+    double timeProcess(int count) {
+        float* channels[1] = {output_.data()};
+        clap_audio_buffer_t out{};
+        out.data32 = channels;
+        out.channel_count = 1;
+        EventList none;
+        clap_process_t p{};
+        p.steady_time = -1;
+        p.frames_count = static_cast<uint32_t>(count);
+        p.audio_outputs = &out;
+        p.audio_outputs_count = 1;
+        p.in_events = none.list();
+        p.out_events = &discardOutput;
+        return plugtest::bestNsPerCall([&] { plugin_->process(plugin_, &p); });
+    }
+
 private:
     double rate_;
     int block_;
@@ -401,6 +419,26 @@ int runState(const Library& lib, const Options& o) {
     return same && carried && plugtest::fpKept() ? 0 : 1;
 }
 
+// The plug-in's process call alone at each block size, after one call that took the settings;
+// each figure "plugin/LABEL/CLAP/FRAMES".
+int runBench(const Library& lib, const std::vector<std::string>& args) {
+    plugtest::BenchOptions b;
+    std::string error;
+    if (!plugtest::parseBenchOptions(args, 2, b, error)) return plugtest::usage(error.c_str());
+    for (const int frames : b.frames) {
+        Options o;
+        o.block = frames;
+        o.sets = b.sets;
+        std::vector<plugtest::ParameterStream> streams;
+        EventList first;
+        auto inst = prepare(lib, o, streams, first, error);
+        if (inst == nullptr) return plugtest::usage(error.c_str());
+        inst->process(frames, first, false);
+        plugtest::printBenchFigure(b.label.empty() ? inst->name() : b.label, "CLAP", frames, inst->timeProcess(frames));
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -411,15 +449,17 @@ int main(int argc, char** argv) {
         "                      [--input NAME=FILE.f32] [--input-frames NAME=FILE.f32] [--shape TEXT]\n"
         "                      [--note FRAME:NOTE:VELOCITY] [--note FRAME:bend:VALUE] [--watch]\n"
         "                      [--fp-env NAME|every] [--fp-env-calls NAME]\n"
-        "       tarn-clap-host state FILE.clap [render options]";
+        "       tarn-clap-host state FILE.clap [render options]\n"
+        "       tarn-clap-host bench FILE.clap [--label TEXT] [--frames N]... [--set NAME=VALUE]...";
     if (args.size() < 2) return plugtest::usage(kUsage);
     Options o;
     std::string error;
-    if (args[0] != "info" && !plugtest::parseOptions(args, 2, o, error)) return plugtest::usage(error.c_str());
+    if (args[0] != "info" && args[0] != "bench" && !plugtest::parseOptions(args, 2, o, error)) return plugtest::usage(error.c_str());
     if (args[0] == "render") return runRender(args[1], o);
     const Library lib(args[1]);
     if (lib.factory() == nullptr) return plugtest::usage(("not a CLAP plug-in: " + args[1]).c_str());
     if (args[0] == "info") return runInfo(lib);
+    if (args[0] == "bench") return runBench(lib, args);
     if (args[0] == "state") return runState(lib, o);
     return plugtest::usage(kUsage);
 }

@@ -2,6 +2,7 @@
 #include "host_options.h"
 
 #include <dlfcn.h>
+#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -164,6 +165,42 @@ bool watchReport(bool print) {
     const int calls = counts(text, sizeof text);
     if (print) std::printf("watch: in process calls: %s\n", text);
     return calls == 0;
+}
+
+bool parseBenchOptions(const std::vector<std::string>& args, size_t from, BenchOptions& o, std::string& error) {
+    for (size_t i = from; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (i + 1 >= args.size()) {
+            error = a + " needs a value";
+            return false;
+        }
+        const std::string v = args[++i];
+        long long n = 0;
+        std::pair<std::string, std::string> kv;
+        if (a == "--frames" && parseWhole(v, n) && n >= 1 && n <= (1 << 16)) {
+            o.frames.push_back(static_cast<int>(n));
+        } else if (a == "--label") {
+            o.label = v;
+        } else if (a == "--set" && split(v, '=', kv)) {
+            o.sets.push_back(kv);
+        } else {
+            error = "bad option: " + a + " " + v;
+            return false;
+        }
+    }
+    if (o.frames.empty()) o.frames = {64, 1024};
+    return true;
+}
+
+double threadNs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
+}
+
+void printBenchFigure(const std::string& label, const std::string& row, int frames, double ns) {
+    std::printf("plugin/%s/%s/%d\t%.1f\n", label.c_str(), row.c_str(), frames, ns);
+    std::fflush(stdout);
 }
 
 int usage(const char* text) {

@@ -76,6 +76,23 @@ void planCalls(const Options& o, const std::vector<ParameterStream>& streams, On
 
 int usage(const char* text);
 
+// The benchmarks' command line: the block sizes to time (--frames N, each once) and per plug-in a
+// label for the table (--label TEXT) and its settings (--set NAME=VALUE).
+struct BenchOptions {
+    std::vector<int> frames;
+    std::string label;
+    std::vector<std::pair<std::string, std::string>> sets;
+};
+bool parseBenchOptions(const std::vector<std::string>& args, size_t from, BenchOptions& o, std::string& error);
+
+// The best of five repetitions of `call`, each long enough to read the clock well, in ns per
+// call; the loop around the call is all it adds.
+template <class Call>
+double bestNsPerCall(Call call);
+
+// One figure of the benchmark table, one line: "plugin/LABEL/ROW/FRAMES<TAB>NS".
+void printBenchFigure(const std::string& label, const std::string& row, int frames, double ns);
+
 template <class OnCall>
 void planCalls(const Options& o, const std::vector<ParameterStream>& streams, OnCall onCall) {
     size_t next = 0;
@@ -116,6 +133,27 @@ void planCalls(const Options& o, const std::vector<ParameterStream>& streams, On
             from = to;
         }
     }
+}
+
+// The thread's processor time in ns: what other programs on a busy machine take is not counted.
+double threadNs();
+
+template <class Call>
+double bestNsPerCall(Call call) {
+    constexpr double kRepetitionNs = 1e8;
+    constexpr int kRepetitions = 5;
+    long long calls = 1;
+    for (const double start = threadNs(); threadNs() - start < kRepetitionNs / 10; calls *= 2) {
+        for (long long k = 0; k < calls; ++k) call();
+    }
+    calls *= 10;
+    double best = 1e300;
+    for (int r = 0; r < kRepetitions; ++r) {
+        const double start = threadNs();
+        for (long long k = 0; k < calls; ++k) call();
+        best = std::min(best, (threadNs() - start) / static_cast<double>(calls));
+    }
+    return best;
 }
 
 }  // namespace plugtest

@@ -4,7 +4,7 @@
 // process calls:
 //   tarn-lv2-host render URI --out FILE [render options]
 //   tarn-lv2-host state URI [render options]   (save, restore into a second instance, render both)
-//   tarn-lv2-host bench --block N --blocks N --plugin URI [--set ...] --plugin URI ...
+//   tarn-lv2-host bench URI [--label TEXT] [--frames N]... [--set ...]   (the run call alone)
 // Volts given for a CV input are sent in signal units (10 V = 1.0), as the modules take them.
 // --fp-env NAME, --fp-env-calls NAME and --fp-env every put the plug-in in a host's floating-point
 // environment (fp_host.h); the host's own reading and arithmetic stay in the default one.
@@ -19,8 +19,8 @@
 #include <lv2/urid/urid.h>
 #include <lv2/worker/worker.h>
 
-#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -59,10 +59,32 @@ private:
     std::map<LV2_URID, std::string> uris_;
 };
 
+// LV2_PATH with every folder made absolute: lilv reads a relative one as an invalid URI, and
+// this lilv then crashes while loading the bundles.
+void absoluteLv2Path() {
+    const char* path = std::getenv("LV2_PATH");
+    if (path == nullptr) return;
+    std::string absolute;
+    const std::string list = path;
+    for (size_t from = 0, colon; from <= list.size(); from = colon + 1) {
+        colon = std::min(list.find(':', from), list.size());
+        const std::string folder = list.substr(from, colon - from);
+        char* real = folder.empty() ? nullptr : realpath(folder.c_str(), nullptr);
+        if (real == nullptr) continue;  // a folder that is not there holds no bundle
+        absolute += (absolute.empty() ? "" : ":") + std::string(real);
+        std::free(real);
+    }
+    setenv("LV2_PATH", absolute.c_str(), 1);
+}
+
 struct World {
-    LilvWorld* world = lilv_world_new();
+    LilvWorld* world = nullptr;
     UridMap urids;
-    World() { lilv_world_load_all(world); }
+    World() {
+        absoluteLv2Path();
+        world = lilv_world_new();
+        lilv_world_load_all(world);
+    }
     ~World() { lilv_world_free(world); }
     LilvNode* uri(const char* u) { return lilv_new_uri(world, u); }
     bool isA(const LilvPort* port, const LilvPlugin* p, const char* cls) {
@@ -91,6 +113,9 @@ class Instance {
 public:
     Instance(World& w, const LilvPlugin* plugin, double rate, int block) : w_(w), plugin_(plugin), block_(block) {
         rateValue_ = static_cast<float>(rate);
+        chunkType_ = w.urids.map(LV2_ATOM__Chunk);
+        sequenceType_ = w.urids.map(LV2_ATOM__Sequence);
+        midiType_ = w.urids.map(LV2_MIDI__MidiEvent);
         const LV2_URID intType = w.urids.map(LV2_ATOM__Int), floatType = w.urids.map(LV2_ATOM__Float);
         options_[0] = {LV2_OPTIONS_INSTANCE, 0, w.urids.map(LV2_BUF_SIZE__nominalBlockLength), sizeof(int32_t), intType, &block_};
         options_[1] = {LV2_OPTIONS_INSTANCE, 0, w.urids.map(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t), intType, &block_};
@@ -272,17 +297,17 @@ private:
         auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(p.atom.data());
         if (!p.input) {
             seq->atom.size = kAtomCapacity - sizeof(LV2_Atom);
-            seq->atom.type = w_.urids.map(LV2_ATOM__Chunk);
+            seq->atom.type = chunkType_;
             return;
         }
-        seq->atom.type = w_.urids.map(LV2_ATOM__Sequence);
+        seq->atom.type = sequenceType_;
         seq->atom.size = sizeof(LV2_Atom_Sequence_Body);
         seq->body.unit = 0;
         seq->body.pad = 0;
         for (; next < events.size() && events[next].frame < frame + count; ++next) {
             auto* ev = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<char*>(&seq->body) + seq->atom.size);
             ev->time.frames = std::max<int64_t>(events[next].frame - frame, 0);
-            ev->body.type = w_.urids.map(LV2_MIDI__MidiEvent);
+            ev->body.type = midiType_;
             ev->body.size = 3;
             std::memcpy(ev + 1, events[next].bytes, 3);
             seq->atom.size += static_cast<uint32_t>(lv2_atom_pad_size(sizeof(LV2_Atom_Event) + 3));
@@ -306,6 +331,7 @@ private:
     const LilvPlugin* plugin_;
     int32_t block_;
     float rateValue_;
+    LV2_URID chunkType_, sequenceType_, midiType_;  // mapped once: a run maps nothing
     LV2_Options_Option options_[4];
     LV2_Worker_Schedule schedule_;
     std::vector<LV2_Feature> featureList_;
@@ -458,49 +484,26 @@ int runState(World& w, const std::string& uri, const Options& o) {
     return same && carried && kept ? 0 : 1;
 }
 
-// Mean time of one run, over rounds in which every plug-in takes its turn.
+// The plug-in's run alone at each block size: its ports connected and filled by one run through
+// the render's path, then the same run again and again, each figure "plugin/LABEL/LV2/FRAMES".
 int runBench(World& w, const std::vector<std::string>& args) {
-    std::vector<std::pair<std::string, Options>> plugins;
-    Options common;
-    common.block = 64;
-    long long blocks = 20000;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--plugin" && i + 1 < args.size()) {
-            plugins.push_back({args[++i], common});
-        } else if (args[i] == "--blocks" && i + 1 < args.size()) {
-            blocks = std::atoll(args[++i].c_str());
-        } else if (args[i] == "--block" && i + 1 < args.size()) {
-            common.block = std::atoi(args[++i].c_str());
-        } else if (!plugins.empty() && args[i] == "--set" && i + 1 < args.size()) {
-            const std::string kv = args[++i];
-            const size_t eq = kv.find('=');
-            plugins.back().second.sets.push_back({kv.substr(0, eq), kv.substr(eq + 1)});
-        } else {
-            return plugtest::usage("usage: tarn-lv2-host bench [--block N] [--blocks N] --plugin URI [--set NAME=VALUE]...");
-        }
-    }
-    std::vector<std::unique_ptr<Instance>> instances;
-    for (auto& [uri, o] : plugins) {
-        o.block = common.block;
-        std::string error;
-        instances.push_back(prepare(w, uri, o, error));
-        if (instances.back() == nullptr) return plugtest::usage(error.c_str());
-    }
-    std::vector<double> seconds(instances.size(), 0.0);
-    constexpr int kRounds = 10;
-    const std::vector<plugtest::NoteEvent> none;
-    for (int round = 0; round < kRounds; ++round) {
-        for (size_t k = 0; k < instances.size(); ++k) {
-            size_t next = 0;
-            const auto start = std::chrono::steady_clock::now();
-            for (long long b = 0; b < blocks / kRounds; ++b) instances[k]->run(b * common.block, common.block, none, next);
-            seconds[k] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        }
-    }
-    for (size_t k = 0; k < instances.size(); ++k) {
-        const double perBlock = seconds[k] / static_cast<double>(blocks / kRounds * kRounds) * 1e9;
-        std::printf("%-45s %9.1f ns per %d-frame block  %6.3f x the first\n", plugins[k].first.c_str(), perBlock,
-                    common.block, seconds[k] / seconds[0]);
+    plugtest::BenchOptions b;
+    std::string error;
+    if (args.size() < 2 || !plugtest::parseBenchOptions(args, 2, b, error))
+        return plugtest::usage(error.empty() ? "usage: tarn-lv2-host bench URI [--label TEXT] [--frames N]... [--set NAME=VALUE]..." : error.c_str());
+    for (const int frames : b.frames) {
+        Options o;
+        o.block = frames;
+        o.sets = b.sets;
+        auto inst = prepare(w, args[1], o, error);
+        if (inst == nullptr) return plugtest::usage(error.c_str());
+        size_t next = 0;
+        inst->run(0, frames, {}, next);
+        const LV2_Descriptor* descriptor = lilv_instance_get_descriptor(inst->lilv());
+        LV2_Handle handle = lilv_instance_get_handle(inst->lilv());
+        const auto count = static_cast<uint32_t>(frames);
+        const double ns = plugtest::bestNsPerCall([&] { descriptor->run(handle, count); });
+        plugtest::printBenchFigure(b.label.empty() ? args[1] : b.label, "LV2", frames, ns);
     }
     return 0;
 }
@@ -514,7 +517,7 @@ int main(int argc, char** argv) {
         "                     [--input NAME=FILE.f32] [--shape TEXT] [--preset LABEL] [--note FRAME:NOTE:VELOCITY] [--watch]\n"
         "                     [--fp-env NAME|every] [--fp-env-calls NAME]\n"
         "       tarn-lv2-host state URI [render options]\n"
-        "       tarn-lv2-host bench [--block N] [--blocks N] --plugin URI [--set NAME=VALUE]... --plugin URI ...";
+        "       tarn-lv2-host bench URI [--label TEXT] [--frames N]... [--set NAME=VALUE]...";
     if (args.empty()) return plugtest::usage(kUsage);
     World w;
     if (args[0] == "bench") return runBench(w, args);

@@ -3,6 +3,7 @@
 //   tarn-vst3-host info BUNDLE.vst3
 //   tarn-vst3-host render BUNDLE.vst3 --out FILE [render options]
 //   tarn-vst3-host state BUNDLE.vst3 [render options]
+//   tarn-vst3-host bench BUNDLE.vst3 [--label TEXT] [--frames N]... [--set ...]   the process call alone
 // Parameters travel normalised, as VST3 has them; notes as note events (no pitch bend).
 // --fp-env NAME, --fp-env-calls NAME and --fp-env every: the host's floating-point environment
 // (fp_host.h).
@@ -331,6 +332,26 @@ public:
     }
     const float* output() const { return output_.data(); }
 
+    // The process call alone, in ns: the call's data made once, no changes, no events.
+    double timeProcess(int count) {
+        float* channels[1] = {output_.data()};
+        v3_audio_bus_buffers out{};
+        out.num_channels = 1;
+        out.channel_buffers_32 = channels;
+        ParameterChanges none, reported;
+        EventList noEvents;
+        v3_process_data data{};
+        data.process_mode = V3_REALTIME;
+        data.symbolic_sample_size = V3_SAMPLE_32;
+        data.nframes = count;
+        data.num_output_buses = 1;
+        data.outputs = &out;
+        data.input_params = none.object();
+        data.output_params = reported.object();
+        data.input_events = noEvents.object();
+        return plugtest::bestNsPerCall([&] { v3_cpp_obj(processor_)->process(processor_, &data); });
+    }
+
 private:
     void listParameters() {
         const int32_t n = v3_cpp_obj(controller_)->get_parameter_count(controller_);
@@ -503,6 +524,28 @@ int runState(const std::string& bundle, const Options& o) {
     return same && carried && plugtest::fpKept() ? 0 : 1;
 }
 
+// The plug-in's process call alone at each block size, after one call that took the settings;
+// each figure "plugin/LABEL/VST3/FRAMES".
+int runBench(const std::string& bundle, const std::vector<std::string>& args) {
+    plugtest::BenchOptions b;
+    std::string error;
+    if (!plugtest::parseBenchOptions(args, 2, b, error)) return plugtest::usage(error.c_str());
+    for (const int frames : b.frames) {
+        Options o;
+        o.block = frames;
+        o.sets = b.sets;
+        std::vector<plugtest::ParameterStream> streams;
+        std::vector<std::pair<int, double>> first;
+        auto inst = prepare(bundle, o, streams, first, error);
+        if (inst == nullptr) return plugtest::usage(error.c_str());
+        std::vector<float> out;
+        o.frames = frames;
+        render(*inst, o, streams, first, out);
+        plugtest::printBenchFigure(b.label.empty() ? inst->name() : b.label, "VST3", frames, inst->timeProcess(frames));
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -513,11 +556,13 @@ int main(int argc, char** argv) {
         "                      [--input NAME=FILE.f32] [--input-frames NAME=FILE.f32] [--shape TEXT]\n"
         "                      [--note FRAME:NOTE:VELOCITY] [--watch]\n"
         "                      [--fp-env NAME|every] [--fp-env-calls NAME]\n"
-        "       tarn-vst3-host state BUNDLE.vst3 [render options]";
+        "       tarn-vst3-host state BUNDLE.vst3 [render options]\n"
+        "       tarn-vst3-host bench BUNDLE.vst3 [--label TEXT] [--frames N]... [--set NAME=VALUE]...";
     if (args.size() < 2) return plugtest::usage(kUsage);
     std::string bundle = args[1];
     while (!bundle.empty() && bundle.back() == '/') bundle.pop_back();
     if (args[0] == "info") return runInfo(bundle);
+    if (args[0] == "bench") return runBench(bundle, args);
     Options o;
     std::string error;
     if (!plugtest::parseOptions(args, 2, o, error)) return plugtest::usage(error.c_str());
