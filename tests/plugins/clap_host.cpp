@@ -212,7 +212,9 @@ public:
         active_ = true;
     }
 
-    void process(int count, EventList& events, bool watch) {
+    // Makes the data of a process call of count frames with the events, and hands it to use.
+    template <class Use>
+    auto withCall(int count, EventList& events, Use use) {
         float* channels[1] = {output_.data()};
         clap_audio_buffer_t out{};
         out.data32 = channels;
@@ -224,28 +226,25 @@ public:
         p.audio_outputs_count = 1;
         p.in_events = events.list();
         p.out_events = &discardOutput;
-        const plugtest::PluginCall call("process");
-        if (watch) plugtest::watchBegin();
-        plugin_->process(plugin_, &p);
-        if (watch) plugtest::watchEnd();
+        return use(p);
+    }
+
+    void process(int count, EventList& events, bool watch) {
+        withCall(count, events, [&](const clap_process_t& p) {
+            const plugtest::PluginCall call("process");
+            if (watch) plugtest::watchBegin();
+            plugin_->process(plugin_, &p);
+            if (watch) plugtest::watchEnd();
+        });
     }
     const float* output() const { return output_.data(); }
 
     // The process call alone, in ns: the call's data made once, no events.
     double timeProcess(int count) {
-        float* channels[1] = {output_.data()};
-        clap_audio_buffer_t out{};
-        out.data32 = channels;
-        out.channel_count = 1;
         EventList none;
-        clap_process_t p{};
-        p.steady_time = -1;
-        p.frames_count = static_cast<uint32_t>(count);
-        p.audio_outputs = &out;
-        p.audio_outputs_count = 1;
-        p.in_events = none.list();
-        p.out_events = &discardOutput;
-        return plugtest::bestNsPerCall([&] { plugin_->process(plugin_, &p); });
+        return withCall(count, none, [&](const clap_process_t& p) {
+            return plugtest::bestNsPerCall([&] { plugin_->process(plugin_, &p); });
+        });
     }
 
 private:
@@ -422,21 +421,18 @@ int runState(const Library& lib, const Options& o) {
 // The plug-in's process call alone at each block size, after one call that took the settings;
 // each figure "plugin/LABEL/CLAP/FRAMES".
 int runBench(const Library& lib, const std::vector<std::string>& args) {
-    plugtest::BenchOptions b;
-    std::string error;
-    if (!plugtest::parseBenchOptions(args, 2, b, error)) return plugtest::usage(error.c_str());
-    for (const int frames : b.frames) {
+    return plugtest::runBench(args, "CLAP", [&](int frames, const auto& sets, std::string& label, std::string& error) {
         Options o;
         o.block = frames;
-        o.sets = b.sets;
+        o.sets = sets;
         std::vector<plugtest::ParameterStream> streams;
         EventList first;
         auto inst = prepare(lib, o, streams, first, error);
-        if (inst == nullptr) return plugtest::usage(error.c_str());
+        if (inst == nullptr) return -1.0;
+        if (label.empty()) label = inst->name();
         inst->process(frames, first, false);
-        plugtest::printBenchFigure(b.label.empty() ? inst->name() : b.label, "CLAP", frames, inst->timeProcess(frames));
-    }
-    return 0;
+        return inst->timeProcess(frames);
+    });
 }
 
 }  // namespace

@@ -93,6 +93,23 @@ double bestNsPerCall(Call call);
 // One figure of the benchmark table, one line: "plugin/LABEL/ROW/FRAMES<TAB>NS".
 void printBenchFigure(const std::string& label, const std::string& row, int frames, double ns);
 
+// The bench command of a host for `format`: for each block size, time(frames, settings, label,
+// error) sets the plug-in up and gives its figure in ns (the label, when none was given, is the
+// plug-in's name), or a negative number with a message in error.
+template <class Time>
+int runBench(const std::vector<std::string>& args, const char* format, Time time) {
+    BenchOptions b;
+    std::string error;
+    if (args.size() < 2 || !parseBenchOptions(args, 2, b, error)) return usage(error.empty() ? "bench: no plug-in" : error.c_str());
+    for (const int frames : b.frames) {
+        std::string label = b.label;
+        const double ns = time(frames, b.sets, label, error);
+        if (ns < 0) return usage(error.c_str());
+        printBenchFigure(label, format, frames, ns);
+    }
+    return 0;
+}
+
 template <class OnCall>
 void planCalls(const Options& o, const std::vector<ParameterStream>& streams, OnCall onCall) {
     size_t next = 0;

@@ -487,25 +487,20 @@ int runState(World& w, const std::string& uri, const Options& o) {
 // The plug-in's run alone at each block size: its ports connected and filled by one run through
 // the render's path, then the same run again and again, each figure "plugin/LABEL/LV2/FRAMES".
 int runBench(World& w, const std::vector<std::string>& args) {
-    plugtest::BenchOptions b;
-    std::string error;
-    if (args.size() < 2 || !plugtest::parseBenchOptions(args, 2, b, error))
-        return plugtest::usage(error.empty() ? "usage: tarn-lv2-host bench URI [--label TEXT] [--frames N]... [--set NAME=VALUE]..." : error.c_str());
-    for (const int frames : b.frames) {
+    return plugtest::runBench(args, "LV2", [&](int frames, const auto& sets, std::string& label, std::string& error) {
         Options o;
         o.block = frames;
-        o.sets = b.sets;
+        o.sets = sets;
         auto inst = prepare(w, args[1], o, error);
-        if (inst == nullptr) return plugtest::usage(error.c_str());
+        if (inst == nullptr) return -1.0;
+        if (label.empty()) label = args[1];
         size_t next = 0;
         inst->run(0, frames, {}, next);
         const LV2_Descriptor* descriptor = lilv_instance_get_descriptor(inst->lilv());
         LV2_Handle handle = lilv_instance_get_handle(inst->lilv());
         const auto count = static_cast<uint32_t>(frames);
-        const double ns = plugtest::bestNsPerCall([&] { descriptor->run(handle, count); });
-        plugtest::printBenchFigure(b.label.empty() ? args[1] : b.label, "LV2", frames, ns);
-    }
-    return 0;
+        return plugtest::bestNsPerCall([&] { descriptor->run(handle, count); });
+    });
 }
 
 }  // namespace

@@ -310,7 +310,10 @@ public:
         active_ = true;
     }
 
-    void process(int count, ParameterChanges& changes, EventList& events, bool watch) {
+    // Makes the data of a process call of count frames with the changes and events, and hands
+    // it to use.
+    template <class Use>
+    auto withCall(int count, ParameterChanges& changes, EventList& events, Use use) {
         float* channels[1] = {output_.data()};
         v3_audio_bus_buffers out{};
         out.num_channels = 1;
@@ -325,31 +328,26 @@ public:
         data.input_params = changes.object();
         data.output_params = reported.object();
         data.input_events = events.object();
-        const plugtest::PluginCall call("process");
-        if (watch) plugtest::watchBegin();
-        v3_cpp_obj(processor_)->process(processor_, &data);
-        if (watch) plugtest::watchEnd();
+        return use(data);
+    }
+
+    void process(int count, ParameterChanges& changes, EventList& events, bool watch) {
+        withCall(count, changes, events, [&](v3_process_data& data) {
+            const plugtest::PluginCall call("process");
+            if (watch) plugtest::watchBegin();
+            v3_cpp_obj(processor_)->process(processor_, &data);
+            if (watch) plugtest::watchEnd();
+        });
     }
     const float* output() const { return output_.data(); }
 
     // The process call alone, in ns: the call's data made once, no changes, no events.
     double timeProcess(int count) {
-        float* channels[1] = {output_.data()};
-        v3_audio_bus_buffers out{};
-        out.num_channels = 1;
-        out.channel_buffers_32 = channels;
-        ParameterChanges none, reported;
+        ParameterChanges none;
         EventList noEvents;
-        v3_process_data data{};
-        data.process_mode = V3_REALTIME;
-        data.symbolic_sample_size = V3_SAMPLE_32;
-        data.nframes = count;
-        data.num_output_buses = 1;
-        data.outputs = &out;
-        data.input_params = none.object();
-        data.output_params = reported.object();
-        data.input_events = noEvents.object();
-        return plugtest::bestNsPerCall([&] { v3_cpp_obj(processor_)->process(processor_, &data); });
+        return withCall(count, none, noEvents, [&](v3_process_data& data) {
+            return plugtest::bestNsPerCall([&] { v3_cpp_obj(processor_)->process(processor_, &data); });
+        });
     }
 
 private:
@@ -527,23 +525,20 @@ int runState(const std::string& bundle, const Options& o) {
 // The plug-in's process call alone at each block size, after one call that took the settings;
 // each figure "plugin/LABEL/VST3/FRAMES".
 int runBench(const std::string& bundle, const std::vector<std::string>& args) {
-    plugtest::BenchOptions b;
-    std::string error;
-    if (!plugtest::parseBenchOptions(args, 2, b, error)) return plugtest::usage(error.c_str());
-    for (const int frames : b.frames) {
+    return plugtest::runBench(args, "VST3", [&](int frames, const auto& sets, std::string& label, std::string& error) {
         Options o;
         o.block = frames;
-        o.sets = b.sets;
+        o.frames = frames;
+        o.sets = sets;
         std::vector<plugtest::ParameterStream> streams;
         std::vector<std::pair<int, double>> first;
         auto inst = prepare(bundle, o, streams, first, error);
-        if (inst == nullptr) return plugtest::usage(error.c_str());
+        if (inst == nullptr) return -1.0;
+        if (label.empty()) label = inst->name();
         std::vector<float> out;
-        o.frames = frames;
         render(*inst, o, streams, first, out);
-        plugtest::printBenchFigure(b.label.empty() ? inst->name() : b.label, "VST3", frames, inst->timeProcess(frames));
-    }
-    return 0;
+        return inst->timeProcess(frames);
+    });
 }
 
 }  // namespace
