@@ -21,10 +21,12 @@ if(NOT EXISTS ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp)
 endif()
 set(TARN_HAVE_DPF ON)
 
-# DPF's own sources are not ours to keep warning-free. Its CLAP entry goes under another name:
-# plugins/clap_fp_entry.cpp stands in front of it, in the modules' floating-point environment.
-set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp PROPERTIES COMPILE_OPTIONS "-w"
-  COMPILE_DEFINITIONS clap_entry=tarn_dpf_clap_entry)
+# DPF's own sources are not ours to keep warning-free. The CLAP plug-ins compile them through
+# plugins/dpf_clap_main.cpp, which gives DPF's CLAP entry another name: plugins/clap_fp_entry.cpp
+# stands in front of it, in the modules' floating-point environment.
+set(TARN_DPF_CLAP_MAIN ${CMAKE_SOURCE_DIR}/plugins/dpf_clap_main.cpp)
+set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${TARN_DPF_CLAP_MAIN} PROPERTIES
+  COMPILE_OPTIONS "-w")
 
 # The format glue shared by every module.
 add_library(tarn_format_glue STATIC ${CMAKE_SOURCE_DIR}/plugins/format_glue.cpp)
@@ -72,6 +74,7 @@ endif()
 function(tarn__plugin_target bundle format folder sources libraries ui_sources ui_libraries)
   set(target ${bundle}-${format})
   string(TOUPPER ${format} upper)
+  set(dpf_main ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp)
   if(format STREQUAL jack)
     add_executable(${target})
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}
@@ -91,6 +94,7 @@ function(tarn__plugin_target bundle format folder sources libraries ui_sources u
       set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle} SUFFIX .clap
         LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/clap)
       target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/plugins/clap_fp_entry.cpp)
+      set(dpf_main ${TARN_DPF_CLAP_MAIN})
     else()
       set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}
         LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/vst3/${bundle}.vst3/Contents/x86_64-linux)
@@ -100,7 +104,7 @@ function(tarn__plugin_target bundle format folder sources libraries ui_sources u
       -Wl,--no-undefined)
     target_link_libraries(${target} PRIVATE dl pthread)
   endif()
-  target_sources(${target} PRIVATE ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${sources})
+  target_sources(${target} PRIVATE ${dpf_main} ${sources})
   if(ui_sources)
     # Every part must see DGL's definitions: without them DPF builds the plug-in without its window.
     target_compile_definitions(${target} PRIVATE ${TARN_DGL_DEFINITIONS})
