@@ -190,11 +190,9 @@ function(tarn_plugin_checks name m dir)
     FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
   tarn_plugin_test(${m}.lv2.renders ${checks}/compare_renders.sh lv2 ${renders} ${cases} ${name}
     "${lv2_host} render urn:tarn:${m} ${lv2_args}")
-  # The same again in every floating-point environment, for the plug-in's life and around each
-  # call (tests/plugins/fp_host.h). DPF's VST3 wrapper converts parameter values in its own code,
-  # in the host's environment: there the rounding modes and an inexact trap or flag are left out.
-  set(every_fp_env "--fp-env every")
-  set(dpf_fp_env "--fp-env every --fp-env-skip round-down,round-up,round-zero,mixed,all-traps --fp-env-inexact-flag-allowed")
+  # The same again in every floating-point environment (TARN_PLUGIN_FP_ENV, tarn_module.cmake).
+  string(JOIN " " every_fp_env ${TARN_PLUGIN_FP_ENV})
+  string(JOIN " " vst3_fp_env ${TARN_PLUGIN_FP_ENV_VST3})
   tarn_plugin_test(${m}.lv2.renders_in_every_fp_env ${checks}/compare_renders.sh lv2 ${renders} ${cases} ${name}
     "${lv2_host} render urn:tarn:${m} ${lv2_args} ${every_fp_env}")
   foreach(format clap vst3)
@@ -202,7 +200,7 @@ function(tarn_plugin_checks name m dir)
       "$<TARGET_FILE:tarn-${format}-host> render ${TARN_PLUGIN_DIR}/${format}/${name}.${format}")
     set(fp_env ${every_fp_env})
     if(format STREQUAL vst3)
-      set(fp_env ${dpf_fp_env})
+      set(fp_env ${vst3_fp_env})
     endif()
     tarn_plugin_test(${m}.${format}.renders_in_every_fp_env ${checks}/compare_renders.sh ${format} ${renders} ${cases}
       ${name} "$<TARGET_FILE:tarn-${format}-host> render ${TARN_PLUGIN_DIR}/${format}/${name}.${format} ${fp_env}")

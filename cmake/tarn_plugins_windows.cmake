@@ -90,7 +90,8 @@ endfunction()
 # built for Windows: each binary's image (PE32+ x86-64, exactly the format's entry points, system
 # imports only); each format's renders of the module's render cases, byte for byte against the
 # DLL's (plugins.<module>.dll_reference of the native build renders those, and the Linux
-# plug-ins are held to the same); one output and the parameters as on Linux. Then the module's
+# plug-ins are held to the same), in the default floating-point environment and in every other;
+# one output and the parameters as on Linux. Then the module's
 # own, <module>/tests/plugins_windows.cmake, which may use ${renders}, ${checks} and, per format,
 # the host's command line.
 function(tarn_windows_plugin_checks name m dir)
@@ -107,6 +108,16 @@ function(tarn_windows_plugin_checks name m dir)
       ${renders} ${dir}/tests/render_cases.txt ${name} "${host} render ${plugin}"
       PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
     tarn_needs_dll_renders(${test}.renders ${m})
+    # The same in every floating-point environment, as on Linux (TARN_PLUGIN_FP_ENV, tarn_module.cmake).
+    set(fp_env ${TARN_PLUGIN_FP_ENV})
+    if(format STREQUAL vst3)
+      set(fp_env ${TARN_PLUGIN_FP_ENV_VST3})
+    endif()
+    string(JOIN " " fp_env ${fp_env})
+    tarn_add_test(${test}.renders_in_every_fp_env LABELS "wine;plugins;${m}" COMMAND ${checks}/compare_renders.sh
+      windows-${format} ${renders} ${dir}/tests/render_cases.txt ${name} "${host} render ${plugin} ${fp_env}"
+      PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
+    tarn_needs_dll_renders(${test}.renders_in_every_fp_env ${m})
     tarn_add_test(${test}.one_output LABELS "wine;plugins;${m}" COMMAND ${checks}/check_listing.sh "${host}" ${plugin}
       ${dir}/tests/plugins/listing.txt PROPERTIES FIXTURES_REQUIRED wine)
   endforeach()

@@ -174,6 +174,7 @@ int renderInFpEnvironments(const FpChoice& choice, const Render& render, std::ve
             const std::string how = std::string(e.name) + (perCall ? " around each call" : " for the plug-in's life");
             std::vector<float> samples;
             ++runs;
+            restartCrtRandom();
             if (!render(samples, error)) {
                 std::printf("FAIL in the environment %s: %s\n", how.c_str(), error.c_str());
                 ++failed;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -101,6 +102,8 @@ void onFloatingPointTrap(TrapReport report) {
     static_cast<void>(handler);
 }
 
+void restartCrtRandom() { std::srand(1); }
+
 double benchClockNs() {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);
@@ -153,6 +156,8 @@ void onFloatingPointTrap(TrapReport report) {
     action.sa_flags = SA_SIGINFO;
     sigaction(SIGFPE, &action, nullptr);
 }
+
+void restartCrtRandom() {}
 
 double benchClockNs() {
     timespec t{};

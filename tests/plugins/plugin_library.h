@@ -21,6 +21,12 @@ std::string vst3Binary(const std::string& bundle);
 bool enterVst3Module(void* library);
 void leaveVst3Module(void* library);
 
+// [main] Before a render in a process that rendered already: the C library's random generator of
+// the calling thread, which the modules' random waves draw from, back at its start, as in a fresh
+// process. On Windows that generator is the system C library's, which outlives a plug-in's
+// library; on Linux each plug-in library runs its own, which starts afresh with each load.
+void restartCrtRandom();
+
 // What a floating-point trap was ("SIGFPE, code 7", "exception 0xC00002B5") and where it happened
 // ("LIBRARY+0xOFFSET", with the nearest symbol where the system knows one).
 using TrapReport = void (*)(const char* trap, const char* where);
