@@ -192,7 +192,7 @@ bool parseBenchOptions(const std::vector<std::string>& args, size_t from, BenchO
 }
 
 void printBenchFigure(const std::string& label, const std::string& row, int frames, double ns) {
-    std::printf("plugin/%s/%s/%d\t%.1f\n", label.c_str(), row.c_str(), frames, ns);
+    std::printf("plugin/%s/%s%s/%d\t%.1f\n", label.c_str(), row.c_str(), benchRowSuffix(), frames, ns);
     std::fflush(stdout);
 }
 

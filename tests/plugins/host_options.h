@@ -91,7 +91,8 @@ bool parseBenchOptions(const std::vector<std::string>& args, size_t from, BenchO
 template <class Call>
 double bestNsPerCall(Call call);
 
-// One figure of the benchmark table, one line: "plugin/LABEL/ROW/FRAMES<TAB>NS".
+// One figure of the benchmark table, one line: "plugin/LABEL/ROW/FRAMES<TAB>NS" (ROW with the
+// system's suffix, benchRowSuffix).
 void printBenchFigure(const std::string& label, const std::string& row, int frames, double ns);
 
 // The bench command of a host for `format`: for each block size, time(frames, settings, label,

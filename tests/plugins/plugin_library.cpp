@@ -104,6 +104,8 @@ void onFloatingPointTrap(TrapReport report) {
 
 void restartCrtRandom() { std::srand(1); }
 
+const char* benchRowSuffix() { return " Windows x86-64 (Wine)"; }
+
 double benchClockNs() {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);
@@ -158,6 +160,8 @@ void onFloatingPointTrap(TrapReport report) {
 }
 
 void restartCrtRandom() {}
+
+const char* benchRowSuffix() { return ""; }
 
 double benchClockNs() {
     timespec t{};

@@ -34,6 +34,10 @@ using TrapReport = void (*)(const char* trap, const char* where);
 // exit code 1: the code that trapped cannot be returned to while its exception stays unmasked.
 void onFloatingPointTrap(TrapReport report);
 
+// What the benchmark table adds to a format's row for the plug-ins of this system: nothing on
+// Linux; on Windows the system and the word size, and Wine, the only place those hosts run here.
+const char* benchRowSuffix();
+
 // The benchmarks' clock, in ns. On Linux the thread's processor time, which leaves out what other
 // programs on a busy machine take; on Windows the performance counter, a wall clock (Wine's thread
 // times move in steps of 10 ms).
