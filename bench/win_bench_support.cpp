@@ -49,6 +49,16 @@ std::string dllPath(int argc, char** argv, const char* file) {
     return std::string(argc > 1 ? argv[1] : "dist") + "\\" + file;
 }
 
+void printPluginFigure(const char* module, Loaded& loaded, int frames) {
+#if defined(_WIN64)
+    constexpr const char* kBuild = "DLL x86-64";
+#else
+    constexpr const char* kBuild = "DLL i686";
+#endif
+    const double ns = bestNsPerCall([&] { loaded.process(frames); }, 2000000 / frames + 100);
+    std::printf("plugin/%s/%s (Wine)/%d\t%.1f\n", module, kBuild, frames, ns);
+}
+
 namespace {
 void TARN_CDECL emptyEntry(void*, int32_t, int32_t) { _mm_sfence(); }
 void TARN_CDECL guardedEmptyEntry(void*, int32_t, int32_t) {

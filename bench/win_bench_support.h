@@ -35,6 +35,10 @@ struct Loaded {
 // The module's DLL in the folder given on the command line (default "dist").
 std::string dllPath(int argc, char** argv, const char* file);
 
+// One figure of the plug-in table (scripts/bench.sh): the module's process entry at `frames`,
+// "plugin/MODULE/DLL BUILD (Wine)/FRAMES<TAB>NS".
+void printPluginFigure(const char* module, Loaded& loaded, int frames);
+
 // What entering and leaving the modules' floating-point environment costs a process entry, against
 // one 64-frame block of `module`: with the host in the modules' environment, and in another.
 void environmentCost(const char* name, Loaded& module);

@@ -21,8 +21,12 @@ if(NOT EXISTS ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp)
 endif()
 set(TARN_HAVE_DPF ON)
 
-# DPF's own sources are not ours to keep warning-free.
-set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp PROPERTIES COMPILE_OPTIONS "-w")
+# DPF's own sources are not ours to keep warning-free. The CLAP plug-ins compile them through
+# plugins/dpf_clap_main.cpp, which gives DPF's CLAP entry another name: plugins/clap_fp_entry.cpp
+# stands in front of it, in the modules' floating-point environment.
+set(TARN_DPF_CLAP_MAIN ${CMAKE_SOURCE_DIR}/plugins/dpf_clap_main.cpp)
+set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${TARN_DPF_CLAP_MAIN} PROPERTIES
+  COMPILE_OPTIONS "-w")
 
 # The format glue shared by every module.
 add_library(tarn_format_glue STATIC ${CMAKE_SOURCE_DIR}/plugins/format_glue.cpp)
@@ -70,6 +74,7 @@ endif()
 function(tarn__plugin_target bundle format folder sources libraries ui_sources ui_libraries)
   set(target ${bundle}-${format})
   string(TOUPPER ${format} upper)
+  set(dpf_main ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp)
   if(format STREQUAL jack)
     add_executable(${target})
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}
@@ -88,6 +93,8 @@ function(tarn__plugin_target bundle format folder sources libraries ui_sources u
     elseif(format STREQUAL clap)
       set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle} SUFFIX .clap
         LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/clap)
+      target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/plugins/clap_fp_entry.cpp)
+      set(dpf_main ${TARN_DPF_CLAP_MAIN})
     else()
       set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}
         LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/vst3/${bundle}.vst3/Contents/x86_64-linux)
@@ -97,7 +104,7 @@ function(tarn__plugin_target bundle format folder sources libraries ui_sources u
       -Wl,--no-undefined)
     target_link_libraries(${target} PRIVATE dl pthread)
   endif()
-  target_sources(${target} PRIVATE ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${sources})
+  target_sources(${target} PRIVATE ${dpf_main} ${sources})
   if(ui_sources)
     # Every part must see DGL's definitions: without them DPF builds the plug-in without its window.
     target_compile_definitions(${target} PRIVATE ${TARN_DGL_DEFINITIONS})
@@ -183,15 +190,25 @@ function(tarn_plugin_checks name m dir)
     FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
   tarn_plugin_test(${m}.lv2.renders ${checks}/compare_renders.sh lv2 ${renders} ${cases} ${name}
     "${lv2_host} render urn:tarn:${m} ${lv2_args}")
-  tarn_plugin_test(${m}.lv2.renders_in_host_fp_modes env TARN_HOSTILE_FP=1 ${checks}/compare_renders.sh lv2 ${renders}
-    ${cases} ${name} "${lv2_host} render urn:tarn:${m} ${lv2_args}")
+  # The same again in every floating-point environment (TARN_PLUGIN_FP_ENV, tarn_module.cmake).
+  string(JOIN " " every_fp_env ${TARN_PLUGIN_FP_ENV})
+  string(JOIN " " vst3_fp_env ${TARN_PLUGIN_FP_ENV_VST3})
+  tarn_plugin_test(${m}.lv2.renders_in_every_fp_env ${checks}/compare_renders.sh lv2 ${renders} ${cases} ${name}
+    "${lv2_host} render urn:tarn:${m} ${lv2_args} ${every_fp_env}")
   foreach(format clap vst3)
     tarn_plugin_test(${m}.${format}.renders ${checks}/compare_renders.sh ${format} ${renders} ${cases} ${name}
       "$<TARGET_FILE:tarn-${format}-host> render ${TARN_PLUGIN_DIR}/${format}/${name}.${format}")
+    set(fp_env ${every_fp_env})
+    if(format STREQUAL vst3)
+      set(fp_env ${vst3_fp_env})
+    endif()
+    tarn_plugin_test(${m}.${format}.renders_in_every_fp_env ${checks}/compare_renders.sh ${format} ${renders} ${cases}
+      ${name} "$<TARGET_FILE:tarn-${format}-host> render ${TARN_PLUGIN_DIR}/${format}/${name}.${format} ${fp_env}")
     tarn_plugin_test(${m}.${format}.one_output ${checks}/check_listing.sh
       $<TARGET_FILE:tarn-${format}-host> ${TARN_PLUGIN_DIR}/${format}/${name}.${format} ${dir}/tests/plugins/listing.txt)
   endforeach()
-  foreach(test lv2.renders lv2.renders_in_host_fp_modes clap.renders vst3.renders)
+  foreach(test lv2.renders lv2.renders_in_every_fp_env clap.renders clap.renders_in_every_fp_env vst3.renders
+      vst3.renders_in_every_fp_env)
     set_tests_properties(plugins.${m}.${test} PROPERTIES FIXTURES_REQUIRED dll_renders_${m} RESOURCE_LOCK plugin_renders_${m})
   endforeach()
   set_property(GLOBAL APPEND PROPERTY TARN_LV2_URIS urn:tarn:${m})

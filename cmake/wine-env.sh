@@ -81,7 +81,8 @@ start_xvfb() {
     { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
     Xvfb ":$n" -screen 0 "$3" -nolisten tcp < /dev/null > /dev/null 2>&1 8>&- 9>&- &
     xvfb_pid=$!
-    for _ in $(seq 100); do
+    # Up to 30 s: a machine with every core busy starts it slowly.
+    for _ in $(seq 600); do
       [ -e "/tmp/.X11-unix/X$n" ] && break
       kill -0 "$xvfb_pid" 2> /dev/null || break
       sleep 0.05

@@ -1,6 +1,6 @@
 // Tarn Contour4 under Wine: generate per sample against the same per-sample work in one loop of
 // the same run, a shape change against the plain table build, and what the modules'
-// floating-point environment costs a 64-frame block.
+// floating-point environment costs a 64-frame block; and the DLL's figures of the plug-in table.
 #include <xmmintrin.h>
 
 #include <cstdio>
@@ -70,6 +70,10 @@ int main(int argc, char** argv) {
     const std::string dll = tarnbench::dllPath(argc, argv, "TarnContour4.dll");
     contour4(dll);
     rebuild(dll);
+    for (int frames : {64, 1024}) {
+        Loaded plugin(dll, frames, {0, 0.5f, 0, 0.8f, 0}, {0, 0, 0, 0, 0}, "");  // as the plug-ins are timed
+        tarnbench::printPluginFigure("Tarn Contour4", plugin, frames);
+    }
     Loaded module(dll, 64, {0, 0.5f, 0, 0.8f, 0}, {0, 0, 0, 0, 0}, "");
     tarnbench::environmentCost("Tarn Contour4", module);
     return 0;

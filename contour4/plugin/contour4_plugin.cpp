@@ -44,9 +44,13 @@ constexpr uint8_t kAllSoundOff = 120, kAllNotesOff = 123;
 
 }  // namespace
 
+// Every entry that computes runs in the modules' floating-point environment, as the DLL's do: a
+// host's rounding, precision or unmasked exceptions would otherwise reach the volts, the phase
+// increment and the programs' texts (the table build keeps its own).
 class Contour4Plugin : public Plugin {
 public:
     Contour4Plugin() : Plugin(kParameterCount, tarn::kProgramCount, 1) {
+        const tarn::ModuleFpScope environment;
         for (uint32_t i = 0; i < kVoltsInputs; ++i) {
             volts_[i] = tarn::voltsFromText(kContour4Pins[kInputPins[i]].defaultText);
             signal_[i] = tarn::signalFromVolts(volts_[i]);
@@ -74,6 +78,7 @@ protected:
     }
 
     void initParameter(uint32_t index, Parameter& parameter) override {
+        const tarn::ModuleFpScope environment;
         const tarn::VoltsPin& pin = kContour4Pins[kInputPins[index]];
         parameter.hints = kParameterIsAutomatable;
         parameter.name = pin.name;
@@ -88,6 +93,7 @@ protected:
 
     // [audio or main] A parameter is a stream: the voice reads it where it reads its pins.
     void setParameterValue(uint32_t index, float value) override {
+        const tarn::ModuleFpScope environment;
         volts_[index] = value;
         signal_[index] = tarn::signalFromVolts(value);
     }
@@ -108,6 +114,7 @@ protected:
     // [main or worker] Heights from the preset, x positions from the current shape, as the
     // panel's menu does (and as the plug-in window shows a program the host loads).
     void loadProgram(uint32_t index) override {
+        const tarn::ModuleFpScope environment;
         std::lock_guard<std::mutex> lock(shapeLock_);
         buildLocked(tarn::programShapeText(shape_, index));
     }
@@ -122,6 +129,7 @@ protected:
     // answer, and a text whose table is not finite plays silence.
     void setState(const char* key, const char* value) override {
         if (std::strcmp(key, tarn::kShapeStateKey) != 0) return;
+        const tarn::ModuleFpScope environment;
         std::string text = value != nullptr ? value : "";
         // DPF's CLAP and VST3 state marks its fields with bytes 0xFF and 0xFE, so a text holding
         // one would come back cut and spill into other fields. The parser reads '?' exactly as
@@ -134,6 +142,7 @@ protected:
 
     // [main] The module's open: the cycle at its start; the first run decides the gate.
     void activate() override {
+        const tarn::ModuleFpScope environment;
         voice_.open(static_cast<float>(getSampleRate()));
         opening_ = true;
         asleep_ = false;

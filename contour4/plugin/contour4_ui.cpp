@@ -4,6 +4,8 @@
 // program the host sets goes back to the panel.
 //
 // [main] DPF calls all of it on the window's thread; nothing here touches the audio thread.
+// Each entry computes in the modules' floating-point environment, and what the panel asks of
+// the host from inside one (a state write, a repaint) runs in the host's own.
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -12,6 +14,7 @@
 #include "contour4/editor/contour4_gui.h"
 #include "contour4/plugin/programs.h"
 #include "contour4/ui/panel_host.h"
+#include "common/fp_env.h"
 
 START_NAMESPACE_DISTRHO
 
@@ -45,16 +48,22 @@ protected:
     // The host loaded a program: the signal side made its shape from the one it had, which is
     // the panel's, by the same rule.
     void programLoaded(uint32_t index) override {
+        const Entry entry(*this);
         panel_.showShape(tarn::programShapeText(panel_.shapeText(), index));
     }
 
     void stateChanged(const char* key, const char* value) override {
+        const Entry entry(*this);
         if (std::strcmp(key, tarn::kShapeStateKey) == 0) panel_.showShape(value != nullptr ? value : "");
     }
 
-    void onCairoDisplay(const CairoGraphicsContext& context) override { panel_.paint(context.handle); }
+    void onCairoDisplay(const CairoGraphicsContext& context) override {
+        const Entry entry(*this);
+        panel_.paint(context.handle);
+    }
 
     bool onMouse(const MouseEvent& event) override {
+        const Entry entry(*this);
         const int x = pixel(event.pos.getX());
         const int y = pixel(event.pos.getY());
         if (event.press) panel_.press(x, y);
@@ -63,6 +72,7 @@ protected:
     }
 
     bool onMotion(const MotionEvent& event) override {
+        const Entry entry(*this);
         panel_.move(pixel(event.pos.getX()), pixel(event.pos.getY()));
         return true;
     }
@@ -70,13 +80,52 @@ protected:
     bool onKeyboard(const KeyboardEvent& event) override {
         tarn::MenuKey key;
         if (!event.press || !menuKey(event.key, key)) return false;
+        const Entry entry(*this);
         return panel_.key(key);
     }
 
 private:
-    void shapeWritten(const std::string& text) override { setState(tarn::kShapeStateKey, text.c_str()); }
-    void repaintAsked() override { repaint(); }
+    // The modules' environment for the outermost entry (one made inside a call to the host is
+    // outermost again), with the host's saved in host_.
+    class Entry {
+    public:
+        explicit Entry(Contour4UI& ui) : ui_(ui), owner_(!ui.entered_) {
+            if (!owner_) return;
+            tarn::enterModuleFpEnv(ui.host_);
+            ui.entered_ = true;
+        }
+        ~Entry() {
+            if (!owner_) return;
+            ui_.entered_ = false;
+            tarn::leaveModuleFpEnv(ui_.host_);
+        }
+        Entry(const Entry&) = delete;
+        Entry& operator=(const Entry&) = delete;
 
+    private:
+        Contour4UI& ui_;
+        bool owner_;
+    };
+
+    template <class Call>
+    void inHostEnvironment(Call call) {
+        if (!entered_) return call();
+        entered_ = false;
+        tarn::leaveModuleFpEnv(host_);
+        call();
+        tarn::enterModuleFpEnv(host_);
+        entered_ = true;
+    }
+
+    void shapeWritten(const std::string& text) override {
+        inHostEnvironment([&] { setState(tarn::kShapeStateKey, text.c_str()); });
+    }
+    void repaintAsked() override {
+        inHostEnvironment([&] { repaint(); });
+    }
+
+    tarn::HostFpEnv host_{};
+    bool entered_ = false;
     tarn::PanelHost panel_;
 
     DISTRHO_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(Contour4UI)

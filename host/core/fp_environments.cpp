@@ -90,10 +90,8 @@ void setFpControl(const FpControl&) {}
 void restoreFpState(const FpState&) {}
 #endif
 
-namespace {
-
 #if defined(_WIN32)
-bool isFloatingPointTrap(DWORD code) {
+bool isFloatingPointTrap(uint32_t code) {
     switch (code) {
     case EXCEPTION_FLT_DENORMAL_OPERAND:
     case EXCEPTION_FLT_DIVIDE_BY_ZERO:
@@ -109,7 +107,11 @@ bool isFloatingPointTrap(DWORD code) {
         return false;
     }
 }
+#endif
 
+namespace {
+
+#if defined(_WIN32)
 // A trap in module code is counted; the faulting thread goes on with every exception masked and
 // the flags cleared, so the rest of the run can still be judged.
 LONG CALLBACK trapHandler(EXCEPTION_POINTERS* info) {

@@ -43,6 +43,11 @@ void setFpControl(const FpControl& control);
 // Puts a state back exactly, status flags included.
 void restoreFpState(const FpState& state);
 
+#if defined(_WIN32)
+// True for the exception codes Windows raises when an exception of either unit traps.
+bool isFloatingPointTrap(uint32_t code);
+#endif
+
 // The host's environment for its calls into a module, the "default" one unless chosen. While a
 // call is under way, the state the host put in force is what a callback must find and what the
 // call must leave behind; the first call that broke either is kept as a problem.

@@ -1,5 +1,6 @@
 // Tarn LFO's process function under Wine, per sample, as a ratio to a plain saw loop of the same
-// run; and what the modules' floating-point environment costs its 64-frame block.
+// run; what the modules' floating-point environment costs its 64-frame block; and the DLL's
+// figures of the plug-in table.
 #include <xmmintrin.h>
 
 #include <cstdio>
@@ -43,6 +44,10 @@ void lfo(const std::string& dll) {
 int main(int argc, char** argv) {
     const std::string dll = tarnbench::dllPath(argc, argv, "TarnLFO.dll");
     lfo(dll);
+    for (int frames : {64, 1024}) {
+        Loaded plugin(dll, frames, {0.5f, 0.0f, 0.0f}, {0, 1, 0}, nullptr);  // Saw at 5 V, as the plug-ins are timed
+        tarnbench::printPluginFigure("Tarn LFO", plugin, frames);
+    }
     Loaded module(dll, 64, {0.05f, 0.0f, 0.0f}, {0, 1, 0}, nullptr);
     tarnbench::environmentCost("Tarn LFO", module);
     return 0;

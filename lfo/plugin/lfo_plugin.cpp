@@ -45,9 +45,11 @@ const WaveChoices& waveChoices() {
 
 }  // namespace
 
+// Every entry that computes runs in the modules' floating-point environment, as the DLL's do.
 class LfoPlugin : public Plugin {
 public:
     LfoPlugin() : Plugin(kParameterCount, 0, 0) {
+        const tarn::ModuleFpScope environment;
         setParameterValue(kWave, tarn::voltsFromText(tarn::kLfoWaveDefault));
         setParameterValue(kSpeed, tarn::voltsFromText(tarn::kLfoSpeedDefault));
         tarn::resetLfo(state_);
@@ -74,6 +76,7 @@ protected:
     }
 
     void initParameter(uint32_t index, Parameter& parameter) override {
+        const tarn::ModuleFpScope environment;
         parameter.hints = kParameterIsAutomatable;
         if (index == kWave) {
             parameter.hints |= kParameterIsInteger;
@@ -103,6 +106,7 @@ protected:
     float getParameterValue(uint32_t index) const override { return index == kWave ? wave_ : speedVolts_; }
 
     void setParameterValue(uint32_t index, float value) override {
+        const tarn::ModuleFpScope environment;
         if (index == kWave) {
             wave_ = value;
             waveIndex_ = static_cast<int32_t>(value);
@@ -114,6 +118,7 @@ protected:
 
     // [main] The module's open: phase, held level and triangle back to their start.
     void activate() override {
+        const tarn::ModuleFpScope environment;
         tarn::resetLfo(state_);
         state_.increment = 0.0f;
     }

@@ -3,9 +3,12 @@
 //   tarn-clap-host render FILE.clap --out FILE [render options]
 //   tarn-clap-host state FILE.clap [render options]    save, load into a second instance, compare
 //   tarn-clap-host window FILE.clap [events]           Windows only: the plug-in's window (win/plugin_window.h)
+//   tarn-clap-host bench FILE.clap [--label TEXT] [--frames N]... [--set ...]   the process call alone
 // --set NAME=VALUE sets a parameter (a number, or a label of an enumerated one); --input streams
 // a raw float32 file (signal units, as tarn-host takes it) onto a parameter in volts; --shape
 // sets the plug-in's shape field in its saved state and loads that state; notes go out as MIDI.
+// --fp-env NAME, --fp-env-calls NAME and --fp-env every: the host's floating-point environment
+// (fp_host.h).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -71,6 +74,7 @@ struct Parameter {
 class Library {
 public:
     explicit Library(const std::string& path) {
+        const plugtest::PluginCall call("load, init and get_factory");
         handle_ = plugtest::openLibrary(path);
         if (handle_ == nullptr) return;
         entry_ = static_cast<const clap_plugin_entry_t*>(plugtest::librarySymbol(handle_, "clap_entry"));
@@ -81,6 +85,7 @@ public:
         factory_ = static_cast<const clap_plugin_factory_t*>(entry_->get_factory(CLAP_PLUGIN_FACTORY_ID));
     }
     ~Library() {
+        const plugtest::PluginCall call("deinit and close");
         if (entry_ != nullptr) entry_->deinit();
         if (handle_ != nullptr) plugtest::closeLibrary(handle_);
     }
@@ -98,12 +103,17 @@ public:
         const clap_plugin_factory_t* f = lib.factory();
         if (f == nullptr || f->get_plugin_count(f) < 1) return;
         const clap_plugin_descriptor_t* d = f->get_plugin_descriptor(f, 0);
-        plugin_ = f->create_plugin(f, &kHost, d->id);
-        if (plugin_ == nullptr || !plugin_->init(plugin_)) {
-            plugin_ = nullptr;
-            return;
+        {
+            const plugtest::PluginCall call("create_plugin and init");
+            plugin_ = f->create_plugin(f, &kHost, d->id);
+            if (plugin_ != nullptr && !plugin_->init(plugin_)) {
+                plugin_->destroy(plugin_);
+                plugin_ = nullptr;
+            }
         }
+        if (plugin_ == nullptr) return;
         name_ = d->name;
+        const plugtest::PluginCall call("get_extension and parameter info");
         params_ = static_cast<const clap_plugin_params_t*>(plugin_->get_extension(plugin_, CLAP_EXT_PARAMS));
         ports_ = static_cast<const clap_plugin_audio_ports_t*>(plugin_->get_extension(plugin_, CLAP_EXT_AUDIO_PORTS));
         state_ = static_cast<const clap_plugin_state_t*>(plugin_->get_extension(plugin_, CLAP_EXT_STATE));
@@ -116,6 +126,7 @@ public:
     }
     ~Instance() {
         if (plugin_ == nullptr) return;
+        const plugtest::PluginCall call("stop_processing, deactivate and destroy");
         if (active_) {
             plugin_->stop_processing(plugin_);
             plugin_->deactivate(plugin_);
@@ -135,11 +146,15 @@ public:
 
     // A number, or the label that the plug-in shows for one of the parameter's whole values.
     bool valueOf(const Parameter& p, const std::string& text, double& value) const {
-        char* end = nullptr;
-        value = std::strtod(text.c_str(), &end);
-        if (!text.empty() && *end == '\0') return true;
+        {
+            const plugtest::HostWork number;
+            char* end = nullptr;
+            value = std::strtod(text.c_str(), &end);
+            if (!text.empty() && *end == '\0') return true;
+        }
         for (double v = std::ceil(p.min); v <= p.max; v += 1.0) {
             char shown[256] = {};
+            const plugtest::PluginCall call("value_to_text");
             if (params_->value_to_text(plugin_, p.id, v, shown, sizeof shown) && text == shown) {
                 value = v;
                 return true;
@@ -167,6 +182,7 @@ public:
 
     bool saveState(std::string& out) const {
         if (state_ == nullptr) return false;
+        const plugtest::PluginCall call("state save");
         clap_ostream_t s{&out, [](const clap_ostream_t* st, const void* b, uint64_t n) -> int64_t {
                              static_cast<std::string*>(st->ctx)->append(static_cast<const char*>(b), n);
                              return static_cast<int64_t>(n);
@@ -187,17 +203,21 @@ public:
                              r->at += k;
                              return static_cast<int64_t>(k);
                          }};
+        const plugtest::PluginCall call("state load");
         return state_->load(plugin_, &s);
     }
 
     void activate() {
         // DPF asks for room for two frames at least; calls of one frame still come.
+        const plugtest::PluginCall call("activate and start_processing");
         plugin_->activate(plugin_, rate_, 1, static_cast<uint32_t>(std::max(block_, 2)));
         plugin_->start_processing(plugin_);
         active_ = true;
     }
 
-    void process(int count, EventList& events, bool watch) {
+    // Makes the data of a process call of count frames with the events, and hands it to use.
+    template <class Use>
+    auto withCall(int count, EventList& events, Use use) {
         float* channels[1] = {output_.data()};
         clap_audio_buffer_t out{};
         out.data32 = channels;
@@ -209,12 +229,26 @@ public:
         p.audio_outputs_count = 1;
         p.in_events = events.list();
         p.out_events = &discardOutput;
-        const plugtest::HostFloatingPoint modes;
-        if (watch) plugtest::watchBegin();
-        plugin_->process(plugin_, &p);
-        if (watch) plugtest::watchEnd();
+        return use(p);
+    }
+
+    void process(int count, EventList& events, bool watch) {
+        withCall(count, events, [&](const clap_process_t& p) {
+            const plugtest::PluginCall call("process");
+            if (watch) plugtest::watchBegin();
+            plugin_->process(plugin_, &p);
+            if (watch) plugtest::watchEnd();
+        });
     }
     const float* output() const { return output_.data(); }
+
+    // The process call alone, in ns: the call's data made once, no events.
+    double timeProcess(int count) {
+        EventList none;
+        return withCall(count, none, [&](const clap_process_t& p) {
+            return plugtest::bestNsPerCall([&] { plugin_->process(plugin_, &p); });
+        });
+    }
 
 private:
     double rate_;
@@ -328,22 +362,39 @@ int runInfo(const Library& lib) {
     return 0;
 }
 
-int runRender(const Library& lib, const Options& o) {
-    std::vector<plugtest::ParameterStream> streams;
-    EventList first;
-    std::string error;
-    auto inst = prepare(lib, o, streams, first, error);
-    if (inst == nullptr) return plugtest::usage(error.c_str());
+// Each render loads the library afresh, as a host session does: the C library's generator
+// that the random waves draw from starts where it starts in every render.
+int runRender(const std::string& path, const Options& o) {
     std::vector<float> out;
-    render(*inst, o, streams, std::move(first), out);
+    std::string error;
+    const int status = plugtest::renderInFpEnvironments(
+        o.fp,
+        [&](std::vector<float>& samples, std::string& why) {
+            const plugtest::PluginLife life;
+            const Library lib(path);
+            if (lib.factory() == nullptr) {
+                why = "not a CLAP plug-in: " + path;
+                return false;
+            }
+            std::vector<plugtest::ParameterStream> streams;
+            EventList first;
+            auto inst = prepare(lib, o, streams, first, why);
+            if (inst == nullptr) return false;
+            render(*inst, o, streams, std::move(first), samples);
+            return true;
+        },
+        out, error);
+    if (status == 2) return plugtest::usage(error.c_str());
     if (!o.out.empty() && !plugtest::writeFloats(o.out, out, error)) return plugtest::usage(error.c_str());
     if (o.watch && !plugtest::watchReport(true)) return 1;
-    return 0;
+    return status;
 }
 
 // The state saved after the options took effect, loaded into a fresh instance: both render the
 // same samples, and an instance without it does not.
 int runState(const Library& lib, const Options& o) {
+    if (!plugtest::chooseFpEnvironment(o.fp)) return plugtest::usage("no such floating-point environment");
+    const plugtest::PluginLife life;
     std::vector<plugtest::ParameterStream> streams;
     EventList first;
     std::string error;
@@ -367,7 +418,24 @@ int runState(const Library& lib, const Options& o) {
     const bool carried = outA != outC;
     std::printf("%s: the instance that loaded the saved state renders %s%s\n", a->name().c_str(),
                 same ? "the same samples" : "DIFFERENT samples", carried ? "" : ", but so does one without it");
-    return same && carried ? 0 : 1;
+    return same && carried && plugtest::fpKept() ? 0 : 1;
+}
+
+// The plug-in's process call alone at each block size, after one call that took the settings;
+// each figure "plugin/LABEL/CLAP/FRAMES".
+int runBench(const Library& lib, const std::vector<std::string>& args) {
+    return plugtest::runBench(args, "CLAP", [&](int frames, const auto& sets, std::string& label, std::string& error) {
+        Options o;
+        o.block = frames;
+        o.sets = sets;
+        std::vector<plugtest::ParameterStream> streams;
+        EventList first;
+        auto inst = prepare(lib, o, streams, first, error);
+        if (inst == nullptr) return -1.0;
+        if (label.empty()) label = inst->name();
+        inst->process(frames, first, false);
+        return inst->timeProcess(frames);
+    });
 }
 
 }  // namespace
@@ -379,18 +447,21 @@ int main(int argc, char** argv) {
         "       tarn-clap-host render FILE.clap --out FILE [--frames N] [--rate HZ] [--block N] [--set NAME=VALUE]\n"
         "                      [--input NAME=FILE.f32] [--input-frames NAME=FILE.f32] [--shape TEXT]\n"
         "                      [--note FRAME:NOTE:VELOCITY] [--note FRAME:bend:VALUE] [--watch]\n"
-        "       tarn-clap-host state FILE.clap [render options]";
+        "                      [--fp-env NAME|every] [--fp-env-calls NAME]\n"
+        "       tarn-clap-host state FILE.clap [render options]\n"
+        "       tarn-clap-host bench FILE.clap [--label TEXT] [--frames N]... [--set NAME=VALUE]...";
     if (args.size() < 2) return plugtest::usage(kUsage);
 #ifdef _WIN32
     if (args[0] == "window") return plugtest::runClapWindow(args);
 #endif
+    Options o;
+    std::string error;
+    if (args[0] != "info" && args[0] != "bench" && !plugtest::parseOptions(args, 2, o, error)) return plugtest::usage(error.c_str());
+    if (args[0] == "render") return runRender(args[1], o);
     const Library lib(args[1]);
     if (lib.factory() == nullptr) return plugtest::usage(("not a CLAP plug-in: " + args[1]).c_str());
     if (args[0] == "info") return runInfo(lib);
-    Options o;
-    std::string error;
-    if (!plugtest::parseOptions(args, 2, o, error)) return plugtest::usage(error.c_str());
-    if (args[0] == "render") return runRender(lib, o);
+    if (args[0] == "bench") return runBench(lib, args);
     if (args[0] == "state") return runState(lib, o);
     return plugtest::usage(kUsage);
 }

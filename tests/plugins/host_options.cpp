@@ -54,8 +54,8 @@ bool parseEvent(const std::string& s, NoteEvent& e) {
 bool parseOptions(const std::vector<std::string>& args, size_t from, Options& o, std::string& error) {
     for (size_t i = from; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--watch") {
-            o.watch = true;
+        if (a == "--watch" || a == "--fp-env-inexact-flag-allowed") {
+            (a == "--watch" ? o.watch : o.fp.inexactFlagAllowed) = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -81,6 +81,15 @@ bool parseOptions(const std::vector<std::string>& args, size_t from, Options& o,
             o.shape = v;
         } else if ((a == "--set" || a == "--input" || a == "--input-frames") && split(v, '=', kv)) {
             (a == "--set" ? o.sets : a == "--input" ? o.inputs : o.frameInputs).push_back(kv);
+        } else if (a == "--fp-env" || a == "--fp-env-calls") {
+            o.fp.name = v;
+            o.fp.perCall = a == "--fp-env-calls";
+            o.fp.named = true;
+        } else if (a == "--fp-env-skip") {
+            for (size_t from = 0, comma; from <= v.size(); from = comma + 1) {
+                comma = std::min(v.find(',', from), v.size());
+                o.fp.skipped.push_back(v.substr(from, comma - from));
+            }
         } else if (a == "--note" && parseEvent(v, e)) {
             o.events.push_back(e);
         } else {
@@ -118,6 +127,7 @@ float streamAt(const std::vector<float>& stream, int64_t frame, float constant) 
 }
 
 bool signalFromText(const std::string& text, float& signal) {
+    const HostWork arithmetic;
     char* end = nullptr;
     const double volts = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0') return false;
@@ -156,32 +166,34 @@ bool watchReport(bool print) {
     return calls == 0;
 }
 
-namespace {
-constexpr uint32_t kHostileMxcsr = 0x1F80 | 0x8000 | 0x0040 | 0x6000;  // FTZ, DAZ, toward zero
-constexpr uint16_t kHostileX87 = 0x0C3F;  // 24-bit precision, toward zero
-bool hostileRequested() {
-    static const bool requested = [] {
-        const char* v = std::getenv("TARN_HOSTILE_FP");
-        return v != nullptr && std::string(v) == "1";
-    }();
-    return requested;
+bool parseBenchOptions(const std::vector<std::string>& args, size_t from, BenchOptions& o, std::string& error) {
+    for (size_t i = from; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (i + 1 >= args.size()) {
+            error = a + " needs a value";
+            return false;
+        }
+        const std::string v = args[++i];
+        long long n = 0;
+        std::pair<std::string, std::string> kv;
+        if (a == "--frames" && parseWhole(v, n) && n >= 1 && n <= (1 << 16)) {
+            o.frames.push_back(static_cast<int>(n));
+        } else if (a == "--label") {
+            o.label = v;
+        } else if (a == "--set" && split(v, '=', kv)) {
+            o.sets.push_back(kv);
+        } else {
+            error = "bad option: " + a + " " + v;
+            return false;
+        }
+    }
+    if (o.frames.empty()) o.frames = {64, 1024};
+    return true;
 }
-}  // namespace
 
-HostFloatingPoint::HostFloatingPoint() : hostile_(hostileRequested()) {
-    if (!hostile_) return;
-    __asm__ volatile("stmxcsr %0" : "=m"(mxcsr_));
-    __asm__ volatile("fnstcw %0" : "=m"(x87_));
-    const uint32_t sse = kHostileMxcsr;
-    const uint16_t x87 = kHostileX87;
-    __asm__ volatile("ldmxcsr %0" : : "m"(sse));
-    __asm__ volatile("fldcw %0" : : "m"(x87));
-}
-
-HostFloatingPoint::~HostFloatingPoint() {
-    if (!hostile_) return;
-    __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr_));
-    __asm__ volatile("fldcw %0" : : "m"(x87_));
+void printBenchFigure(const std::string& label, const std::string& row, int frames, double ns) {
+    std::printf("plugin/%s/%s%s/%d\t%.1f\n", label.c_str(), row.c_str(), benchRowSuffix(), frames, ns);
+    std::fflush(stdout);
 }
 
 int usage(const char* text) {

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "fp_host.h"
+#include "plugin_library.h"
+
 namespace plugtest {
 
 struct NoteEvent {
@@ -30,6 +33,7 @@ struct Options {
     std::string preset;  // a preset of the plug-in's own, by its label
     std::vector<NoteEvent> events;  // in frame order
     bool watch = false;
+    FpChoice fp;  // --fp-env NAME (the plug-in's life) or --fp-env-calls NAME (around each call)
 };
 
 // Reads options from args[from...]; false with a message in error for a bad one.
@@ -50,20 +54,6 @@ bool signalFromText(const std::string& text, float& signal);
 void watchBegin();
 void watchEnd();
 bool watchReport(bool print);  // true when no counted call happened
-
-// With TARN_HOSTILE_FP=1 in the environment, the floating-point modes some audio hosts set
-// (flush-to-zero, denormals-are-zero, and here also rounding toward zero and 24-bit x87
-// precision) for the plug-in's process calls; the host's own modes again after them.
-class HostFloatingPoint {
-public:
-    HostFloatingPoint();
-    ~HostFloatingPoint();
-
-private:
-    bool hostile_;
-    uint32_t mxcsr_ = 0;
-    uint16_t x87_ = 0;
-};
 
 // A stream onto one of a plug-in's parameters (index into the host's own list), in signal units.
 struct ParameterStream {
@@ -87,6 +77,41 @@ void planCalls(const Options& o, const std::vector<ParameterStream>& streams, On
 
 int usage(const char* text);
 
+// The benchmarks' command line: the block sizes to time (--frames N, each once) and per plug-in a
+// label for the table (--label TEXT) and its settings (--set NAME=VALUE).
+struct BenchOptions {
+    std::vector<int> frames;
+    std::string label;
+    std::vector<std::pair<std::string, std::string>> sets;
+};
+bool parseBenchOptions(const std::vector<std::string>& args, size_t from, BenchOptions& o, std::string& error);
+
+// The best of five repetitions of `call`, each long enough to read the clock (benchClockNs) well,
+// in ns per call; the loop around the call is all it adds.
+template <class Call>
+double bestNsPerCall(Call call);
+
+// One figure of the benchmark table, one line: "plugin/LABEL/ROW/FRAMES<TAB>NS" (ROW with the
+// system's suffix, benchRowSuffix).
+void printBenchFigure(const std::string& label, const std::string& row, int frames, double ns);
+
+// The bench command of a host for `format`: for each block size, time(frames, settings, label,
+// error) sets the plug-in up and gives its figure in ns (the label, when none was given, is the
+// plug-in's name), or a negative number with a message in error.
+template <class Time>
+int runBench(const std::vector<std::string>& args, const char* format, Time time) {
+    BenchOptions b;
+    std::string error;
+    if (args.size() < 2 || !parseBenchOptions(args, 2, b, error)) return usage(error.empty() ? "bench: no plug-in" : error.c_str());
+    for (const int frames : b.frames) {
+        std::string label = b.label;
+        const double ns = time(frames, b.sets, label, error);
+        if (ns < 0) return usage(error.c_str());
+        printBenchFigure(label, format, frames, ns);
+    }
+    return 0;
+}
+
 template <class OnCall>
 void planCalls(const Options& o, const std::vector<ParameterStream>& streams, OnCall onCall) {
     size_t next = 0;
@@ -108,12 +133,15 @@ void planCalls(const Options& o, const std::vector<ParameterStream>& streams, On
             Call call;
             call.from = from;
             call.count = static_cast<int>(to - from);
-            for (size_t k = 0; k < streams.size(); ++k) {
-                if (!streams[k].everyFrame && from != block) continue;
-                const float v = streamAt(streams[k].samples, from, 0);
-                if (!sent[k] || v != last[k]) call.changes.push_back({streams[k].parameter, static_cast<double>(v) * 10.0});
-                last[k] = v;
-                sent[k] = true;
+            {
+                const HostWork volts;
+                for (size_t k = 0; k < streams.size(); ++k) {
+                    if (!streams[k].everyFrame && from != block) continue;
+                    const float v = streamAt(streams[k].samples, from, 0);
+                    if (!sent[k] || v != last[k]) call.changes.push_back({streams[k].parameter, static_cast<double>(v) * 10.0});
+                    last[k] = v;
+                    sent[k] = true;
+                }
             }
             for (; next < o.events.size() && o.events[next].frame < to; ++next) {
                 NoteEvent e = o.events[next];
@@ -124,6 +152,24 @@ void planCalls(const Options& o, const std::vector<ParameterStream>& streams, On
             from = to;
         }
     }
+}
+
+template <class Call>
+double bestNsPerCall(Call call) {
+    constexpr double kRepetitionNs = 1e8;
+    constexpr int kRepetitions = 5;
+    long long calls = 1;
+    for (const double start = benchClockNs(); benchClockNs() - start < kRepetitionNs / 10; calls *= 2) {
+        for (long long k = 0; k < calls; ++k) call();
+    }
+    calls *= 10;
+    double best = 1e300;
+    for (int r = 0; r < kRepetitions; ++r) {
+        const double start = benchClockNs();
+        for (long long k = 0; k < calls; ++k) call();
+        best = std::min(best, (benchClockNs() - start) / static_cast<double>(calls));
+    }
+    return best;
 }
 
 }  // namespace plugtest

@@ -4,8 +4,10 @@
 // process calls:
 //   tarn-lv2-host render URI --out FILE [render options]
 //   tarn-lv2-host state URI [render options]   (save, restore into a second instance, render both)
-//   tarn-lv2-host bench --block N --blocks N --plugin URI [--set ...] --plugin URI ...
+//   tarn-lv2-host bench URI [--label TEXT] [--frames N]... [--set ...]   (the run call alone)
 // Volts given for a CV input are sent in signal units (10 V = 1.0), as the modules take them.
+// --fp-env NAME, --fp-env-calls NAME and --fp-env every put the plug-in in a host's floating-point
+// environment (fp_host.h); the host's own reading and arithmetic stay in the default one.
 #include <lilv/lilv.h>
 #include <lv2/atom/util.h>
 #include <lv2/buf-size/buf-size.h>
@@ -17,8 +19,8 @@
 #include <lv2/urid/urid.h>
 #include <lv2/worker/worker.h>
 
-#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -57,10 +59,32 @@ private:
     std::map<LV2_URID, std::string> uris_;
 };
 
+// LV2_PATH with every folder made absolute: lilv reads a relative one as an invalid URI, and
+// this lilv then crashes while loading the bundles.
+void absoluteLv2Path() {
+    const char* path = std::getenv("LV2_PATH");
+    if (path == nullptr) return;
+    std::string absolute;
+    const std::string list = path;
+    for (size_t from = 0, colon; from <= list.size(); from = colon + 1) {
+        colon = std::min(list.find(':', from), list.size());
+        const std::string folder = list.substr(from, colon - from);
+        char* real = folder.empty() ? nullptr : realpath(folder.c_str(), nullptr);
+        if (real == nullptr) continue;  // a folder that is not there holds no bundle
+        absolute += (absolute.empty() ? "" : ":") + std::string(real);
+        std::free(real);
+    }
+    setenv("LV2_PATH", absolute.c_str(), 1);
+}
+
 struct World {
-    LilvWorld* world = lilv_world_new();
+    LilvWorld* world = nullptr;
     UridMap urids;
-    World() { lilv_world_load_all(world); }
+    World() {
+        absoluteLv2Path();
+        world = lilv_world_new();
+        lilv_world_load_all(world);
+    }
     ~World() { lilv_world_free(world); }
     LilvNode* uri(const char* u) { return lilv_new_uri(world, u); }
     bool isA(const LilvPort* port, const LilvPlugin* p, const char* cls) {
@@ -89,6 +113,9 @@ class Instance {
 public:
     Instance(World& w, const LilvPlugin* plugin, double rate, int block) : w_(w), plugin_(plugin), block_(block) {
         rateValue_ = static_cast<float>(rate);
+        chunkType_ = w.urids.map(LV2_ATOM__Chunk);
+        sequenceType_ = w.urids.map(LV2_ATOM__Sequence);
+        midiType_ = w.urids.map(LV2_MIDI__MidiEvent);
         const LV2_URID intType = w.urids.map(LV2_ATOM__Int), floatType = w.urids.map(LV2_ATOM__Float);
         options_[0] = {LV2_OPTIONS_INSTANCE, 0, w.urids.map(LV2_BUF_SIZE__nominalBlockLength), sizeof(int32_t), intType, &block_};
         options_[1] = {LV2_OPTIONS_INSTANCE, 0, w.urids.map(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t), intType, &block_};
@@ -106,12 +133,19 @@ public:
                         {LV2_BUF_SIZE__boundedBlockLength, nullptr}};
         for (LV2_Feature& f : featureList_) features_.push_back(&f);
         features_.push_back(nullptr);
-        instance_ = lilv_plugin_instantiate(plugin, rate, features_.data());
+        {
+            const plugtest::PluginCall call("instantiate");
+            instance_ = lilv_plugin_instantiate(plugin, rate, features_.data());
+        }
         if (instance_ != nullptr) makePorts();
     }
     ~Instance() {
         if (instance_ == nullptr) return;
-        if (active_) lilv_instance_deactivate(instance_);
+        if (active_) {
+            const plugtest::PluginCall call("deactivate");
+            lilv_instance_deactivate(instance_);
+        }
+        const plugtest::PluginCall call("cleanup");
         lilv_instance_free(instance_);
     }
     bool ok() const { return instance_ != nullptr; }
@@ -125,6 +159,7 @@ public:
             return false;
         }
         if (p->kind == Kind::Control) {
+            const plugtest::HostWork number;
             auto c = p->choices.find(text);
             if (c != p->choices.end()) p->value = c->second;
             else p->value = static_cast<float>(std::strtod(text.c_str(), nullptr));
@@ -148,9 +183,10 @@ public:
 
     // The plug-in's own state interface restores the shape text.
     bool restoreShape(const std::string& text) {
-        const auto* state = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance_, LV2_STATE__interface));
+        const auto* state = static_cast<const LV2_State_Interface*>(extension(LV2_STATE__interface));
         if (state == nullptr) return false;
         restoreText_ = text;
+        const plugtest::PluginCall call("restore");
         const LV2_State_Status s = state->restore(
             lilv_instance_get_handle(instance_),
             [](LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) -> const void* {
@@ -167,8 +203,14 @@ public:
 
     void activate() {
         connect();
+        const plugtest::PluginCall call("activate");
         lilv_instance_activate(instance_);
         active_ = true;
+    }
+
+    const void* extension(const char* uri) {
+        const plugtest::PluginCall call("extension_data");
+        return lilv_instance_get_extension_data(instance_, uri);
     }
 
     // One run of count frames starting at frame, with the events that fall in it.
@@ -182,7 +224,7 @@ public:
             if (p.kind == Kind::Atom) prepareAtom(p, frame, count, events, next);
         }
         {
-            const plugtest::HostFloatingPoint modes;
+            const plugtest::PluginCall call("run");
             if (watch) plugtest::watchBegin();
             lilv_instance_run(instance_, static_cast<uint32_t>(count));
             if (watch) plugtest::watchEnd();
@@ -205,7 +247,9 @@ private:
         return nullptr;
     }
 
+    // The host's own reading of the plug-in's description.
     void makePorts() {
+        const plugtest::HostWork reading;
         const uint32_t n = lilv_plugin_get_num_ports(plugin_);
         ports_.resize(n);
         for (uint32_t i = 0; i < n; ++i) {
@@ -243,6 +287,7 @@ private:
             void* data = p.kind == Kind::Control ? static_cast<void*>(&p.value)
                          : p.kind == Kind::Atom  ? static_cast<void*>(p.atom.data())
                                                  : static_cast<void*>(p.buffer.data());
+            const plugtest::PluginCall call("connect_port");
             lilv_instance_connect_port(instance_, i, data);
         }
     }
@@ -252,17 +297,17 @@ private:
         auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(p.atom.data());
         if (!p.input) {
             seq->atom.size = kAtomCapacity - sizeof(LV2_Atom);
-            seq->atom.type = w_.urids.map(LV2_ATOM__Chunk);
+            seq->atom.type = chunkType_;
             return;
         }
-        seq->atom.type = w_.urids.map(LV2_ATOM__Sequence);
+        seq->atom.type = sequenceType_;
         seq->atom.size = sizeof(LV2_Atom_Sequence_Body);
         seq->body.unit = 0;
         seq->body.pad = 0;
         for (; next < events.size() && events[next].frame < frame + count; ++next) {
             auto* ev = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<char*>(&seq->body) + seq->atom.size);
             ev->time.frames = std::max<int64_t>(events[next].frame - frame, 0);
-            ev->body.type = w_.urids.map(LV2_MIDI__MidiEvent);
+            ev->body.type = midiType_;
             ev->body.size = 3;
             std::memcpy(ev + 1, events[next].bytes, 3);
             seq->atom.size += static_cast<uint32_t>(lv2_atom_pad_size(sizeof(LV2_Atom_Event) + 3));
@@ -271,10 +316,11 @@ private:
 
     void runWorker() {
         if (work_.empty()) return;
-        const auto* worker = static_cast<const LV2_Worker_Interface*>(lilv_instance_get_extension_data(instance_, LV2_WORKER__interface));
+        const auto* worker = static_cast<const LV2_Worker_Interface*>(extension(LV2_WORKER__interface));
         while (!work_.empty()) {
             const std::vector<char> job = std::move(work_.front());
             work_.pop_front();
+            const plugtest::PluginCall call("work");
             if (worker != nullptr)
                 worker->work(lilv_instance_get_handle(instance_), [](LV2_Worker_Respond_Handle, uint32_t, const void*) { return LV2_WORKER_SUCCESS; },
                              nullptr, static_cast<uint32_t>(job.size()), job.data());
@@ -285,6 +331,7 @@ private:
     const LilvPlugin* plugin_;
     int32_t block_;
     float rateValue_;
+    LV2_URID chunkType_, sequenceType_, midiType_;  // mapped once: a run maps nothing
     LV2_Options_Option options_[4];
     LV2_Worker_Schedule schedule_;
     std::vector<LV2_Feature> featureList_;
@@ -311,10 +358,17 @@ bool restorePreset(World& w, const LilvPlugin* plugin, Instance& inst, const std
     bool found = false;
     LILV_FOREACH(nodes, it, presets) {
         const LilvNode* preset = lilv_nodes_get(presets, it);
-        lilv_world_load_resource(w.world, preset);
-        LilvNode* name = lilv_world_get(w.world, preset, labelUri, nullptr);
-        if (!found && name != nullptr && label == lilv_node_as_string(name)) {
-            LilvState* state = lilv_state_new_from_world(w.world, &w.urids.map_, preset);
+        LilvNode* name = nullptr;
+        LilvState* state = nullptr;
+        {
+            const plugtest::HostWork reading;
+            lilv_world_load_resource(w.world, preset);
+            name = lilv_world_get(w.world, preset, labelUri, nullptr);
+            if (!found && name != nullptr && label == lilv_node_as_string(name))
+                state = lilv_state_new_from_world(w.world, &w.urids.map_, preset);
+        }
+        if (state != nullptr) {
+            const plugtest::PluginCall call("preset restore");
             lilv_state_restore(state, inst.lilv(), nullptr, nullptr, 0, inst.features());
             lilv_state_free(state);
             found = true;
@@ -367,31 +421,53 @@ void render(Instance& inst, const Options& o, std::vector<float>& out) {
 }
 
 int runRender(World& w, const std::string& uri, const Options& o) {
-    std::string error;
-    auto inst = prepare(w, uri, o, error);
-    if (inst == nullptr) return plugtest::usage(error.c_str());
     std::vector<float> out;
-    render(*inst, o, out);
+    std::string error;
+    const int status = plugtest::renderInFpEnvironments(
+        o.fp,
+        [&](std::vector<float>& samples, std::string& why) {
+            const plugtest::PluginLife life;
+            auto inst = prepare(w, uri, o, why);
+            if (inst == nullptr) return false;
+            render(*inst, o, samples);
+            return true;
+        },
+        out, error);
+    if (status == 2) return plugtest::usage(error.c_str());
     if (!o.out.empty() && !plugtest::writeFloats(o.out, out, error)) return plugtest::usage(error.c_str());
     if (o.watch && !plugtest::watchReport(true)) return 1;
-    return 0;
+    return status;
 }
 
 // The state lilv saves from one instance, restored into a fresh one: both render alike.
 int runState(World& w, const std::string& uri, const Options& o) {
+    if (!plugtest::chooseFpEnvironment(o.fp)) return plugtest::usage("no such floating-point environment");
+    const plugtest::PluginLife life;
     std::string error;
     auto first = prepare(w, uri, o, error);
     if (first == nullptr) return plugtest::usage(error.c_str());
     const LilvPlugin* plugin = findPlugin(w, uri);
-    LilvState* saved = lilv_state_new_from_instance(plugin, first->lilv(), &w.urids.map_, nullptr, nullptr, nullptr,
-                                                    nullptr, nullptr, nullptr, 0, first->features());
-    char* text = lilv_state_to_string(w.world, &w.urids.map_, &w.urids.unmap_, saved, "urn:tarn:saved", nullptr);
+    LilvState* saved = nullptr;
+    {
+        const plugtest::PluginCall call("save");
+        saved = lilv_state_new_from_instance(plugin, first->lilv(), &w.urids.map_, nullptr, nullptr, nullptr, nullptr,
+                                             nullptr, nullptr, 0, first->features());
+    }
+    char* text = nullptr;
+    LilvState* loaded = nullptr;
+    {
+        const plugtest::HostWork serialising;
+        text = lilv_state_to_string(w.world, &w.urids.map_, &w.urids.unmap_, saved, "urn:tarn:saved", nullptr);
+        loaded = lilv_state_new_from_string(w.world, &w.urids.map_, text);
+    }
     Options plain = o;
     plain.hasShape = false;
     auto second = prepare(w, uri, plain, error);
     if (second == nullptr) return plugtest::usage(error.c_str());
-    LilvState* loaded = lilv_state_new_from_string(w.world, &w.urids.map_, text);
-    lilv_state_restore(loaded, second->lilv(), nullptr, nullptr, 0, second->features());
+    {
+        const plugtest::PluginCall call("restore");
+        lilv_state_restore(loaded, second->lilv(), nullptr, nullptr, 0, second->features());
+    }
     auto fresh = prepare(w, uri, plain, error);  // no state: it must sound different
     std::vector<float> a, b, c;
     render(*first, o, a);
@@ -401,57 +477,30 @@ int runState(World& w, const std::string& uri, const Options& o) {
     const bool carried = a.size() != c.size() || std::memcmp(a.data(), c.data(), a.size() * sizeof(float)) != 0;
     std::printf("%s\n%s: the restored instance renders %s\n", text, uri.c_str(), same ? "the same samples" : "DIFFERENT samples");
     if (!carried) std::printf("%s: but so does an instance without the state\n", uri.c_str());
+    const bool kept = plugtest::fpKept();
     lilv_free(text);
     lilv_state_free(saved);
     lilv_state_free(loaded);
-    return same && carried ? 0 : 1;
+    return same && carried && kept ? 0 : 1;
 }
 
-// Mean time of one run, over rounds in which every plug-in takes its turn.
+// The plug-in's run alone at each block size: its ports connected and filled by one run through
+// the render's path, then the same run again and again, each figure "plugin/LABEL/LV2/FRAMES".
 int runBench(World& w, const std::vector<std::string>& args) {
-    std::vector<std::pair<std::string, Options>> plugins;
-    Options common;
-    common.block = 64;
-    long long blocks = 20000;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--plugin" && i + 1 < args.size()) {
-            plugins.push_back({args[++i], common});
-        } else if (args[i] == "--blocks" && i + 1 < args.size()) {
-            blocks = std::atoll(args[++i].c_str());
-        } else if (args[i] == "--block" && i + 1 < args.size()) {
-            common.block = std::atoi(args[++i].c_str());
-        } else if (!plugins.empty() && args[i] == "--set" && i + 1 < args.size()) {
-            const std::string kv = args[++i];
-            const size_t eq = kv.find('=');
-            plugins.back().second.sets.push_back({kv.substr(0, eq), kv.substr(eq + 1)});
-        } else {
-            return plugtest::usage("usage: tarn-lv2-host bench [--block N] [--blocks N] --plugin URI [--set NAME=VALUE]...");
-        }
-    }
-    std::vector<std::unique_ptr<Instance>> instances;
-    for (auto& [uri, o] : plugins) {
-        o.block = common.block;
-        std::string error;
-        instances.push_back(prepare(w, uri, o, error));
-        if (instances.back() == nullptr) return plugtest::usage(error.c_str());
-    }
-    std::vector<double> seconds(instances.size(), 0.0);
-    constexpr int kRounds = 10;
-    const std::vector<plugtest::NoteEvent> none;
-    for (int round = 0; round < kRounds; ++round) {
-        for (size_t k = 0; k < instances.size(); ++k) {
-            size_t next = 0;
-            const auto start = std::chrono::steady_clock::now();
-            for (long long b = 0; b < blocks / kRounds; ++b) instances[k]->run(b * common.block, common.block, none, next);
-            seconds[k] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        }
-    }
-    for (size_t k = 0; k < instances.size(); ++k) {
-        const double perBlock = seconds[k] / static_cast<double>(blocks / kRounds * kRounds) * 1e9;
-        std::printf("%-45s %9.1f ns per %d-frame block  %6.3f x the first\n", plugins[k].first.c_str(), perBlock,
-                    common.block, seconds[k] / seconds[0]);
-    }
-    return 0;
+    return plugtest::runBench(args, "LV2", [&](int frames, const auto& sets, std::string& label, std::string& error) {
+        Options o;
+        o.block = frames;
+        o.sets = sets;
+        auto inst = prepare(w, args[1], o, error);
+        if (inst == nullptr) return -1.0;
+        if (label.empty()) label = args[1];
+        size_t next = 0;
+        inst->run(0, frames, {}, next);
+        const LV2_Descriptor* descriptor = lilv_instance_get_descriptor(inst->lilv());
+        LV2_Handle handle = lilv_instance_get_handle(inst->lilv());
+        const auto count = static_cast<uint32_t>(frames);
+        return plugtest::bestNsPerCall([&] { descriptor->run(handle, count); });
+    });
 }
 
 }  // namespace
@@ -461,8 +510,9 @@ int main(int argc, char** argv) {
     const char* kUsage =
         "usage: tarn-lv2-host render URI --out FILE [--frames N] [--rate HZ] [--block N] [--set NAME=VALUE]\n"
         "                     [--input NAME=FILE.f32] [--shape TEXT] [--preset LABEL] [--note FRAME:NOTE:VELOCITY] [--watch]\n"
+        "                     [--fp-env NAME|every] [--fp-env-calls NAME]\n"
         "       tarn-lv2-host state URI [render options]\n"
-        "       tarn-lv2-host bench [--block N] [--blocks N] --plugin URI [--set NAME=VALUE]... --plugin URI ...";
+        "       tarn-lv2-host bench URI [--label TEXT] [--frames N]... [--set NAME=VALUE]...";
     if (args.empty()) return plugtest::usage(kUsage);
     World w;
     if (args[0] == "bench") return runBench(w, args);

@@ -4,7 +4,10 @@
 //   tarn-vst3-host render BUNDLE.vst3 --out FILE [render options]
 //   tarn-vst3-host state BUNDLE.vst3 [render options]
 //   tarn-vst3-host window BUNDLE.vst3 [events]   Windows only: the plug-in's window (win/plugin_window.h)
+//   tarn-vst3-host bench BUNDLE.vst3 [--label TEXT] [--frames N]... [--set ...]   the process call alone
 // Parameters travel normalised, as VST3 has them; notes as note events (no pitch bend).
+// --fp-env NAME, --fp-env-calls NAME and --fp-env every: the host's floating-point environment
+// (fp_host.h).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -167,6 +170,7 @@ struct Parameter {
 class Instance {
 public:
     Instance(const std::string& bundle, double rate, int block) : rate_(rate), block_(block) {
+        const plugtest::PluginCall call("load, create_instance, initialize and parameter info");
         library_ = plugtest::openLibrary(plugtest::vst3Binary(bundle));
         if (library_ == nullptr) return;
         plugtest::enterVst3Module(library_);
@@ -195,6 +199,7 @@ public:
         output_.assign(static_cast<size_t>(block), 0.0f);
     }
     ~Instance() {
+        const plugtest::PluginCall call("set_active, terminate, unref and unload");
         if (component_ != nullptr) {
             if (active_) {
                 v3_cpp_obj(processor_)->set_processing(processor_, false);
@@ -227,27 +232,36 @@ public:
         return nullptr;
     }
     double plain(const Parameter& p, double normalised) const {
+        const plugtest::PluginCall call("normalised_parameter_to_plain");
         return v3_cpp_obj(controller_)->normalised_parameter_to_plain(controller_, p.id, normalised);
     }
     double normalised(const Parameter& p, double plain) const {
+        const plugtest::PluginCall call("plain_parameter_to_normalised");
         return v3_cpp_obj(controller_)->plain_parameter_to_normalised(controller_, p.id, plain);
     }
     std::string label(const Parameter& p, double normalised) const {
         v3_str_128 text{};
+        const plugtest::PluginCall call("get_parameter_string_for_value");
         v3_cpp_obj(controller_)->get_parameter_string_for_value(controller_, p.id, normalised, text);
         return ascii(text);
     }
     // A number (plain), or the label of one of a stepped parameter's values; normalised.
     bool valueOf(const Parameter& p, const std::string& text, double& value) const {
         char* end = nullptr;
-        const double v = std::strtod(text.c_str(), &end);
+        double v = 0.0;
+        std::vector<double> steps;
+        {
+            const plugtest::HostWork number;
+            v = std::strtod(text.c_str(), &end);
+            for (int32_t k = 0; k <= p.steps && p.steps > 0; ++k) steps.push_back(static_cast<double>(k) / p.steps);
+        }
         if (!text.empty() && *end == '\0') {
             value = normalised(p, v);
             return true;
         }
-        for (int32_t k = 0; k <= p.steps && p.steps > 0; ++k) {
-            if (label(p, static_cast<double>(k) / p.steps) == text) {
-                value = static_cast<double>(k) / p.steps;
+        for (const double step : steps) {
+            if (label(p, step) == text) {
+                value = step;
                 return true;
             }
         }
@@ -267,12 +281,14 @@ public:
     }
 
     bool saveState(std::string& out) {
+        const plugtest::PluginCall call("get_state");
         ByteStream s;
         if (v3_cpp_obj(component_)->get_state(component_, s.object()) != V3_OK) return false;
         out = s.bytes;
         return true;
     }
     bool loadState(const std::string& in) {
+        const plugtest::PluginCall call("set_state");
         ByteStream s;
         s.bytes = in;
         if (v3_cpp_obj(component_)->set_state(component_, s.object()) != V3_OK) return false;
@@ -285,6 +301,7 @@ public:
     }
 
     void activate() {
+        const plugtest::PluginCall call("setup_processing, set_active and set_processing");
         v3_process_setup setup{V3_REALTIME, V3_SAMPLE_32, std::max(block_, 2), rate_};
         v3_cpp_obj(processor_)->setup_processing(processor_, &setup);
         v3_cpp_obj(component_)->set_active(component_, true);
@@ -292,7 +309,10 @@ public:
         active_ = true;
     }
 
-    void process(int count, ParameterChanges& changes, EventList& events, bool watch) {
+    // Makes the data of a process call of count frames with the changes and events, and hands
+    // it to use.
+    template <class Use>
+    auto withCall(int count, ParameterChanges& changes, EventList& events, Use use) {
         float* channels[1] = {output_.data()};
         v3_audio_bus_buffers out{};
         out.num_channels = 1;
@@ -307,12 +327,27 @@ public:
         data.input_params = changes.object();
         data.output_params = reported.object();
         data.input_events = events.object();
-        const plugtest::HostFloatingPoint modes;
-        if (watch) plugtest::watchBegin();
-        v3_cpp_obj(processor_)->process(processor_, &data);
-        if (watch) plugtest::watchEnd();
+        return use(data);
+    }
+
+    void process(int count, ParameterChanges& changes, EventList& events, bool watch) {
+        withCall(count, changes, events, [&](v3_process_data& data) {
+            const plugtest::PluginCall call("process");
+            if (watch) plugtest::watchBegin();
+            v3_cpp_obj(processor_)->process(processor_, &data);
+            if (watch) plugtest::watchEnd();
+        });
     }
     const float* output() const { return output_.data(); }
+
+    // The process call alone, in ns: the call's data made once, no changes, no events.
+    double timeProcess(int count) {
+        ParameterChanges none;
+        EventList noEvents;
+        return withCall(count, none, noEvents, [&](v3_process_data& data) {
+            return plugtest::bestNsPerCall([&] { v3_cpp_obj(processor_)->process(processor_, &data); });
+        });
+    }
 
 private:
     void listParameters() {
@@ -439,19 +474,29 @@ int runInfo(const std::string& bundle) {
 }
 
 int runRender(const std::string& bundle, const Options& o) {
-    std::vector<plugtest::ParameterStream> streams;
-    std::vector<std::pair<int, double>> first;
-    std::string error;
-    auto inst = prepare(bundle, o, streams, first, error);
-    if (inst == nullptr) return plugtest::usage(error.c_str());
     std::vector<float> out;
-    render(*inst, o, streams, first, out);
+    std::string error;
+    const int status = plugtest::renderInFpEnvironments(
+        o.fp,
+        [&](std::vector<float>& samples, std::string& why) {
+            const plugtest::PluginLife life;
+            std::vector<plugtest::ParameterStream> streams;
+            std::vector<std::pair<int, double>> first;
+            auto inst = prepare(bundle, o, streams, first, why);
+            if (inst == nullptr) return false;
+            render(*inst, o, streams, first, samples);
+            return true;
+        },
+        out, error);
+    if (status == 2) return plugtest::usage(error.c_str());
     if (!o.out.empty() && !plugtest::writeFloats(o.out, out, error)) return plugtest::usage(error.c_str());
     if (o.watch && !plugtest::watchReport(true)) return 1;
-    return 0;
+    return status;
 }
 
 int runState(const std::string& bundle, const Options& o) {
+    if (!plugtest::chooseFpEnvironment(o.fp)) return plugtest::usage("no such floating-point environment");
+    const plugtest::PluginLife life;
     std::vector<plugtest::ParameterStream> streams, none;
     std::vector<std::pair<int, double>> first, nothing;
     std::string error;
@@ -473,7 +518,26 @@ int runState(const std::string& bundle, const Options& o) {
     const bool carried = outA != outC;
     std::printf("%s: the instance that loaded the saved state renders %s%s\n", a->name().c_str(),
                 same ? "the same samples" : "DIFFERENT samples", carried ? "" : ", but so does one without it");
-    return same && carried ? 0 : 1;
+    return same && carried && plugtest::fpKept() ? 0 : 1;
+}
+
+// The plug-in's process call alone at each block size, after one call that took the settings;
+// each figure "plugin/LABEL/VST3/FRAMES".
+int runBench(const std::string& bundle, const std::vector<std::string>& args) {
+    return plugtest::runBench(args, "VST3", [&](int frames, const auto& sets, std::string& label, std::string& error) {
+        Options o;
+        o.block = frames;
+        o.frames = frames;
+        o.sets = sets;
+        std::vector<plugtest::ParameterStream> streams;
+        std::vector<std::pair<int, double>> first;
+        auto inst = prepare(bundle, o, streams, first, error);
+        if (inst == nullptr) return -1.0;
+        if (label.empty()) label = inst->name();
+        std::vector<float> out;
+        render(*inst, o, streams, first, out);
+        return inst->timeProcess(frames);
+    });
 }
 
 }  // namespace
@@ -485,7 +549,9 @@ int main(int argc, char** argv) {
         "       tarn-vst3-host render BUNDLE.vst3 --out FILE [--frames N] [--rate HZ] [--block N] [--set NAME=VALUE]\n"
         "                      [--input NAME=FILE.f32] [--input-frames NAME=FILE.f32] [--shape TEXT]\n"
         "                      [--note FRAME:NOTE:VELOCITY] [--watch]\n"
-        "       tarn-vst3-host state BUNDLE.vst3 [render options]";
+        "                      [--fp-env NAME|every] [--fp-env-calls NAME]\n"
+        "       tarn-vst3-host state BUNDLE.vst3 [render options]\n"
+        "       tarn-vst3-host bench BUNDLE.vst3 [--label TEXT] [--frames N]... [--set NAME=VALUE]...";
     if (args.size() < 2) return plugtest::usage(kUsage);
 #ifdef _WIN32
     if (args[0] == "window") return plugtest::runVst3Window(args);
@@ -493,6 +559,7 @@ int main(int argc, char** argv) {
     std::string bundle = args[1];
     while (!bundle.empty() && bundle.back() == '/') bundle.pop_back();
     if (args[0] == "info") return runInfo(bundle);
+    if (args[0] == "bench") return runBench(bundle, args);
     Options o;
     std::string error;
     if (!plugtest::parseOptions(args, 2, o, error)) return plugtest::usage(error.c_str());

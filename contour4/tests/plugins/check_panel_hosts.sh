@@ -8,7 +8,9 @@
 # it, at the text that `tarn-host panel` prints for the same events; a preset picked from jalv's
 # own menu must show on the panel; the saved session, reopened, must show the same curve and
 # play, through JACK, the samples of an offline render of that text. The JACK program's drag
-# changes what it plays the same way.
+# changes what it plays the same way. Each step waits for what it needs (a window shown, a
+# picture, a saved state) with a time limit, never for a fixed time: the window takes the pointer
+# and keys in the order sent, whatever the machine's load.
 #   check_panel_hosts.sh PLUGIN_DIR LV2_HOST PANEL_RENDER WORK_DIR
 # Exits 77 when a tool is missing or the DLL (for the reference pictures) is not built.
 set -uo pipefail
@@ -74,7 +76,7 @@ stop() { kill "$1" 2> /dev/null; wait "$1" 2> /dev/null; }
 # the only one found.
 stop_host() {
   stop "$1"
-  for _ in $(seq 50); do
+  for _ in $(seq $patience); do
     xwininfo -root -tree 2> /dev/null | grep -qF '("DISTRHO-Tarn Contour4"' || return 0
     sleep 0.1
   done
@@ -83,7 +85,7 @@ stop_host() {
 # The panel's top-left corner on the screen ("X Y"), once its window shows.
 panel_corner() {
   local line
-  for _ in $(seq 100); do
+  for _ in $(seq $patience); do
     line=$(xwininfo -root -tree 2> /dev/null | grep -F '("DISTRHO-Tarn Contour4"' | grep -F ' 256x100+' | head -n 1)
     if [ -n "$line" ]; then
       sed -E 's/.* \+(-?[0-9]+)\+(-?[0-9]+) *$/\1 \2/' <<< "$line"
@@ -94,13 +96,12 @@ panel_corner() {
   return 1
 }
 
-# Compares a screenshot of the panel with a picture, for up to ten seconds: a host hands a window
-# its state when it has it, lays its own window out again as it fills, and a loaded machine takes
-# longer. The panel's corner is read again before each screenshot.
+# Compares screenshots of the panel with a picture until one matches, within the time limit: a
+# host hands a window its state when it has it, lays its own window out again as it fills, and a
+# loaded machine takes longer. The panel's corner is read again before each screenshot.
 looks_like() {
   local what=$1 picture=$2 _
-  for _ in $(seq 20); do
-    sleep 0.5
+  for _ in $(seq $((patience / 5))); do
     read -r px py < <(panel_corner)
     import -window root "$work/shot-$what.png"
     if /usr/bin/python3 "$here/compare_panel.py" "$picture" "$work/shot-$what.png" "$px,$py" > "$work/compare.log"; then
@@ -108,19 +109,19 @@ looks_like() {
       ok "$what looks like the reference"
       return
     fi
+    sleep 0.5
   done
   cat "$work/compare.log"
   fail "$what looks like the reference"
 }
 
 drag() {
-  xdotool mousemove $((px + 128)) $((py + 50)) mousedown 1 sleep 0.1 mousemove $((px + 128)) $((py + 35)) \
-    sleep 0.1 mousemove $((px + 128)) $((py + 20)) sleep 0.1 mouseup 1
-  sleep 0.3
+  xdotool mousemove $((px + 128)) $((py + 50)) mousedown 1 mousemove $((px + 128)) $((py + 35)) \
+    mousemove $((px + 128)) $((py + 20)) mouseup 1
 }
 
 # Opens the drawn menu with a click at (5, 5) of the panel.
-open_menu() { xdotool mousemove $((px + 5)) $((py + 5)) click 1; sleep 0.3; }
+open_menu() { xdotool mousemove $((px + 5)) $((py + 5)) click 1; }
 
 pick_with_mouse() {
   local point x y
@@ -129,29 +130,50 @@ pick_with_mouse() {
     x=${point%,*}
     y=${point#*,}
     xdotool mousemove $((px + x)) $((py + y))
-    sleep 0.2
   done
   xdotool click 1
-  sleep 0.3
 }
 
-# jalv's File > Save As, by its shortcut, into a folder; prints the saved shape text.
+# The visible windows of jalv, one id a line.
+jalv_windows() { xdotool search --onlyvisible --class jalv.gtk3 2> /dev/null | sort; }
+
+# Waits until jalv shows a window that was not among those given (a menu opening).
+wait_new_window() {
+  for _ in $(seq $patience); do
+    comm -13 <(echo "$1") <(jalv_windows) | grep -q . && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# jalv's File > Save As, by its shortcut, into a folder, once its dialog shows (it covers the
+# screen, so the pointer's focus puts the keys there); prints the saved shape text once the file
+# holds it.
 save_session() {
-  local dir=$1
+  local dir=$1 text=""
   rm -rf "$dir"
   xdotool mousemove $((px + 100)) $((py - 12)) key ctrl+s
-  for _ in $(seq 50); do xwininfo -root -tree | grep -qF '"Save State"' && break; sleep 0.1; done
-  sleep 0.3
+  for _ in $(seq $patience); do xdotool search --onlyvisible --name "Save State" > /dev/null 2>&1 && break; sleep 0.1; done
   xdotool type --delay 10 "$dir"
   for _ in 1 2 3; do
     xdotool key Return
-    for _ in $(seq 20); do [ -f "$dir/state.ttl" ] && break 2; sleep 0.1; done
+    for _ in $(seq $((patience / 3))); do
+      text=$(sed -n 's/.*<urn:distrho:shape> "\(.*\)"$/\1/p' "$dir/state.ttl" 2> /dev/null)
+      [ -n "$text" ] && break 2
+      sleep 0.1
+    done
   done
-  sed -n 's/.*<urn:distrho:shape> "\(.*\)"$/\1/p' "$dir/state.ttl" 2> /dev/null
+  printf '%s\n' "$text"
 }
 
-same_text() {
-  local what=$1 got=$2 want=$3
+# Saves jalv's session until its shape is the text wanted, within the time limit: the window's
+# write reaches the signal side through jalv's next cycles.
+saves_text() {
+  local what=$1 dir=$2 want=$3 got="" _
+  for _ in 1 2 3 4 5; do
+    got=$(save_session "$dir")
+    [ "$got" = "$want" ] && break
+  done
   if [ -n "$got" ] && [ "$got" = "$want" ]; then ok "$what"; else fail "$what: got \"$got\", want \"$want\""; fi
 }
 
@@ -162,20 +184,25 @@ if read -r px py < <(panel_corner); then
   looks_like "jalv, a new instance" "$work/ref-default.png"
   drag
   looks_like "jalv, after a drag" "$work/ref-drag.png"
-  same_text "jalv saves the dragged shape" "$(save_session "$work/session-drag")" "$(cat "$work/ref-drag.txt")"
+  saves_text "jalv saves the dragged shape" "$work/session-drag" "$(cat "$work/ref-drag.txt")"
   pick_with_mouse "Various/DNA"
   open_menu
   xdotool key Down Down Down Right Down Down Return
-  sleep 0.3
   looks_like "jalv, after DNA by mouse and Analog Saw 2 by keys" "$work/ref-menus.png"
-  same_text "jalv saves the menus' shape" "$(save_session "$work/session-menus")" "$(cat "$work/ref-menus.txt")"
+  saves_text "jalv saves the menus' shape" "$work/session-menus" "$(cat "$work/ref-menus.txt")"
   # A preset from jalv's own menu (the first under Save and Delete): the panel shows its text.
-  xdotool mousemove $((px + 60)) $((py - 12)) key F10 sleep 0.3 key Right sleep 0.3 key Down Down Down Return
+  # Each key waits for the menu it opens, which takes the keys from then on.
+  windows=$(jalv_windows)
+  xdotool mousemove $((px + 60)) $((py - 12)) key F10
+  wait_new_window "$windows" || fail "jalv's File menu did not open"
+  windows=$(jalv_windows)
+  xdotool key Right
+  wait_new_window "$windows" || fail "jalv's Presets menu did not open"
+  xdotool key Down Down Down Return
   # jalv hands the preset's state to the plug-in in its own time: a save may come first.
   for _ in 1 2 3 4 5; do
     preset=$(save_session "$work/session-preset")
     [ "$preset" != "$(cat "$work/ref-menus.txt")" ] && break
-    sleep 0.5
   done
   "$panel_render" --shape "$preset" --png "$work/preset.png" > /dev/null
   looks_like "jalv, after a preset from its own menu" "$work/preset.png"
