@@ -298,7 +298,7 @@ function(tarn_native_suite modules)
 
   if(TARN_HAVE_DPF)
     get_property(uris GLOBAL PROPERTY TARN_LV2_URIS)
-    tarn_plugin_test(lv2.tools ${TARN_PLUGIN_CHECKS}/check_lv2_tools.sh ${TARN_PLUGIN_DIR}/lv2 ${uris})
+    tarn_plugin_test(lv2.tools ${TARN_PLUGIN_CHECKS}/check_lv2_tools.sh ${TARN_PLUGIN_DIR}/lv2:${TARN_PLUGIN_DIR}/lv2-cv ${uris})
   endif()
 
   set(check ${TARN_ROOT}/tests/package/package_check.sh)

@@ -1,18 +1,20 @@
 # The plug-in formats of a module, built natively with DPF from Debian's dpf-source (used where
 # it is installed, never copied): an LV2 bundle, a CLAP plug-in, a VST3 bundle and a JACK
-# program, each from the module's glue folder and its signal core, into ${TARN_PLUGIN_DIR}/<format>/.
+# program, each from the module's glue folder and its signal core, into ${TARN_PLUGIN_DIR}/<format>/;
+# and the modular LV2 form, a second bundle with its own URI in ${TARN_PLUGIN_DIR}/lv2-cv/.
 #
 #   tarn_add_plugins(<bundle name> FOLDER <module>/plugin SOURCES <glue files...>
 #                    LIBRARIES <signal core targets...>
 #                    [UI_SOURCES <window files...> UI_LIBRARIES <panel targets...>])
 #
-# The LV2 build alone is compiled with TARN_PLUGIN_CV: the format where inputs can be CV ports.
-# A module with UI_SOURCES gets a window on DGL's Cairo backend: in the CLAP and VST3 plug-ins
-# and the JACK program with the signal side, in LV2 as a separate X11 UI library
-# (<bundle>_ui.so) beside the signal side's.
+# Every format is the DAW form, whose inputs are parameters, but lv2-cv, compiled with
+# TARN_PLUGIN_CV: there inputs are CV ports. A module with UI_SOURCES gets a window on DGL's Cairo
+# backend: in the CLAP and VST3 plug-ins and the JACK program with the signal side, in LV2 as a
+# separate X11 UI library (<bundle>_ui.so) beside the signal side's. CLAP and VST3 go through our
+# entries in plugins/, in front of DPF's. Every format carries the project's version (VERSION).
 set(TARN_DPF_DIR /usr/share/dpf CACHE PATH "DPF, as Debian's dpf-source installs it")
 set(TARN_PLUGIN_DIR ${CMAKE_SOURCE_DIR}/dist/plugins CACHE PATH "where the plug-in formats go")
-set(TARN_PLUGIN_FORMATS lv2 clap vst3 jack)
+set(TARN_PLUGIN_FORMATS lv2 lv2-cv clap vst3 jack)
 
 if(NOT EXISTS ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp)
   message(STATUS "DPF not found in ${TARN_DPF_DIR}: no plug-in formats (./run setup installs dpf-source)")
@@ -22,7 +24,17 @@ endif()
 set(TARN_HAVE_DPF ON)
 
 # DPF's own sources are not ours to keep warning-free.
-set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp PROPERTIES COMPILE_OPTIONS "-w")
+set(dpf_mains ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${CMAKE_SOURCE_DIR}/plugins/clap_dpf.cpp
+  ${CMAKE_SOURCE_DIR}/plugins/vst3_dpf.cpp)
+set_source_files_properties(${dpf_mains} PROPERTIES COMPILE_OPTIONS "-w")
+
+# LV2 has no major version: it shows lv2:minorVersion.lv2:microVersion, which DPF takes from the
+# minor and micro parts as they are only while the major part is 0.
+if(NOT PROJECT_VERSION_MAJOR EQUAL 0)
+  message(FATAL_ERROR "VERSION ${PROJECT_VERSION}: LV2 can show only versions 0.x.y")
+endif()
+set(TARN_VERSION_DEFINITIONS TARN_VERSION_MAJOR=${PROJECT_VERSION_MAJOR} TARN_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+  TARN_VERSION_MICRO=${PROJECT_VERSION_PATCH} TARN_VERSION_TEXT="${PROJECT_VERSION}")
 
 # The format glue shared by every module.
 add_library(tarn_format_glue STATIC ${CMAKE_SOURCE_DIR}/plugins/format_glue.cpp)
@@ -69,7 +81,8 @@ endif()
 # One format of one module: where it goes, what DPF calls the format, which symbols it exports.
 function(tarn__plugin_target bundle format folder sources libraries ui_sources ui_libraries)
   set(target ${bundle}-${format})
-  string(TOUPPER ${format} upper)
+  set(main ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp)
+  set(dpf_format ${format})
   if(format STREQUAL jack)
     add_executable(${target})
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}
@@ -80,15 +93,20 @@ function(tarn__plugin_target bundle format folder sources libraries ui_sources u
   else()
     add_library(${target} MODULE)
     set(exports ${format})
-    if(format STREQUAL lv2)
+    if(format MATCHES "^lv2")
+      set(dpf_format lv2)
       set(exports lv2-dsp)
-      set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}_dsp
-        LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/lv2/${bundle}.lv2)
-      target_compile_definitions(${target} PRIVATE TARN_PLUGIN_CV)
+      tarn__lv2_bundle(${bundle} ${format} lv2_name lv2_dir)
+      set_target_properties(${target} PROPERTIES OUTPUT_NAME ${lv2_name}_dsp LIBRARY_OUTPUT_DIRECTORY ${lv2_dir})
+      if(format STREQUAL lv2-cv)
+        target_compile_definitions(${target} PRIVATE TARN_PLUGIN_CV)
+      endif()
     elseif(format STREQUAL clap)
+      set(main ${CMAKE_SOURCE_DIR}/plugins/clap_dpf.cpp ${CMAKE_SOURCE_DIR}/plugins/clap_entry.cpp)
       set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle} SUFFIX .clap
         LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/clap)
     else()
+      set(main ${CMAKE_SOURCE_DIR}/plugins/vst3_dpf.cpp ${CMAKE_SOURCE_DIR}/plugins/vst3_entry.cpp)
       set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}
         LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/vst3/${bundle}.vst3/Contents/x86_64-linux)
     endif()
@@ -97,42 +115,57 @@ function(tarn__plugin_target bundle format folder sources libraries ui_sources u
       -Wl,--no-undefined)
     target_link_libraries(${target} PRIVATE dl pthread)
   endif()
-  target_sources(${target} PRIVATE ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${sources})
+  string(TOUPPER ${dpf_format} upper)
+  target_sources(${target} PRIVATE ${main} ${sources})
   if(ui_sources)
     # Every part must see DGL's definitions: without them DPF builds the plug-in without its window.
     target_compile_definitions(${target} PRIVATE ${TARN_DGL_DEFINITIONS})
-    if(format STREQUAL lv2)
-      tarn__lv2_ui_target(${bundle} ${folder} "${ui_sources}" "${ui_libraries}")
+    if(dpf_format STREQUAL lv2)
+      tarn__lv2_ui_target(${bundle} ${format} ${folder} "${ui_sources}" "${ui_libraries}")
     else()
       target_sources(${target} PRIVATE ${TARN_DPF_DIR}/distrho/DistrhoUIMain.cpp ${ui_sources})
       target_link_libraries(${target} PRIVATE ${ui_libraries} tarn_dgl_cairo)
     endif()
   endif()
-  target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_${upper})
+  target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_${upper} ${TARN_VERSION_DEFINITIONS})
   # The folder first: its DistrhoPluginInfo.h is the module's.
   target_include_directories(${target} PRIVATE ${folder} ${TARN_DPF_DIR}/distrho ${CMAKE_SOURCE_DIR})
   target_link_libraries(${target} PRIVATE ${libraries} tarn_format_glue)
   set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON
     C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-  if(format STREQUAL lv2)
+  if(dpf_format STREQUAL lv2)
     add_dependencies(${target} tarn_lv2_ttl_generator)
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND $<TARGET_FILE:tarn_lv2_ttl_generator> $<TARGET_FILE:${target}> > /dev/null
-      WORKING_DIRECTORY ${TARN_PLUGIN_DIR}/lv2/${bundle}.lv2)
+      WORKING_DIRECTORY ${lv2_dir})
   endif()
   add_dependencies(tarn_plugins ${target})
 endfunction()
 
+# Where an LV2 form of a module goes: the DAW form as <bundle>.lv2 in lv2/, the modular form as
+# <bundle>CV.lv2 in lv2-cv/, so that a DAW given the one folder meets no CV port.
+function(tarn__lv2_bundle bundle format name_var dir_var)
+  set(name ${bundle})
+  if(format STREQUAL lv2-cv)
+    set(name ${bundle}CV)
+  endif()
+  set(${name_var} ${name} PARENT_SCOPE)
+  set(${dir_var} ${TARN_PLUGIN_DIR}/${format}/${name}.lv2 PARENT_SCOPE)
+endfunction()
+
 # The LV2 bundle's window: its own library, which the host loads beside the signal side's.
-function(tarn__lv2_ui_target bundle folder ui_sources ui_libraries)
-  set(target ${bundle}-lv2-ui)
+function(tarn__lv2_ui_target bundle format folder ui_sources ui_libraries)
+  set(target ${bundle}-${format}-ui)
+  tarn__lv2_bundle(${bundle} ${format} lv2_name lv2_dir)
   add_library(${target} MODULE ${TARN_DPF_DIR}/distrho/DistrhoUIMain.cpp ${ui_sources})
-  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${bundle}_ui PREFIX ""
-    LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_DIR}/lv2/${bundle}.lv2
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${lv2_name}_ui PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${lv2_dir}
     POSITION_INDEPENDENT_CODE ON C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)
-  # TARN_PLUGIN_CV too: the window finds the signal side's event port by its port count.
-  target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_LV2 TARN_PLUGIN_CV)
+  target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_LV2)
+  if(format STREQUAL lv2-cv)
+    # The window finds the signal side's event port by its port count.
+    target_compile_definitions(${target} PRIVATE TARN_PLUGIN_CV)
+  endif()
   target_include_directories(${target} PRIVATE ${folder} ${TARN_DPF_DIR}/distrho ${CMAKE_SOURCE_DIR})
   target_link_options(${target} PRIVATE -Wl,--version-script=${TARN_DPF_DIR}/utils/symbols/lv2-ui.version
     -Wl,--no-undefined)
@@ -154,18 +187,19 @@ function(tarn_add_plugins bundle)
   endforeach()
 endfunction()
 
-# A check of the plug-ins: labelled, skipped (77) where it cannot run, with the bundles' folder.
+# A check of the plug-ins: labelled, skipped (77) where it cannot run, with the bundles' folders.
 function(tarn_plugin_test name)
   add_test(NAME plugins.${name} COMMAND ${ARGN})
   set_tests_properties(plugins.${name} PROPERTIES LABELS plugins SKIP_RETURN_CODE 77
-    ENVIRONMENT "LV2_PATH=${TARN_PLUGIN_DIR}/lv2;TARN_PLUGIN_DIR=${TARN_PLUGIN_DIR}")
+    ENVIRONMENT "LV2_PATH=${TARN_PLUGIN_DIR}/lv2:${TARN_PLUGIN_DIR}/lv2-cv;TARN_PLUGIN_DIR=${TARN_PLUGIN_DIR}")
 endfunction()
 
-# What every module's plug-ins are checked for: each format renders the module's render cases
-# with the DLL's samples (the DLL renders them first, under Wine), and a CLAP and a VST3 host
-# show one output and no audio input. Then the module's own checks, <module>/tests/plugins.cmake,
-# which may use ${lv2_host}, ${clap_host}, ${vst3_host}, ${renders}, ${watch_library} and
-# TARN_PLUGIN_CHECKS, and set `lv2_args` (what an LV2 host must set itself, its CV inputs) first.
+# What every module's plug-ins are checked for: each format, both LV2 forms, renders the module's
+# render cases with the DLL's samples (the DLL renders them first, under Wine), and a CLAP and a
+# VST3 host show one output and no audio input. Then the module's own checks,
+# <module>/tests/plugins.cmake, which may use ${lv2_host}, ${clap_host}, ${vst3_host}, ${renders},
+# ${watch_library}, ${lv2_uri}, ${lv2_cv_uri} and TARN_PLUGIN_CHECKS, and set `lv2_args` (what an
+# LV2 host must set itself on the CV form, its CV inputs) first.
 function(tarn_plugin_checks name m dir)
   set(checks ${TARN_PLUGIN_CHECKS})
   set(renders ${TARN_PLUGIN_RENDERS}/${m})
@@ -174,6 +208,8 @@ function(tarn_plugin_checks name m dir)
   set(clap_host $<TARGET_FILE:tarn-clap-host>)
   set(vst3_host $<TARGET_FILE:tarn-vst3-host>)
   set(watch_library $<TARGET_FILE:tarn_alloc_watch>)
+  set(lv2_uri urn:tarn:${m})
+  set(lv2_cv_uri urn:tarn:${m}:cv)
   set(lv2_args "")
   if(EXISTS ${dir}/tests/plugins.cmake)
     include(${dir}/tests/plugins.cmake)
@@ -181,18 +217,24 @@ function(tarn_plugin_checks name m dir)
   tarn_plugin_test(${m}.dll_reference ${checks}/compare_renders.sh reference ${renders} ${cases} ${name})
   set_tests_properties(plugins.${m}.dll_reference PROPERTIES LABELS "plugins;wine" FIXTURES_SETUP dll_renders_${m}
     FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
-  tarn_plugin_test(${m}.lv2.renders ${checks}/compare_renders.sh lv2 ${renders} ${cases} ${name}
-    "${lv2_host} render urn:tarn:${m} ${lv2_args}")
-  tarn_plugin_test(${m}.lv2.renders_in_host_fp_modes env TARN_HOSTILE_FP=1 ${checks}/compare_renders.sh lv2 ${renders}
-    ${cases} ${name} "${lv2_host} render urn:tarn:${m} ${lv2_args}")
+  foreach(form lv2 lv2-cv)
+    set(command "${lv2_host} render ${lv2_uri}")
+    if(form STREQUAL lv2-cv)
+      set(command "${lv2_host} render ${lv2_cv_uri} ${lv2_args}")
+    endif()
+    tarn_plugin_test(${m}.${form}.renders ${checks}/compare_renders.sh ${form} ${renders} ${cases} ${name} "${command}")
+    tarn_plugin_test(${m}.${form}.renders_in_host_fp_modes env TARN_HOSTILE_FP=1 ${checks}/compare_renders.sh ${form}
+      ${renders} ${cases} ${name} "${command}")
+  endforeach()
   foreach(format clap vst3)
     tarn_plugin_test(${m}.${format}.renders ${checks}/compare_renders.sh ${format} ${renders} ${cases} ${name}
       "$<TARGET_FILE:tarn-${format}-host> render ${TARN_PLUGIN_DIR}/${format}/${name}.${format}")
     tarn_plugin_test(${m}.${format}.one_output ${checks}/check_listing.sh
       $<TARGET_FILE:tarn-${format}-host> ${TARN_PLUGIN_DIR}/${format}/${name}.${format} ${dir}/tests/plugins/listing.txt)
   endforeach()
-  foreach(test lv2.renders lv2.renders_in_host_fp_modes clap.renders vst3.renders)
+  foreach(test lv2.renders lv2.renders_in_host_fp_modes lv2-cv.renders lv2-cv.renders_in_host_fp_modes clap.renders
+               vst3.renders)
     set_tests_properties(plugins.${m}.${test} PROPERTIES FIXTURES_REQUIRED dll_renders_${m} RESOURCE_LOCK plugin_renders_${m})
   endforeach()
-  set_property(GLOBAL APPEND PROPERTY TARN_LV2_URIS urn:tarn:${m})
+  set_property(GLOBAL APPEND PROPERTY TARN_LV2_URIS ${lv2_uri} ${lv2_cv_uri})
 endfunction()

@@ -1,4 +1,4 @@
-// The format glue's shared pieces: volts, two-source inputs.
+// The format glue's shared pieces: volts, parameters in volts, two-source inputs.
 #include "format_glue.h"
 
 #include <charconv>
@@ -29,6 +29,17 @@ float voltsFromText(const char* text) {
     double volts = 0.0;
     std::from_chars(text, text + std::strlen(text), volts);
     return static_cast<float>(volts);
+}
+
+float VoltsParameter::signal() {
+    const float volts = volts_.load(std::memory_order_relaxed);
+    const uint32_t bits = bitsOf(volts);
+    if (!taken_ || bits != takenBits_) {
+        signal_ = signalFromVolts(volts);
+        takenBits_ = bits;
+        taken_ = true;
+    }
+    return signal_;
 }
 
 void TwoSourceInput::observe(float streamNow) {

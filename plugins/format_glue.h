@@ -1,10 +1,11 @@
-// What the format glue of both modules shares: volts as a user gives them, and inputs that two
-// sources can set. (A process call runs in the module's floating-point environment through
+// What the format glue of both modules shares: volts as a user gives them, parameters in volts,
+// and inputs that two sources can set. (A process call runs in the module's floating-point environment through
 // common/fp_env.h, as the DLLs' entries do.)
 //
 // Glue translates between a plug-in format and a signal core; it computes no sample itself.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace tarn {
@@ -16,6 +17,23 @@ float signalFromVolts(float volts);
 
 // A default from a pin table ("5", "-0.5") in volts; 0 for no text.
 float voltsFromText(const char* text);
+
+// A parameter in volts that any thread may set (a host's audio or main thread, a state it
+// restores) and the audio thread reads in signal units at a block's start: converted there, in
+// the module's floating-point environment, whenever it changed.
+class VoltsParameter {
+public:
+    void set(float volts) { volts_.store(volts, std::memory_order_relaxed); }
+    float volts() const { return volts_.load(std::memory_order_relaxed); }
+    // [audio]
+    float signal();
+
+private:
+    std::atomic<float> volts_{0.0f};
+    uint32_t takenBits_ = 0;
+    bool taken_ = false;
+    float signal_ = 0.0f;
+};
 
 // An input that both the host's stream (a CV port or a parameter) and the notes can set: it
 // follows whichever changed last. The stream counts as changed when the value read at one
