@@ -68,3 +68,22 @@ if(TARGET tarn-panel-cycles)
   tarn_plugin_test(${m}.panel.open_close_cycles ${TARN_PLUGIN_CHECKS}/with_display.sh
     $<TARGET_FILE:tarn-panel-cycles> ${contour4_clap} 100)
 endif()
+
+# In Debian's DAWs: Ardour lists both formats with what they are and says nothing of them, plays a
+# MIDI region through each as the DLL plays the same pitches and shape, reopens the session to the
+# same samples, loads every preset in time and sounds the defaults with no note; Qtractor's scan
+# lists the CLAP plug-in.
+set(ardour ${TARN_PLUGIN_CHECKS}/ardour_check.py)
+tarn_plugin_test(${m}.ardour.scan ${ardour} scan ${TARN_PLUGIN_DIR} ${CMAKE_BINARY_DIR}/plugin-ardour/${m}-scan
+  "LV2 Tarn Contour4, Instrument Plugin, Tarn, midi in 1, audio in 0, audio out 1, instrument"
+  "VST3 Tarn Contour4, Instrument|Synth, Tarn, midi in 1, audio in 0, audio out 1, instrument")
+foreach(format LV2 VST3)
+  string(TOLOWER ${format} lower)
+  tarn_plugin_test(${m}.ardour.${lower} ${ardour} instrument ${TARN_PLUGIN_DIR} ${CMAKE_BINARY_DIR}/plugin-ardour/${m}-${lower}
+    ${format} "Tarn Contour4" --preset Triangle --parameters Level=0)
+  set_tests_properties(plugins.${m}.ardour.${lower} PROPERTIES LABELS "plugins;ardour;wine" FIXTURES_REQUIRED wine
+    TIMEOUT 900)
+endforeach()
+set_tests_properties(plugins.${m}.ardour.scan PROPERTIES LABELS "plugins;ardour")
+tarn_plugin_test(${m}.qtractor.scan ${TARN_PLUGIN_CHECKS}/check_qtractor_scan.sh ${TARN_PLUGIN_DIR}/clap
+  "CLAP|Tarn Contour4|0:1|1:0|")

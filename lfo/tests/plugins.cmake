@@ -14,3 +14,21 @@ tarn_plugin_test(${m}.lv2info ${TARN_PLUGIN_CHECKS}/check_lv2info.sh ${lv2_uri} 
 tarn_plugin_test(${m}.lv2-cv.lv2info ${TARN_PLUGIN_CHECKS}/check_lv2info.sh ${lv2_cv_uri} ${here}/lv2info-cv.txt)
 tarn_plugin_test(${m}.jack ${here}/jack.sh ${TARN_PLUGIN_DIR} ${lv2_host} ${CMAKE_BINARY_DIR}/plugin-jack/${m})
 set_tests_properties(plugins.${m}.jack PROPERTIES RUN_SERIAL ON TIMEOUT 180)
+
+# In Debian's hosts: Ardour lists both formats and says nothing of them, and plays each on an audio
+# bus as the DLL plays the same wave; lv2file plays it; Qtractor's scan lists the CLAP plug-in.
+set(ardour ${TARN_PLUGIN_CHECKS}/ardour_check.py)
+tarn_plugin_test(${m}.ardour.scan ${ardour} scan ${TARN_PLUGIN_DIR} ${CMAKE_BINARY_DIR}/plugin-ardour/${m}-scan
+  "LV2 Tarn LFO, Oscillator Plugin, Tarn, midi in 0, audio in 0, audio out 1, effect"
+  "VST3 Tarn LFO, Fx|Generator, Tarn, midi in 0, audio in 0, audio out 1, effect")
+set_tests_properties(plugins.${m}.ardour.scan PROPERTIES LABELS "plugins;ardour")
+foreach(format LV2 VST3)
+  string(TOLOWER ${format} lower)
+  tarn_plugin_test(${m}.ardour.${lower} ${ardour} generator ${TARN_PLUGIN_DIR} ${CMAKE_BINARY_DIR}/plugin-ardour/${m}-${lower}
+    ${format} "Tarn LFO" --parameters "Wave=1\;Speed=5" --dll-sets "Wave=Saw\;Speed=5")
+  set_tests_properties(plugins.${m}.ardour.${lower} PROPERTIES LABELS "plugins;ardour;wine" FIXTURES_REQUIRED wine
+    TIMEOUT 900)
+endforeach()
+tarn_plugin_test(${m}.lv2file ${here}/check_lv2file.sh ${lv2_host})
+tarn_plugin_test(${m}.qtractor.scan ${TARN_PLUGIN_CHECKS}/check_qtractor_scan.sh ${TARN_PLUGIN_DIR}/clap
+  "CLAP|Tarn LFO|0:1|0:0|")
