@@ -238,3 +238,49 @@ function(tarn_plugin_checks name m dir)
   endforeach()
   set_property(GLOBAL APPEND PROPERTY TARN_LV2_URIS ${lv2_uri} ${lv2_cv_uri})
 endfunction()
+
+# The sources of static libraries, as absolute paths.
+function(tarn__sources_of out)
+  set(sources "")
+  foreach(library ${ARGN})
+    get_target_property(base ${library} SOURCE_DIR)
+    get_target_property(files ${library} SOURCES)
+    foreach(file ${files})
+      get_filename_component(file ${file} ABSOLUTE BASE_DIR ${base})
+      list(APPEND sources ${file})
+    endforeach()
+  endforeach()
+  set(${out} ${sources} PARENT_SCOPE)
+endfunction()
+
+# A module's CLAP plug-in, and the CLAP test host, built with ThreadSanitizer for a check of the
+# plug-in's threads: its glue, its signal core and DPF's CLAP code instrumented, the panel's code
+# (only its presets, drawn on the shape's own thread) linked as it is, the window left out. Into
+# ${CMAKE_BINARY_DIR}/tsan/, not among the products.
+function(tarn_plugin_tsan_clap name m dir)
+  set(target ${name}-clap-tsan)
+  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
+  tarn__sources_of(sources tarn_${m}_plugin_glue tarn_${m}_signal tarn_format_glue)
+  add_library(${target} MODULE ${CMAKE_SOURCE_DIR}/plugins/clap_dpf.cpp ${CMAKE_SOURCE_DIR}/plugins/clap_entry.cpp
+    ${dsp} ${sources})
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${name} SUFFIX .clap
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tsan POSITION_INDEPENDENT_CODE ON
+    C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_CLAP ${TARN_VERSION_DEFINITIONS})
+  target_include_directories(${target} PRIVATE ${dir}/plugin ${TARN_DPF_DIR}/distrho ${CMAKE_SOURCE_DIR})
+  target_compile_options(${target} PRIVATE -fsanitize=thread)
+  target_link_options(${target} PRIVATE -fsanitize=thread
+    -Wl,--version-script=${TARN_DPF_DIR}/utils/symbols/clap.version)
+  target_link_libraries(${target} PRIVATE dl pthread)
+  if(TARGET tarn_${m}_editor)
+    target_link_libraries(${target} PRIVATE tarn_${m}_editor)
+  endif()
+  if(NOT TARGET tarn-clap-host-tsan)
+    add_executable(tarn-clap-host-tsan ${TARN_PLUGIN_CHECKS}/clap_host.cpp ${TARN_PLUGIN_CHECKS}/host_options.cpp)
+    target_include_directories(tarn-clap-host-tsan PRIVATE ${TARN_DPF_DIR}/distrho/src)
+    target_compile_options(tarn-clap-host-tsan PRIVATE -fsanitize=thread)
+    target_link_options(tarn-clap-host-tsan PRIVATE -fsanitize=thread)
+    target_link_libraries(tarn-clap-host-tsan PRIVATE dl pthread)
+    set_target_properties(tarn-clap-host-tsan PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tsan)
+  endif()
+endfunction()

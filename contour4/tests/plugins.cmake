@@ -87,3 +87,9 @@ endforeach()
 set_tests_properties(plugins.${m}.ardour.scan PROPERTIES LABELS "plugins;ardour")
 tarn_plugin_test(${m}.qtractor.scan ${TARN_PLUGIN_CHECKS}/check_qtractor_scan.sh ${TARN_PLUGIN_DIR}/clap
   "CLAP|Tarn Contour4|0:1|1:0|")
+
+# The plug-in's threads under ThreadSanitizer: a window's thread loads states with programs and
+# shapes while the audio thread plays; no race may be found.
+tarn_plugin_tsan_clap(${name} ${m} ${dir})
+tarn_plugin_test(${m}.clap.threads env TSAN_OPTIONS=halt_on_error=1:exitcode=66
+  $<TARGET_FILE:tarn-clap-host-tsan> race $<TARGET_FILE:${name}-clap-tsan> --block 64)

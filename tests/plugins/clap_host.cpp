@@ -2,17 +2,21 @@
 //   tarn-clap-host info FILE.clap                      ports, parameters (range, default, labels)
 //   tarn-clap-host render FILE.clap --out FILE [render options]
 //   tarn-clap-host state FILE.clap [render options]    save, load into a second instance, compare
+//   tarn-clap-host race FILE.clap [render options]     states and programs loaded on this thread
+//                                                      while an audio thread plays (for ThreadSanitizer)
 // --set NAME=VALUE sets a parameter (a number, or a label of an enumerated one); --input streams
 // a raw float32 file (signal units, as tarn-host takes it) onto a parameter in volts; --shape
 // sets the plug-in's shape field in its saved state and loads that state; notes go out as MIDI.
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "clap/entry.h"
@@ -258,6 +262,16 @@ bool withShape(std::string state, const std::string& text, std::string& out) {
     return true;
 }
 
+// The saved state with its program field (DPF's "__dpf_program__", then the number) set to index.
+bool withProgram(std::string state, int index, std::string& out) {
+    const std::string key("__dpf_program__\0", 16);
+    const size_t at = state.find(key);
+    if (at == std::string::npos) return false;
+    const size_t from = at + key.size();
+    out = state.replace(from, state.find('\0', from) - from, std::to_string(index));
+    return true;
+}
+
 // Prepares an activated instance from the options; streams onto parameters go to streams.
 std::unique_ptr<Instance> prepare(const Library& lib, const Options& o, std::vector<plugtest::ParameterStream>& streams,
                                   EventList& first, std::string& error) {
@@ -367,6 +381,48 @@ int runState(const Library& lib, const Options& o) {
     return same && carried ? 0 : 1;
 }
 
+// What a window does while the host plays: loads of states, each with a program and a shape text
+// of its own, on this thread while another plays block after block; after each load the other
+// plays on before the next. The last state loaded is the one saved at the end.
+int runRace(const Library& lib, const Options& o) {
+    constexpr int kLoads = 200;
+    constexpr int kPrograms = 27;
+    constexpr long kBlocksBetweenLoads = 2;
+    std::vector<plugtest::ParameterStream> streams;
+    EventList first;
+    std::string error, state;
+    auto inst = prepare(lib, o, streams, first, error);
+    if (inst == nullptr) return plugtest::usage(error.c_str());
+    if (!inst->saveState(state)) return plugtest::usage("the plug-in saved no state");
+    std::atomic<bool> playing{true};
+    std::atomic<long> blocks{0};
+    std::thread audio([&] {
+        while (playing.load()) {
+            EventList none;
+            inst->process(o.block, none, false);
+            ++blocks;
+        }
+    });
+    std::string shape, loaded;
+    for (int i = 0; i < kLoads; ++i) {
+        std::string programmed;
+        shape = "(-5," + std::to_string(i % 7) + ")(5,-3.5)";
+        if (!withProgram(state, i % kPrograms, programmed) || !withShape(programmed, shape, loaded) || !inst->loadState(loaded)) {
+            error = "the plug-in's state took no program and shape";
+            break;
+        }
+        for (const long seen = blocks.load(); blocks.load() < seen + kBlocksBetweenLoads;) std::this_thread::yield();
+    }
+    playing.store(false);
+    audio.join();
+    if (!error.empty()) return plugtest::usage(error.c_str());
+    std::string saved, expected;
+    const bool kept = inst->saveState(saved) && withShape(saved, shape, expected) && saved == expected;
+    std::printf("%s: %d states and programs loaded while %ld blocks played; the last state %s\n", inst->name().c_str(), kLoads,
+                blocks.load(), kept ? "is the one saved" : "is NOT the one saved");
+    return kept ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -376,7 +432,8 @@ int main(int argc, char** argv) {
         "       tarn-clap-host render FILE.clap --out FILE [--frames N] [--rate HZ] [--block N] [--set NAME=VALUE]\n"
         "                      [--input NAME=FILE.f32] [--input-frames NAME=FILE.f32] [--shape TEXT]\n"
         "                      [--note FRAME:NOTE:VELOCITY] [--note FRAME:bend:VALUE] [--watch]\n"
-        "       tarn-clap-host state FILE.clap [render options]";
+        "       tarn-clap-host state FILE.clap [render options]\n"
+        "       tarn-clap-host race FILE.clap [render options]";
     if (args.size() < 2) return plugtest::usage(kUsage);
     const Library lib(args[1]);
     if (lib.factory() == nullptr) return plugtest::usage(("not a CLAP plug-in: " + args[1]).c_str());
@@ -386,5 +443,6 @@ int main(int argc, char** argv) {
     if (!plugtest::parseOptions(args, 2, o, error)) return plugtest::usage(error.c_str());
     if (args[0] == "render") return runRender(lib, o);
     if (args[0] == "state") return runState(lib, o);
+    if (args[0] == "race") return runRace(lib, o);
     return plugtest::usage(kUsage);
 }
