@@ -31,17 +31,6 @@ float voltsFromText(const char* text) {
     return static_cast<float>(volts);
 }
 
-float VoltsParameter::signal() {
-    const float volts = volts_.load(std::memory_order_relaxed);
-    const uint32_t bits = bitsOf(volts);
-    if (!taken_ || bits != takenBits_) {
-        signal_ = signalFromVolts(volts);
-        takenBits_ = bits;
-        taken_ = true;
-    }
-    return signal_;
-}
-
 void TwoSourceInput::observe(float streamNow) {
     const uint32_t bits = bitsOf(streamNow);
     if (seen_ && bits != lastStreamBits_) followsStream_ = true;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace tarn {
@@ -18,21 +19,29 @@ float signalFromVolts(float volts);
 // A default from a pin table ("5", "-0.5") in volts; 0 for no text.
 float voltsFromText(const char* text);
 
-// A parameter in volts that any thread may set (a host's audio or main thread, a state it
-// restores) and the audio thread reads in signal units at a block's start: converted there, in
-// the module's floating-point environment, whenever it changed.
-class VoltsParameter {
+// Parameters in volts that any thread may set (a host's audio or main thread, a state it
+// restores) and the audio thread reads in signal units from a block's start: converted there, in
+// the module's floating-point environment, after any of them changed. A block costs one load.
+template <size_t N>
+class VoltsParameters {
 public:
-    void set(float volts) { volts_.store(volts, std::memory_order_relaxed); }
-    float volts() const { return volts_.load(std::memory_order_relaxed); }
+    void set(size_t index, float volts) {
+        volts_[index].store(volts, std::memory_order_relaxed);
+        changed_.store(true, std::memory_order_release);
+    }
+    float volts(size_t index) const { return volts_[index].load(std::memory_order_relaxed); }
     // [audio]
-    float signal();
+    const float* signals() {
+        if (changed_.load(std::memory_order_relaxed) && changed_.exchange(false, std::memory_order_acquire)) {
+            for (size_t i = 0; i < N; ++i) signals_[i] = signalFromVolts(volts_[i].load(std::memory_order_relaxed));
+        }
+        return signals_;
+    }
 
 private:
-    std::atomic<float> volts_{0.0f};
-    uint32_t takenBits_ = 0;
-    bool taken_ = false;
-    float signal_ = 0.0f;
+    std::atomic<float> volts_[N] = {};
+    std::atomic<bool> changed_{true};
+    float signals_[N] = {};
 };
 
 // An input that both the host's stream (a CV port or a parameter) and the notes can set: it

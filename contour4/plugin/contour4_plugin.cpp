@@ -52,8 +52,8 @@ constexpr uint8_t kAllSoundOff = 120, kAllNotesOff = 123;
 class Contour4Plugin : public Plugin {
 public:
     Contour4Plugin() : Plugin(kParameterCount, tarn::kProgramCount, 1) {
-        for (uint32_t i = 0; i < kVoltsInputs; ++i) volts_[i].set(tarn::voltsFromText(kContour4Pins[kInputPins[i]].defaultText));
-        noteLevel_ = tarn::signalFromVolts(volts_[2].volts());
+        for (uint32_t i = 0; i < kVoltsInputs; ++i) volts_.set(i, tarn::voltsFromText(kContour4Pins[kInputPins[i]].defaultText));
+        noteLevel_ = tarn::signalFromVolts(volts_.volts(2));
     }
 
 protected:
@@ -92,13 +92,13 @@ protected:
     }
 
     float getParameterValue(uint32_t index) const override {
-        return index < kFirstInput ? 0.0f : volts_[index - kFirstInput].volts();
+        return index < kFirstInput ? 0.0f : volts_.volts(index - kFirstInput);
     }
 
     // [audio or main] A parameter is a stream: the voice reads it where it reads its pins, from
     // the block on whose start it is set.
     void setParameterValue(uint32_t index, float value) override {
-        if (index >= kFirstInput) volts_[index - kFirstInput].set(value);
+        if (index >= kFirstInput) volts_.set(index - kFirstInput, value);
     }
 
     void initProgramName(uint32_t index, String& name) override { name = tarn::programName(index); }
@@ -153,7 +153,9 @@ protected:
         const tarn::ModuleFpScope environment(tarn::X87Status::LeftToTheCode);
         inputs_ = inputs;
         output_ = outputs[0];
-        for (uint32_t i = 0; i < kVoltsInputs; ++i) block_[i] = volts_[i].signal();
+#ifndef TARN_PLUGIN_CV
+        signals_ = volts_.signals();
+#endif
         bool changed = shape_.takeNewest() || opening_;
         opening_ = false;
         uint32_t from = 0;
@@ -176,7 +178,7 @@ private:
         return inputs_[input][frame];
 #else
         static_cast<void>(frame);
-        return block_[input];
+        return signals_[input];
 #endif
     }
 
@@ -235,7 +237,7 @@ private:
         const float* sync = inputs_[1] + from;
         const int32_t syncStep = 1;
 #else
-        const float* sync = &block_[1];
+        const float* sync = &signals_[1];
         const int32_t syncStep = 0;
 #endif
         const tarn::WaveTable& table = shape_.table();
@@ -248,8 +250,8 @@ private:
 
     mutable tarn::ShapeState shape_;
     tarn::Contour4Voice voice_;
-    tarn::VoltsParameter volts_[kVoltsInputs];
-    float block_[kVoltsInputs] = {};  // in signal units, from the block's start
+    tarn::VoltsParameters<kVoltsInputs> volts_;
+    const float* signals_ = nullptr;  // the parameters in signal units, from the block's start
     float noteLevel_;
     tarn::TwoSourceInput pitch_;
     tarn::TwoSourceInput level_;

@@ -104,7 +104,7 @@ protected:
     }
 
     float getParameterValue(uint32_t index) const override {
-        return index == kWave ? wave_.load(std::memory_order_relaxed) : speed_.volts();
+        return index == kWave ? wave_.load(std::memory_order_relaxed) : speed_.volts(0);
     }
 
     // [audio or main] Read at the next block's start.
@@ -113,7 +113,7 @@ protected:
             wave_.store(value, std::memory_order_relaxed);
             waveIndex_.store(static_cast<int32_t>(value), std::memory_order_relaxed);
         } else {
-            speed_.set(value);
+            speed_.set(0, value);
         }
     }
 
@@ -126,10 +126,10 @@ protected:
     void run(const float** inputs, float** outputs, uint32_t frames) override {
         const tarn::ModuleFpScope environment(tarn::X87Status::LeftToTheCode);
 #ifdef TARN_PLUGIN_CV
-        const float speed = inputs[0][0] + speed_.signal();  // the knob offsets the CV
+        const float speed = inputs[0][0] + speed_.signals()[0];  // the knob offsets the CV
 #else
         static_cast<void>(inputs);
-        const float speed = speed_.signal();
+        const float speed = speed_.signals()[0];
 #endif
         tarn::runLfo(state_, speed, waveIndex_.load(std::memory_order_relaxed), outputs[0], static_cast<int32_t>(frames),
                      &tarn::crtRand);
@@ -140,7 +140,7 @@ private:
     // Set on the audio thread or another (a host's main thread, a state it restores).
     std::atomic<float> wave_{0.0f};
     std::atomic<int32_t> waveIndex_{0};
-    tarn::VoltsParameter speed_;
+    tarn::VoltsParameters<1> speed_;
 
     DISTRHO_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(LfoPlugin)
 };
