@@ -10,8 +10,9 @@
 # Every format is the DAW form, whose inputs are parameters, but lv2-cv, compiled with
 # TARN_PLUGIN_CV: there inputs are CV ports. A module with UI_SOURCES gets a window on DGL's Cairo
 # backend: in the CLAP and VST3 plug-ins and the JACK program with the signal side, in LV2 as a
-# separate X11 UI library (<bundle>_ui.so) beside the signal side's. CLAP and VST3 go through our
-# entries in plugins/, in front of DPF's. Every format carries the project's version (VERSION).
+# separate X11 UI library (<bundle>_ui.so) beside the signal side's. Every format but the JACK
+# program goes through an entry of ours in plugins/, in front of DPF's. Every format carries the
+# project's version (VERSION).
 set(TARN_DPF_DIR /usr/share/dpf CACHE PATH "DPF, as Debian's dpf-source installs it")
 set(TARN_PLUGIN_DIR ${CMAKE_SOURCE_DIR}/dist/plugins CACHE PATH "where the plug-in formats go")
 set(TARN_PLUGIN_FORMATS lv2 lv2-cv clap vst3 jack)
@@ -25,7 +26,7 @@ set(TARN_HAVE_DPF ON)
 
 # DPF's own sources are not ours to keep warning-free.
 set(dpf_mains ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${CMAKE_SOURCE_DIR}/plugins/clap_dpf.cpp
-  ${CMAKE_SOURCE_DIR}/plugins/vst3_dpf.cpp)
+  ${CMAKE_SOURCE_DIR}/plugins/vst3_dpf.cpp ${CMAKE_SOURCE_DIR}/plugins/lv2_dpf.cpp)
 set_source_files_properties(${dpf_mains} PROPERTIES COMPILE_OPTIONS "-w")
 
 # LV2 has no major version: it shows lv2:minorVersion.lv2:microVersion, which DPF takes from the
@@ -96,6 +97,7 @@ function(tarn__plugin_target bundle format folder sources libraries ui_sources u
     if(format MATCHES "^lv2")
       set(dpf_format lv2)
       set(exports lv2-dsp)
+      set(main ${CMAKE_SOURCE_DIR}/plugins/lv2_dpf.cpp ${CMAKE_SOURCE_DIR}/plugins/lv2_entry.cpp)
       tarn__lv2_bundle(${bundle} ${format} lv2_name lv2_dir)
       set_target_properties(${target} PROPERTIES OUTPUT_NAME ${lv2_name}_dsp LIBRARY_OUTPUT_DIRECTORY ${lv2_dir})
       if(format STREQUAL lv2-cv)
@@ -135,9 +137,11 @@ function(tarn__plugin_target bundle format folder sources libraries ui_sources u
     C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   if(dpf_format STREQUAL lv2)
     add_dependencies(${target} tarn_lv2_ttl_generator)
+    # The description DPF writes names the programs interface that our entry leaves out.
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND $<TARGET_FILE:tarn_lv2_ttl_generator> $<TARGET_FILE:${target}> > /dev/null
-      WORKING_DIRECTORY ${lv2_dir})
+      COMMAND sed -z -i "s| ,\\n *<http://kxstudio.sf.net/ns/lv2ext/programs#Interface> ;| ;|" ${lv2_name}_dsp.ttl
+      WORKING_DIRECTORY ${lv2_dir} VERBATIM)
   endif()
   add_dependencies(tarn_plugins ${target})
 endfunction()
