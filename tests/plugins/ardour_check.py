@@ -31,7 +31,11 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 TOOLS = ["ardour7-lua", "ardour7-export", "ardour7-new_session", "/usr/lib/ardour7/ardour-vst3-scanner"]
-SECONDS_PER_TOOL = 120    # what one run of an Ardour tool may take before the check gives up
+SECONDS_PER_TOOL = 120    # what one run of an Ardour tool may take before it is counted as hung
+SECONDS_PER_EXPORT = 60   # what one export of a few seconds may take before it is counted as hung
+ATTEMPTS = 3              # Ardour's tools, with no plug-in at all, now and then hang (ardour7-export
+                          # at its start, its butler waiting) or abort (in free(), or on a port
+                          # that "already exists") on a busy machine: such a run is made again
 SECONDS_PER_PRESET = 10   # what loading one preset may take: a hang is a failure, not a wait
 RATE = 44100
 FRAMES_PER_BEAT = RATE // 2  # Ardour's default tempo, 120 beats a minute
@@ -65,18 +69,26 @@ class Ardour:
         self.env = dict(os.environ, HOME=home, LV2_PATH=os.path.join(plugins, "lv2") + ":" + specs,
                         VST3_PATH=os.path.join(plugins, "vst3"), LD_LIBRARY_PATH="/usr/lib/ardour7")
 
-    def run(self, args, **env):
-        try:
-            done = subprocess.run(args, env=dict(self.env, **env), stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                  timeout=SECONDS_PER_TOOL, text=True, errors="replace")
-        except subprocess.TimeoutExpired:
-            raise Failure(f"{os.path.basename(args[0])} did not finish within {SECONDS_PER_TOOL} s")
-        lines = done.stdout.replace("\r", "\n").splitlines()
-        self.said += lines
-        if done.returncode != 0:
-            print("\n".join(lines[-20:]))
-            raise Failure(f"{os.path.basename(args[0])} exited {done.returncode}")
-        return [line[2:] for line in lines if line.startswith("> ")]
+    def run(self, args, seconds=SECONDS_PER_TOOL, **env):
+        tool = os.path.basename(args[0])
+        for attempt in range(1, ATTEMPTS + 1):
+            try:
+                done = subprocess.run(args, env=dict(self.env, **env), stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                      timeout=seconds, text=True, errors="replace")
+            except subprocess.TimeoutExpired:
+                fault = f"{tool} did not finish within {seconds} s"
+            else:
+                lines = done.stdout.replace("\r", "\n").splitlines()
+                if done.returncode == 0:
+                    self.said += lines
+                    return [line[2:] for line in lines if line.startswith("> ")]
+                print("\n".join(lines[-20:]))
+                if done.returncode > 0:
+                    raise Failure(f"{tool} exited {done.returncode}")
+                fault = f"{tool} ended by signal {-done.returncode}"
+            if attempt == ATTEMPTS:
+                raise Failure(fault)
+            print(f"{fault}; running it again")
 
     # The VST3 bundles scanned into the home's cache, which Ardour's tools take only while it is
     # newer than the bundles.
@@ -97,7 +109,7 @@ class Ardour:
     def export(self, folder, out):
         if os.path.exists(out):
             os.remove(out)
-        self.run(["ardour7-export", "-b", "float", "-o", out, folder, os.path.basename(folder)])
+        self.run(["ardour7-export", "-b", "float", "-o", out, folder, os.path.basename(folder)], SECONDS_PER_EXPORT)
         return wav_floats(out)
 
     def words_about_plugins(self):
