@@ -12,6 +12,7 @@ extern "C" const LV2_Descriptor* tarnDpfLv2Descriptor(uint32_t index);
 
 namespace {
 
+// [main]
 const void* extensionData(const char* uri) {
     if (std::strcmp(uri, LV2_PROGRAMS__Interface) == 0) return nullptr;
     return tarnDpfLv2Descriptor(0)->extension_data(uri);
@@ -19,6 +20,7 @@ const void* extensionData(const char* uri) {
 
 }  // namespace
 
+// [main] DPF's descriptor but for its extension data.
 extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
     static const LV2_Descriptor descriptor = [] {
         LV2_Descriptor d = *tarnDpfLv2Descriptor(0);
