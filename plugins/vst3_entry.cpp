@@ -5,11 +5,12 @@
 //   controller apart and complains ("asked to delete component while audio processor still
 //   active") when a host lets go of the component first, as Ardour's scanner does. Ours hands
 //   DPF's parts back in the order DPF wants once the host has let go of everything.
-// - No MIDI controller parameters in the list a host reads. DPF lists 16 x 130 hidden parameters
-//   that carry MIDI controllers and pitch bend; a DAW keeps, saves and restores every one
-//   (Ardour complains of each on reopening a session) and may send their start values, 0 being
-//   pitch bend fully down. They stay reachable by id through DPF's MIDI mapping, which is how a
-//   host delivers controllers and bends. The placeholder of vst3_entry.h is left out too.
+// - Of DPF's MIDI controller parameters, only the pitch bend of each channel in the list a host
+//   reads. DPF lists 16 x 130 hidden parameters that carry MIDI controllers and pitch bend, before
+//   the plug-in's own; Ardour makes only the first 512 parameters of a plug-in automatable (so
+//   not Pitch, Sync and Level), keeps, saves and restores them all, and complains of each beyond
+//   the 512th on reopening a session. A host delivers a controller or a bend only on a parameter
+//   it lists, and Contour4 needs only the bends. The placeholder of vst3_entry.h is left out too.
 // - No restart from inside a program change. DPF asks the host to re-read every parameter from
 //   inside the host's own call that chooses a program, where Ardour waits on a lock it holds. A
 //   program of ours changes no parameter, so that request is dropped.
@@ -37,11 +38,28 @@ using DISTRHO_NAMESPACE::kVst3InternalParameterCount;
 static_assert(!DPF_VST3_USES_SEPARATE_CONTROLLER || !DISTRHO_PLUGIN_WANT_PROGRAMS,
               "with DPF's separate controller a program never reaches the sound: build with direct access");
 
-// DPF's ids: its internal parameters, then (with MIDI input) the controller parameters, then the
-// plug-in's, placeholders first. A host is shown the internal ones and the plug-in's own.
+// DPF's ids: its internal parameters, then (with MIDI input) 130 controller parameters a MIDI
+// channel, the last its pitch bend, then the plug-in's, placeholders first. A host is shown the
+// internal ones, the bends and the plug-in's own.
 constexpr int32_t kInternal = static_cast<int32_t>(kVst3InternalParameterBaseCount);
-constexpr int32_t kHidden = static_cast<int32_t>(kVst3InternalParameterCount - kVst3InternalParameterBaseCount +
-                                                 tarn::kVst3Placeholders);
+#if DISTRHO_PLUGIN_WANT_MIDI_INPUT
+constexpr int32_t kBends = 16;
+constexpr int32_t kControllersPerChannel = 130;
+constexpr int32_t kBendController = 129;
+#else
+constexpr int32_t kBends = 0;
+constexpr int32_t kControllersPerChannel = 0;
+constexpr int32_t kBendController = 0;
+#endif
+constexpr int32_t kFirstOwn = static_cast<int32_t>(kVst3InternalParameterCount + tarn::kVst3Placeholders);
+constexpr int32_t kHidden = kFirstOwn - kInternal - kBends;
+
+// DPF's index of a parameter a host sees by its own index.
+int32_t dpfIndex(int32_t shown) {
+    if (shown < kInternal) return shown;
+    if (shown < kInternal + kBends) return kInternal + (shown - kInternal) * kControllersPerChannel + kBendController;
+    return shown + kHidden;
+}
 
 #if DISTRHO_PLUGIN_WANT_PROGRAMS
 constexpr v3_param_id kProgramId = DISTRHO_NAMESPACE::kVst3InternalParameterProgram;
@@ -193,8 +211,7 @@ const v3_edit_controller_cpp Plugin::kController = [] {
     t.ctrl.get_state = [](void* self, v3_bstream** s) { return TARN_DPF(T, dpfController, get_state, s); };
     t.ctrl.get_parameter_count = [](void* self) { return TARN_DPF(T, dpfController, get_parameter_count) - kHidden; };
     t.ctrl.get_parameter_info = [](void* self, int32_t index, v3_param_info* info) {
-        const int32_t dpf = index < kInternal ? index : index + kHidden;
-        return TARN_DPF(T, dpfController, get_parameter_info, index < 0 ? index : dpf, info);
+        return TARN_DPF(T, dpfController, get_parameter_info, index < 0 ? index : dpfIndex(index), info);
     };
     t.ctrl.get_parameter_string_for_value = [](void* self, v3_param_id id, double value, v3_str_128 text) {
         return TARN_DPF(T, dpfController, get_parameter_string_for_value, id, value, text);

@@ -40,7 +40,8 @@ SECONDS_PER_PRESET = 10   # what loading one preset may take: a hang is a failur
 RATE = 44100
 FRAMES_PER_BEAT = RATE // 2  # Ardour's default tempo, 120 beats a minute
 SUPERCLOCKS_PER_FRAME = 282240000 // RATE  # Ardour 7's unit of time in a session file
-DLL_BLOCK = 1050  # divides FRAMES_PER_BEAT: the DLL's blocks start where the notes change
+DLL_BLOCK = 525  # divides half a beat: the DLL's blocks start where the notes and the bend change
+BEND = 12000  # the region's pitch bend, 1.86 semitones up: a real bend, after Ardour's start value
 SEARCH_SECONDS = 60  # how long Ardour may run a plug-in before its export starts
 
 
@@ -186,9 +187,10 @@ def varlen(n):
     return bytes(out)
 
 
-def write_smf(path, notes, beats, ticks_per_beat=1920):
-    """A one-track standard MIDI file of so many beats: notes as (note, from beat, to beat)."""
-    events = []
+def write_smf(path, notes, bends, beats, ticks_per_beat=1920):
+    """A one-track standard MIDI file of so many beats: notes as (note, from beat, to beat), pitch
+    bends as (beat, value)."""
+    events = [(int(beat * ticks_per_beat), 2, bytes([0xE0, value & 0x7F, value >> 7])) for beat, value in bends]
     for note, start, end in notes:
         events += [(start * ticks_per_beat, 1, bytes([0x90, note, 100])), (end * ticks_per_beat, 0, bytes([0x80, note, 0]))]
     track, last = b"", 0
@@ -201,8 +203,9 @@ def write_smf(path, notes, beats, ticks_per_beat=1920):
                           struct.pack(">I", len(track)) + track)
 
 
-def edit_session(folder, frames, notes=None):
-    """The session's range from frame 0, and a MIDI region of the notes on the track "notes"."""
+def edit_session(folder, frames, notes=None, bends=()):
+    """The session's range from frame 0, and a MIDI region of the notes and bends on the track
+    "notes"."""
     name = os.path.basename(folder)
     path = os.path.join(folder, name + ".ardour")
     text = open(path).read()
@@ -210,7 +213,7 @@ def edit_session(folder, frames, notes=None):
     text = text.replace("<Locations/>", f'<Locations><Location id="90004" name="session" start="a0" end="a{end}" '
                         'flags="IsSessionRange" locked="0" timestamp="0" cue="0"/></Locations>', 1)
     if notes:
-        write_smf(os.path.join(folder, "interchange", name, "midifiles", "notes.mid"), notes, frames // FRAMES_PER_BEAT)
+        write_smf(os.path.join(folder, "interchange", name, "midifiles", "notes.mid"), notes, bends, frames // FRAMES_PER_BEAT)
         region = ('<Region name="notes" length="a{0}@a0" start="a0" sync-position="a0" muted="0" opaque="1" locked="0" '
                   'whole-file="{1}" type="midi" id="{2}" source-0="90001" master-source-0="90001"/>')
         text = text.replace("<Sources/>", '<Sources><Source name="notes.mid" type="midi" flags="" id="90001" '
@@ -275,24 +278,27 @@ def check_instrument(a, o):
         a.scan()
     common = dict(TARN_PLUGIN=o.name, TARN_TYPE=o.type, TARN_ROLE="instrument")
 
-    # A beat of silence, note 69 for a beat, then 81, released a beat before the end; Pitch and
-    # Level through the notes alone. (A note on the region's first frame reaches Ardour's LV2
-    # plug-ins 16 frames early.)
+    # A beat of silence, note 69 for a beat, then 81, bent up half way, released a beat before the
+    # end; Pitch and Level through the notes alone. (A note on the region's first frame reaches
+    # Ardour's LV2 plug-ins 16 frames early.)
     folder = a.new_session("notes")
     a.lua(folder, "build", TARN_PRESET=o.preset, TARN_PARAMETERS=o.parameters, **common)
     beat = FRAMES_PER_BEAT
-    edit_session(folder, 4 * beat, notes=[(69, 1, 2), (81, 2, 3)])
+    edit_session(folder, 4 * beat, notes=[(69, 1, 2), (81, 2, 3)], bends=[(2.5, BEND)])
     first = a.export(folder, os.path.join(a.work, "notes.wav"))
     if first[:4 * beat] != bytes(4 * beat):
         raise Failure(f"{o.type}: sound before the first note, with Level at 0 V")
-    # The DLL from the first note on: its inputs as the notes set them.
-    streams = {"pitch": [0.5] * beat + [0.6] * 2 * beat, "level": [0.8] * 2 * beat + [0.0] * beat}
+    # The DLL from the first note on: its inputs as the notes and the bend set them (1 V an octave,
+    # the bend 2 semitones a side, in signal units).
+    bent = (5 + (12 + 2 * (BEND - 8192) / 8192) / 12) / 10
+    half = beat // 2
+    streams = {"pitch": [0.5] * beat + [0.6] * half + [bent] * (beat + half), "level": [0.8] * 2 * beat + [0.0] * beat}
     for stream, values in streams.items():
         open(os.path.join(a.work, stream + ".f32"), "wb").write(floats(values))
     dll = dll_render(module, a.work, "notes", ["--shape", shapes[o.preset], "--frames", str(3 * beat),
                      "--block", str(DLL_BLOCK), "--input", "Pitch=" + os.path.join(a.work, "pitch.f32"),
                      "--input", "Level=" + os.path.join(a.work, "level.f32")])
-    same(f'{o.type} notes 69 and 81 on "{o.preset}", from the first', first[4 * beat:], dll)
+    same(f'{o.type} notes 69 and 81, bent, on "{o.preset}", from the first', first[4 * beat:], dll)
 
     a.lua(folder, "resave", **common)
     if a.export(folder, os.path.join(a.work, "reopened.wav")) != first:
