@@ -1,6 +1,7 @@
 // A VST3 plug-in's editor as a Windows DAW opens it: a host application that makes messages for
-// the editor and its controller to talk through, the component and its separate controller
-// connected to each other, the controller's view attached to an HWND, and the component's state.
+// the editor and its controller to talk through, the component and its controller (the component
+// itself where it is one, else a separate one connected to it), the controller's view attached to
+// an HWND, and the component's state.
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -271,17 +272,23 @@ public:
         }
         component_ = static_cast<v3_component**>(made);
         v3_cpp_obj_initialize(component_, gHost.handle());
-        v3_tuid controllerId{};
-        v3_cpp_obj(component_)->get_controller_class_id(component_, controllerId);
-        if (v3_cpp_obj(factory)->create_instance(factory, controllerId, v3_edit_controller_iid, &made) != V3_OK) {
-            error = "the library made no controller";
-            return;
+        controller_ = queryInterface<v3_edit_controller>(component_, v3_edit_controller_iid);
+        if (controller_ == nullptr) {
+            v3_tuid controllerId{};
+            v3_cpp_obj(component_)->get_controller_class_id(component_, controllerId);
+            if (v3_cpp_obj(factory)->create_instance(factory, controllerId, v3_edit_controller_iid, &made) != V3_OK) {
+                error = "the library made no controller";
+                return;
+            }
+            controller_ = static_cast<v3_edit_controller**>(made);
+            v3_cpp_obj_initialize(controller_, gHost.handle());
+            separate_ = true;
         }
-        controller_ = static_cast<v3_edit_controller**>(made);
-        v3_cpp_obj_initialize(controller_, gHost.handle());
         // Each side's connection point told of the other's, as a DAW does.
-        componentPoint_ = queryInterface<v3_connection_point>(component_, v3_connection_point_iid);
-        controllerPoint_ = queryInterface<v3_connection_point>(controller_, v3_connection_point_iid);
+        if (separate_) {
+            componentPoint_ = queryInterface<v3_connection_point>(component_, v3_connection_point_iid);
+            controllerPoint_ = queryInterface<v3_connection_point>(controller_, v3_connection_point_iid);
+        }
         if (componentPoint_ != nullptr && controllerPoint_ != nullptr) {
             v3_cpp_obj(componentPoint_)->connect(componentPoint_, controllerPoint_);
             v3_cpp_obj(controllerPoint_)->connect(controllerPoint_, componentPoint_);
@@ -298,10 +305,8 @@ public:
         }
         release(componentPoint_);
         release(controllerPoint_);
-        if (controller_ != nullptr) {
-            v3_cpp_obj_terminate(controller_);
-            release(controller_);
-        }
+        if (controller_ != nullptr && separate_) v3_cpp_obj_terminate(controller_);
+        release(controller_);
         if (component_ != nullptr) {
             v3_cpp_obj_terminate(component_);
             release(component_);
@@ -372,6 +377,7 @@ private:
     bool entered_ = false;
     v3_component** component_ = nullptr;
     v3_edit_controller** controller_ = nullptr;
+    bool separate_ = false;  // a controller of its own, not the component
     v3_connection_point** componentPoint_ = nullptr;
     v3_connection_point** controllerPoint_ = nullptr;
     v3_plugin_view** view_ = nullptr;
