@@ -36,13 +36,9 @@ include_directories(${TARN_GENERATED})
 set_property(DIRECTORY ${TARN_ROOT} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TARN_ROOT}/VERSION)
 find_program(TARN_PYTHON python3 REQUIRED)
 
-# The floating-point environments each plug-in format renders its render cases in, on both systems
-# (tests/plugins/fp_host.h): every one, for the plug-in's life and around each call. DPF's VST3
-# wrapper converts parameter values in its own code, in the host's environment: there the rounding
-# modes, "mixed" and "all-traps" are left out and the inexact flag may be raised.
+# The floating-point environments every plug-in format renders its render cases in, on both
+# systems (tests/plugins/fp_host.h): every one, for the plug-in's life and around each call.
 set(TARN_PLUGIN_FP_ENV --fp-env every)
-set(TARN_PLUGIN_FP_ENV_VST3 --fp-env every --fp-env-skip round-down,round-up,round-zero,mixed,all-traps
-  --fp-env-inexact-flag-allowed)
 
 if(WIN32)
   set(TARN_DIST_DIR ${TARN_ROOT}/dist CACHE PATH "where the Windows artifacts go")

@@ -223,7 +223,6 @@ function(tarn_plugin_checks name m dir)
     FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
   # Each format again in every floating-point environment (TARN_PLUGIN_FP_ENV, tarn_module.cmake).
   string(JOIN " " every_fp_env ${TARN_PLUGIN_FP_ENV})
-  string(JOIN " " vst3_fp_env ${TARN_PLUGIN_FP_ENV_VST3})
   foreach(form lv2 lv2-cv)
     set(command "${lv2_host} render ${lv2_uri}")
     if(form STREQUAL lv2-cv)
@@ -236,12 +235,8 @@ function(tarn_plugin_checks name m dir)
   foreach(format clap vst3)
     tarn_plugin_test(${m}.${format}.renders ${checks}/compare_renders.sh ${format} ${renders} ${cases} ${name}
       "$<TARGET_FILE:tarn-${format}-host> render ${TARN_PLUGIN_DIR}/${format}/${name}.${format}")
-    set(fp_env ${every_fp_env})
-    if(format STREQUAL vst3)
-      set(fp_env ${vst3_fp_env})
-    endif()
     tarn_plugin_test(${m}.${format}.renders_in_every_fp_env ${checks}/compare_renders.sh ${format} ${renders} ${cases}
-      ${name} "$<TARGET_FILE:tarn-${format}-host> render ${TARN_PLUGIN_DIR}/${format}/${name}.${format} ${fp_env}")
+      ${name} "$<TARGET_FILE:tarn-${format}-host> render ${TARN_PLUGIN_DIR}/${format}/${name}.${format} ${every_fp_env}")
     tarn_plugin_test(${m}.${format}.one_output ${checks}/check_listing.sh
       $<TARGET_FILE:tarn-${format}-host> ${TARN_PLUGIN_DIR}/${format}/${name}.${format} ${dir}/tests/plugins/listing.txt)
   endforeach()

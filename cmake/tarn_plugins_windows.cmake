@@ -107,11 +107,7 @@ function(tarn_windows_plugin_checks name m dir)
       PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
     tarn_needs_dll_renders(${test}.renders ${m})
     # The same in every floating-point environment, as on Linux (TARN_PLUGIN_FP_ENV, tarn_module.cmake).
-    set(fp_env ${TARN_PLUGIN_FP_ENV})
-    if(format STREQUAL vst3)
-      set(fp_env ${TARN_PLUGIN_FP_ENV_VST3})
-    endif()
-    string(JOIN " " fp_env ${fp_env})
+    string(JOIN " " fp_env ${TARN_PLUGIN_FP_ENV})
     tarn_add_test(${test}.renders_in_every_fp_env LABELS "wine;plugins;${m}" COMMAND ${checks}/compare_renders.sh
       windows-${format} ${renders} ${dir}/tests/render_cases.txt ${name} "${host} render ${plugin} ${fp_env}"
       PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})

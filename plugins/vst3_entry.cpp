@@ -14,6 +14,11 @@
 // - No restart from inside a program change. DPF asks the host to re-read every parameter from
 //   inside the host's own call that chooses a program, where Ardour waits on a lock it holds. A
 //   program of ours changes no parameter, so that request is dropped.
+// - The modules' floating-point environment in every call into DPF, the host's given back
+//   exactly. DPF converts parameter values between normalised and plain in its own code, which a
+//   host's rounding would move and an unmasked inexact exception would trap in. What DPF calls of
+//   the host from inside (its state streams, the process call's parameter queues and event lists,
+//   the component handler) runs in the host's environment (vst3_host_calls.h).
 //
 // DPF's own entry points are compiled under other names (vst3_dpf.cpp); this file knows only the
 // VST3 interfaces and the ids DPF gives its internal parameters. On both systems the library
@@ -23,6 +28,7 @@
 
 #include "DistrhoPluginInfo.h"
 #include "plugins/vst3_entry.h"
+#include "plugins/vst3_host_calls.h"
 #include "src/DistrhoPluginVST.hpp"
 #include "src/travesty/audio_processor.h"
 #include "src/travesty/component.h"
@@ -76,9 +82,6 @@ constexpr v3_param_id kProgramId = DISTRHO_NAMESPACE::kVst3InternalParameterProg
 constexpr v3_param_id kProgramId = ~v3_param_id{0};
 #endif
 
-// Set on a thread while DPF chooses a program on it.
-thread_local bool tChoosingProgram = false;
-
 struct ComponentHandlerTable : v3_funknown {
     v3_component_handler handler;
 };
@@ -98,7 +101,7 @@ struct Plugin {
     static const v3_edit_controller_cpp kController;
     static const ComponentHandlerTable kHandler;
 
-    explicit Plugin(v3_component** dpfComponent) : dpfComponent(dpfComponent) {}
+    explicit Plugin(v3_component** dpfComponent) : dpfComponent(dpfComponent), processProxies(calls) {}
 
     template <class Table>
     static Plugin& of(void* self) {
@@ -134,9 +137,12 @@ struct Plugin {
     uint32_t unref() {
         const uint32_t left = --refs;
         if (left != 0) return left;
-        if (dpfController != nullptr) v3_cpp_obj_unref(dpfController);
-        if (dpfProcessor != nullptr) v3_cpp_obj_unref(dpfProcessor);
-        v3_cpp_obj_unref(dpfComponent);
+        {
+            const tarn::ModuleFpScope environment;
+            if (dpfController != nullptr) v3_cpp_obj_unref(dpfController);
+            if (dpfProcessor != nullptr) v3_cpp_obj_unref(dpfProcessor);
+            v3_cpp_obj_unref(dpfComponent);
+        }
         delete this;
         return 0;
     }
@@ -151,6 +157,8 @@ struct Plugin {
     v3_audio_processor** dpfProcessor = nullptr;
     v3_edit_controller** dpfController = nullptr;
     v3_component_handler** hostHandler = nullptr;
+    tarn::ThreadCalls calls;
+    tarn::ProcessProxies processProxies;  // [audio]
 };
 
 // The funknown entries of a face.
@@ -161,15 +169,37 @@ v3_funknown unknown() {
             [](void* self) { return Plugin::of<Table>(self).unref(); }};
 }
 
-// The same entry of DPF's part of the object behind a face.
-#define TARN_DPF(T, part, entry, ...) v3_cpp_obj(Plugin::of<T>(self).part)->entry(Plugin::of<T>(self).part, ##__VA_ARGS__)
+// Runs `call`, a call into DPF, in the modules' floating-point environment.
+template <class Call>
+auto inModuleEnv(Plugin& plugin, Call call, tarn::X87Status status = tarn::X87Status::Kept) -> decltype(call()) {
+    const tarn::PluginCallScope scope(plugin.calls, status);
+    return call();
+}
+
+// The same entry of DPF's part of the object behind a face, in the modules' environment.
+#define TARN_DPF(T, part, entry, ...)                                                                  \
+    inModuleEnv(Plugin::of<T>(self), [&] {                                                             \
+        return v3_cpp_obj(Plugin::of<T>(self).part)->entry(Plugin::of<T>(self).part, ##__VA_ARGS__); \
+    })
+
+// The same for an entry that reads or writes the host's state stream, which DPF reads through a
+// proxy in the host's environment.
+#define TARN_DPF_STREAM(T, part, entry, stream)                                                         \
+    inModuleEnv(Plugin::of<T>(self), [&] {                                                              \
+        tarn::StreamProxy proxy(stream, Plugin::of<T>(self).calls);                                     \
+        return v3_cpp_obj(Plugin::of<T>(self).part)->entry(Plugin::of<T>(self).part, proxy.object());  \
+    })
 
 const v3_component_cpp Plugin::kComponent = [] {
     using T = v3_component_cpp;
     T t{};
     static_cast<v3_funknown&>(t) = unknown<T>();
-    t.base.initialize = [](void* self, v3_funknown** host) { return v3_cpp_obj_initialize(of<T>(self).dpfComponent, host); };
-    t.base.terminate = [](void* self) { return v3_cpp_obj_terminate(of<T>(self).dpfComponent); };
+    t.base.initialize = [](void* self, v3_funknown** host) {
+        return inModuleEnv(of<T>(self), [&] { return v3_cpp_obj_initialize(of<T>(self).dpfComponent, host); });
+    };
+    t.base.terminate = [](void* self) {
+        return inModuleEnv(of<T>(self), [&] { return v3_cpp_obj_terminate(of<T>(self).dpfComponent); });
+    };
     t.comp.get_controller_class_id = [](void* self, v3_tuid id) { return TARN_DPF(T, dpfComponent, get_controller_class_id, id); };
     t.comp.set_io_mode = [](void* self, int32_t mode) { return TARN_DPF(T, dpfComponent, set_io_mode, mode); };
     t.comp.get_bus_count = [](void* self, int32_t media, int32_t direction) {
@@ -185,8 +215,8 @@ const v3_component_cpp Plugin::kComponent = [] {
         return TARN_DPF(T, dpfComponent, activate_bus, media, direction, index, on);
     };
     t.comp.set_active = [](void* self, v3_bool on) { return TARN_DPF(T, dpfComponent, set_active, on); };
-    t.comp.set_state = [](void* self, v3_bstream** stream) { return TARN_DPF(T, dpfComponent, set_state, stream); };
-    t.comp.get_state = [](void* self, v3_bstream** stream) { return TARN_DPF(T, dpfComponent, get_state, stream); };
+    t.comp.set_state = [](void* self, v3_bstream** stream) { return TARN_DPF_STREAM(T, dpfComponent, set_state, stream); };
+    t.comp.get_state = [](void* self, v3_bstream** stream) { return TARN_DPF_STREAM(T, dpfComponent, get_state, stream); };
     return t;
 }();
 
@@ -203,8 +233,17 @@ const v3_audio_processor_cpp Plugin::kProcessor = [] {
     t.proc.get_latency_samples = [](void* self) { return TARN_DPF(T, dpfProcessor, get_latency_samples); };
     t.proc.setup_processing = [](void* self, v3_process_setup* setup) { return TARN_DPF(T, dpfProcessor, setup_processing, setup); };
     t.proc.set_processing = [](void* self, v3_bool on) { return TARN_DPF(T, dpfProcessor, set_processing, on); };
-    // [audio]
-    t.proc.process = [](void* self, v3_process_data* data) { return TARN_DPF(T, dpfProcessor, process, data); };
+    // [audio] As the plug-in's run: the x87 status word is left to the code that uses the x87 unit.
+    t.proc.process = [](void* self, v3_process_data* data) {
+        Plugin& plugin = of<T>(self);
+        return inModuleEnv(
+            plugin,
+            [&] {
+                v3_process_data ours = plugin.processProxies.wrap(*data);
+                return v3_cpp_obj(plugin.dpfProcessor)->process(plugin.dpfProcessor, &ours);
+            },
+            tarn::X87Status::LeftToTheCode);
+    };
     t.proc.get_tail_samples = [](void* self) { return TARN_DPF(T, dpfProcessor, get_tail_samples); };
     return t;
 }();
@@ -213,11 +252,15 @@ const v3_edit_controller_cpp Plugin::kController = [] {
     using T = v3_edit_controller_cpp;
     T t{};
     static_cast<v3_funknown&>(t) = unknown<T>();
-    t.base.initialize = [](void* self, v3_funknown** host) { return v3_cpp_obj_initialize(of<T>(self).dpfController, host); };
-    t.base.terminate = [](void* self) { return v3_cpp_obj_terminate(of<T>(self).dpfController); };
-    t.ctrl.set_component_state = [](void* self, v3_bstream** s) { return TARN_DPF(T, dpfController, set_component_state, s); };
-    t.ctrl.set_state = [](void* self, v3_bstream** s) { return TARN_DPF(T, dpfController, set_state, s); };
-    t.ctrl.get_state = [](void* self, v3_bstream** s) { return TARN_DPF(T, dpfController, get_state, s); };
+    t.base.initialize = [](void* self, v3_funknown** host) {
+        return inModuleEnv(of<T>(self), [&] { return v3_cpp_obj_initialize(of<T>(self).dpfController, host); });
+    };
+    t.base.terminate = [](void* self) {
+        return inModuleEnv(of<T>(self), [&] { return v3_cpp_obj_terminate(of<T>(self).dpfController); });
+    };
+    t.ctrl.set_component_state = [](void* self, v3_bstream** s) { return TARN_DPF_STREAM(T, dpfController, set_component_state, s); };
+    t.ctrl.set_state = [](void* self, v3_bstream** s) { return TARN_DPF_STREAM(T, dpfController, set_state, s); };
+    t.ctrl.get_state = [](void* self, v3_bstream** s) { return TARN_DPF_STREAM(T, dpfController, get_state, s); };
     t.ctrl.get_parameter_count = [](void* self) { return TARN_DPF(T, dpfController, get_parameter_count) - kHidden; };
     t.ctrl.get_parameter_info = [](void* self, int32_t index, v3_param_info* info) {
         return TARN_DPF(T, dpfController, get_parameter_info, index < 0 ? index : dpfIndex(index), info);
@@ -235,10 +278,15 @@ const v3_edit_controller_cpp Plugin::kController = [] {
         return TARN_DPF(T, dpfController, plain_parameter_to_normalised, id, value);
     };
     t.ctrl.get_parameter_normalised = [](void* self, v3_param_id id) { return TARN_DPF(T, dpfController, get_parameter_normalised, id); };
+    // [main, or audio for a DAW's MIDI program change]
     t.ctrl.set_parameter_normalised = [](void* self, v3_param_id id, double value) {
-        tChoosingProgram = id == kProgramId;
-        const v3_result result = TARN_DPF(T, dpfController, set_parameter_normalised, id, value);
-        tChoosingProgram = false;
+        Plugin& plugin = of<T>(self);
+        const tarn::PluginCallScope scope(plugin.calls);
+        tarn::ThreadCalls::Slot* slot = scope.slot();
+        const bool outer = slot != nullptr && slot->choosingProgram;
+        if (slot != nullptr) slot->choosingProgram = id == kProgramId;
+        const v3_result result = v3_cpp_obj(plugin.dpfController)->set_parameter_normalised(plugin.dpfController, id, value);
+        if (slot != nullptr) slot->choosingProgram = outer;
         return result;
     };
     t.ctrl.set_component_handler = [](void* self, v3_component_handler** hostHandler) {
@@ -251,26 +299,37 @@ const v3_edit_controller_cpp Plugin::kController = [] {
     return t;
 }();
 
+// The same entry of the host's component handler, in the host's environment.
+#define TARN_HANDLER(entry, ...)                                                                            \
+    tarn::callHost(of<T>(self).calls, [&] {                                                                 \
+        return v3_cpp_obj(of<T>(self).hostHandler)->entry(of<T>(self).hostHandler, ##__VA_ARGS__);         \
+    })
+
 // What DPF hands the host's component handler goes through here.
 const ComponentHandlerTable Plugin::kHandler = [] {
     using T = ComponentHandlerTable;
     T t{};
     t.query_interface = [](void* self, const v3_tuid iid, void** obj) {
-        return static_cast<v3_funknown*>(*reinterpret_cast<void**>(of<T>(self).hostHandler))
-            ->query_interface(of<T>(self).hostHandler, iid, obj);
+        return tarn::callHost(of<T>(self).calls, [&] {
+            return static_cast<v3_funknown*>(*reinterpret_cast<void**>(of<T>(self).hostHandler))
+                ->query_interface(of<T>(self).hostHandler, iid, obj);
+        });
     };
     t.ref = [](void*) -> uint32_t { return 1; };
     t.unref = [](void*) -> uint32_t { return 1; };
-    t.handler.begin_edit = [](void* self, v3_param_id id) { return TARN_DPF(T, hostHandler, begin_edit, id); };
-    t.handler.perform_edit = [](void* self, v3_param_id id, double value) { return TARN_DPF(T, hostHandler, perform_edit, id, value); };
-    t.handler.end_edit = [](void* self, v3_param_id id) { return TARN_DPF(T, hostHandler, end_edit, id); };
+    t.handler.begin_edit = [](void* self, v3_param_id id) { return TARN_HANDLER(begin_edit, id); };
+    t.handler.perform_edit = [](void* self, v3_param_id id, double value) { return TARN_HANDLER(perform_edit, id, value); };
+    t.handler.end_edit = [](void* self, v3_param_id id) { return TARN_HANDLER(end_edit, id); };
     t.handler.restart_component = [](void* self, int32_t flags) -> v3_result {
-        if (tChoosingProgram && flags == V3_RESTART_PARAM_VALUES_CHANGED) return V3_OK;
-        return TARN_DPF(T, hostHandler, restart_component, flags);
+        const tarn::ThreadCalls::Slot* slot = of<T>(self).calls.find();
+        if (slot != nullptr && slot->choosingProgram && flags == V3_RESTART_PARAM_VALUES_CHANGED) return V3_OK;
+        return TARN_HANDLER(restart_component, flags);
     };
     return t;
 }();
 
+#undef TARN_HANDLER
+#undef TARN_DPF_STREAM
 #undef TARN_DPF
 
 using CreateInstance = v3_result(V3_API*)(void*, const v3_tuid, const v3_tuid, void**);
@@ -278,6 +337,7 @@ CreateInstance dpfCreateInstance = nullptr;
 
 // [main] DPF makes the component; the host gets ours in front of it.
 v3_result V3_API createInstance(void* self, const v3_tuid classId, const v3_tuid iid, void** instance) {
+    const tarn::ModuleFpScope environment;
     void* made = nullptr;
     const v3_result result = dpfCreateInstance(self, classId, iid, &made);
     if (result != V3_OK || made == nullptr) {
@@ -291,17 +351,31 @@ v3_result V3_API createInstance(void* self, const v3_tuid classId, const v3_tuid
 
 }  // namespace
 
-// [main] The module's entry and exit as the system names them: DPF's.
+// [main] The module's entry and exit as the system names them: DPF's, which makes a plug-in to
+// read its description from, in the modules' environment.
 #ifdef _WIN32
-DISTRHO_PLUGIN_EXPORT bool InitDll() { return tarn_dpf_vst3_module_entry(); }
-DISTRHO_PLUGIN_EXPORT bool ExitDll() { return tarn_dpf_vst3_module_exit(); }
+DISTRHO_PLUGIN_EXPORT bool InitDll() {
+    const tarn::ModuleFpScope environment;
+    return tarn_dpf_vst3_module_entry();
+}
+DISTRHO_PLUGIN_EXPORT bool ExitDll() {
+    const tarn::ModuleFpScope environment;
+    return tarn_dpf_vst3_module_exit();
+}
 #else
-DISTRHO_PLUGIN_EXPORT bool ModuleEntry(void* library) { return tarn_dpf_vst3_module_entry(library); }
-DISTRHO_PLUGIN_EXPORT bool ModuleExit() { return tarn_dpf_vst3_module_exit(); }
+DISTRHO_PLUGIN_EXPORT bool ModuleEntry(void* library) {
+    const tarn::ModuleFpScope environment;
+    return tarn_dpf_vst3_module_entry(library);
+}
+DISTRHO_PLUGIN_EXPORT bool ModuleExit() {
+    const tarn::ModuleFpScope environment;
+    return tarn_dpf_vst3_module_exit();
+}
 #endif
 
 // [main] Every call makes a factory of DPF's, whose instances come through createInstance.
 DISTRHO_PLUGIN_EXPORT const void* GetPluginFactory() {
+    const tarn::ModuleFpScope environment;
     const void* factory = tarn_dpf_vst3_factory();
     auto* table = static_cast<v3_plugin_factory_cpp*>(*static_cast<void* const*>(factory));
     if (table->v1.create_instance != createInstance) {

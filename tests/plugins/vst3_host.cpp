@@ -67,6 +67,7 @@ public:
 const ByteStream::Table ByteStream::kTable{
     kUnknown,
     {[](void* p, void* buffer, int32_t n, int32_t* done) -> v3_result {
+         const plugtest::HostCallback check("the state stream's read");
          ByteStream* s = self<ByteStream>(p);
          const size_t k = std::min<size_t>(static_cast<size_t>(n), s->bytes.size() - s->at);
          std::memcpy(buffer, s->bytes.data() + s->at, k);
@@ -75,11 +76,13 @@ const ByteStream::Table ByteStream::kTable{
          return V3_OK;
      },
      [](void* p, void* buffer, int32_t n, int32_t* done) -> v3_result {
+         const plugtest::HostCallback check("the state stream's write");
          self<ByteStream>(p)->bytes.append(static_cast<const char*>(buffer), static_cast<size_t>(n));
          if (done != nullptr) *done = n;
          return V3_OK;
      },
      [](void* p, int64_t pos, int32_t mode, int64_t* result) -> v3_result {
+         const plugtest::HostCallback check("the state stream's seek");
          ByteStream* s = self<ByteStream>(p);
          const int64_t base = mode == 0 ? 0 : mode == 1 ? static_cast<int64_t>(s->at) : static_cast<int64_t>(s->bytes.size());
          s->at = static_cast<size_t>(std::clamp<int64_t>(base + pos, 0, static_cast<int64_t>(s->bytes.size())));
@@ -87,6 +90,7 @@ const ByteStream::Table ByteStream::kTable{
          return V3_OK;
      },
      [](void* p, int64_t* pos) -> v3_result {
+         const plugtest::HostCallback check("the state stream's tell");
          *pos = static_cast<int64_t>(self<ByteStream>(p)->at);
          return V3_OK;
      }}};
@@ -106,13 +110,24 @@ struct ValueQueue {
 
 const ValueQueue::Table ValueQueue::kTable{
     kUnknown,
-    {[](void* p) { return self<ValueQueue>(p)->id; }, [](void*) { return int32_t{1}; },
+    {[](void* p) {
+         const plugtest::HostCallback check("a parameter queue's id");
+         return self<ValueQueue>(p)->id;
+     },
+     [](void*) {
+         const plugtest::HostCallback check("a parameter queue's point count");
+         return int32_t{1};
+     },
      [](void* p, int32_t, int32_t* offset, double* value) -> v3_result {
+         const plugtest::HostCallback check("a parameter queue's point");
          *offset = self<ValueQueue>(p)->offset;
          *value = self<ValueQueue>(p)->value;
          return V3_OK;
      },
-     [](void*, int32_t, double, int32_t*) -> v3_result { return V3_OK; }}};
+     [](void*, int32_t, double, int32_t*) -> v3_result {
+         const plugtest::HostCallback check("a point added to a parameter queue");
+         return V3_OK;
+     }}};
 
 struct ParameterChanges {
     struct Table {
@@ -127,12 +142,17 @@ struct ParameterChanges {
 
 const ParameterChanges::Table ParameterChanges::kTable{
     kUnknown,
-    {[](void* p) { return static_cast<int32_t>(self<ParameterChanges>(p)->queues.size()); },
+    {[](void* p) {
+         const plugtest::HostCallback check("the parameter changes' count");
+         return static_cast<int32_t>(self<ParameterChanges>(p)->queues.size());
+     },
      [](void* p, int32_t i) -> v3_param_value_queue** {
+         const plugtest::HostCallback check("a parameter change's queue");
          return static_cast<v3_param_value_queue**>(static_cast<void*>(&self<ParameterChanges>(p)->queues[static_cast<size_t>(i)].vtable));
      },
      // What the plug-in reports back lands in one queue that keeps nothing.
      [](void*, v3_param_id*, int32_t* index) -> v3_param_value_queue** {
+         const plugtest::HostCallback check("a parameter change reported back");
          static ValueQueue discarded;
          if (index != nullptr) *index = 0;
          return static_cast<v3_param_value_queue**>(static_cast<void*>(&discarded.vtable));
@@ -151,8 +171,12 @@ struct EventList {
 
 const EventList::Table EventList::kTable{
     kUnknown,
-    {[](void* p) { return static_cast<uint32_t>(self<EventList>(p)->events.size()); },
+    {[](void* p) {
+         const plugtest::HostCallback check("the events' count");
+         return static_cast<uint32_t>(self<EventList>(p)->events.size());
+     },
      [](void* p, int32_t i, v3_event* e) -> v3_result {
+         const plugtest::HostCallback check("an event");
          *e = self<EventList>(p)->events[static_cast<size_t>(i)];
          return V3_OK;
      },
