@@ -326,6 +326,26 @@ public:
         return loaded && tellController(state);
     }
 
+    // The program parameter's value whose text is the name, set as a host sets it.
+    bool loadProgram(const std::string& name) override {
+        const int32_t count = v3_cpp_obj(controller_)->get_parameter_count(controller_);
+        for (int32_t i = 0; i < count; ++i) {
+            v3_param_info info{};
+            v3_cpp_obj(controller_)->get_parameter_info(controller_, i, &info);
+            if (!(info.flags & V3_PARAM_PROGRAM_CHANGE) || info.step_count < 1) continue;
+            for (int32_t k = 0; k <= info.step_count; ++k) {
+                const double value = static_cast<double>(k) / info.step_count;
+                v3_str_128 text{};
+                v3_cpp_obj(controller_)->get_parameter_string_for_value(controller_, info.param_id, value, text);
+                std::string ascii;
+                for (int c = 0; c < 128 && text[c] != 0; ++c) ascii += static_cast<char>(text[c]);
+                if (ascii == name)
+                    return v3_cpp_obj(controller_)->set_parameter_normalised(controller_, info.param_id, value) == V3_OK;
+            }
+        }
+        return false;
+    }
+
     std::string savedShape() override {
         std::string state;
         return save(state) ? stateField(state, "shape") : "";
