@@ -11,6 +11,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "common/pin_values.h"
 #include "host/core/fp_environments.h"
 #include "host/core/import_watch.h"
 #include "host/core/menu_driver.h"
@@ -83,7 +84,7 @@ void signalBattery(Validator& v, float rate, const std::vector<std::string>& tex
             p.setAudio(i, before);
         } else if (pin.datatype == DT_ENUM) {
             const int16_t before = p.choices[i];
-            for (const auto& choice : parseEnumList(pin.enumList != nullptr ? pin.enumList : "")) {
+            for (const auto& choice : tarn::parseChoiceList(pin.enumList != nullptr ? pin.enumList : "")) {
                 if (sharesTheGenerator(v, choice.first)) continue;
                 p.setChoice(i, static_cast<int16_t>(choice.second));
                 block();

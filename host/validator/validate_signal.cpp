@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 
+#include "common/pin_values.h"
 #include "host/core/fp_environments.h"
 #include "host/core/import_watch.h"
 #include "host/core/signal_host.h"
@@ -30,6 +31,9 @@ HostWord TARN_CDECL silentHost(void*, int32_t, HostWord, int32_t, void*, float) 
 constexpr size_t kGrowthAllowed = 512 * 1024;
 
 std::string floatText(float f) { return formatFloat(f); }
+
+// The choices two instances are compared on: values from 0 up to this.
+constexpr int16_t kChoicesCompared = 64;
 
 }  // namespace
 
@@ -240,7 +244,7 @@ Verdict choiceOutsideTheList(Validator& v, int pin) {
     Probe probe = makeProbe(v, 44100.0f, 64, false);
     const PinProperties& props = probe.host->pin(pin);
     int lowest = 0, highest = 0;
-    for (const auto& choice : parseEnumList(props.enumList != nullptr ? props.enumList : "")) {
+    for (const auto& choice : tarn::parseChoiceList(props.enumList != nullptr ? props.enumList : "")) {
         lowest = std::min<int>(lowest, static_cast<int>(choice.second));
         highest = std::max<int>(highest, static_cast<int>(choice.second));
     }
@@ -369,14 +373,13 @@ Verdict determinismTwoInstances(Validator& v) {
     for (int pin = 0; pin < a.host->pinCount(); ++pin) {
         const PinProperties& pp = a.host->pin(pin);
         if (pp.datatype != DT_ENUM || pp.enumList == nullptr) continue;
-        // Choices drawn from the C library's generator share it between instances.
         const char* shared = v.specifics().sharedRandomChoice;
-        std::string list = pp.enumList;
-        for (int16_t c = 0; c < 64; ++c) {
-            if (!choiceInList(pp, c)) continue;
-            const size_t at = list.find("=" + std::to_string(c));
-            const std::string label = list.substr(0, at);
-            if (shared != nullptr && label.substr(label.rfind(',') + 1).find(shared) != std::string::npos) continue;
+        const auto choices = tarn::parseChoiceList(pp.enumList);
+        for (int16_t c = 0; c < kChoicesCompared; ++c) {
+            const auto choice = std::find_if(choices.begin(), choices.end(), [&](const auto& item) { return item.second == c; });
+            if (choice == choices.end()) continue;
+            // Choices drawn from the C library's generator share it between instances.
+            if (shared != nullptr && choice->first.find(shared) != std::string::npos) continue;
             a.setChoice(pin, c);
             b.setChoice(pin, c);
             const auto oa = take(a, 4, 256), ob = take(b, 4, 256);
