@@ -5,8 +5,9 @@ declared, and writes what the build makes of it.
 The format: `key = value` lines in sections, `[module]` first, then one `[pin NAME]` per pin in
 index order (a pin's index is its number in the host's pin table and in saved patches: never
 reorder them). Blank lines and lines starting with # are skipped. A value is the rest of the
-line, trimmed; a key appears once per section, except `about`. Numbers are decimal (volts), or
-hexadecimal where said.
+line, trimmed; a key appears once per section, except `about` and `edge-text`. Numbers are decimal
+(volts), or hexadecimal where said. A text in double quotes is taken as it is between them (edge
+spaces, an empty text); it holds no double quote.
 
 [module]
   name        the module's name, as the host lists it
@@ -24,6 +25,9 @@ hexadecimal where said.
   signal      the signal object's class and its header: `tarn::Class in folder/header.h`
   panel       the panel's class, header and size: `tarn::Class in folder/header.h, 256x100`
   scratch     bytes of a buffer handed to the host at open (HOST_SCRATCH_BUFFER)
+  shared-generator  a word: the choices and panel menu items whose names hold it draw from the C
+              library's generator, which every instance on a thread shares (so two instances
+              need not agree on them)
 
 [pin NAME]    NAME as the host shows it
   direction   in or out
@@ -37,6 +41,19 @@ hexadecimal where said.
   state       yes: plug-ins save the pin as their state (text pins), not as a parameter
   gate        audio inputs: at or below this many volts the module is silent and may sleep
   doc         what the pin does, for the manual
+
+  A text input's grammar, all optional, for a host's checks (tarn-host validate --describe):
+  nodes       how many nodes a full text has; without it the checks send texts of any bytes
+  node        one node's form, its two numbers written x and y: (x,y)
+  number-range  LOW HIGH: the ordinary numbers of a node, drawn with up to two decimals
+  exponents   the letters that begin a number's exponent: eE
+  odd-numbers number texts the module's reader must survive, each in double quotes, space separated
+  written-decimals  the panel writes every number as an optional "-", digits, "." and this many
+              digits (0: no point), and exactly `nodes` nodes
+  steady      a text, in double quotes, with which two instances must sound alike
+  first, second  a text the host hands, then the one it replaces it with, in double quotes
+  edge-text   a text that overflows, underflows or says nothing, in double quotes; repeat for
+              more; the last is the one the checks drag a panel with
 
 Names in the plug-ins: a pin is a parameter (or a port) named NAME with the symbol SYMBOL; an
 audio input also has a CV form (a CV port in LV2) named "NAME CV" with the symbol "SYMBOL_cv".
@@ -62,11 +79,17 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 MODULE_KEYS = {"name", "id", "library", "frame", "magic", "flags", "about", "summary", "uri",
-               "clap-id", "plugin-id", "signal", "panel", "scratch"}
+               "clap-id", "plugin-id", "signal", "panel", "scratch", "shared-generator"}
 MODULE_REQUIRED = ["name", "id", "library", "frame", "magic", "about", "summary", "uri", "clap-id",
                    "plugin-id", "signal"]
+NODE_KEYS = ["node", "number-range", "exponents", "odd-numbers", "written-decimals"]
+TEXT_KEYS = ["steady", "first", "second", "edge-text"]
+GRAMMAR_KEYS = ["nodes"] + NODE_KEYS + TEXT_KEYS
 PIN_KEYS = {"direction", "type", "symbol", "default", "unit", "range", "choices", "flags", "state",
-            "gate", "doc"}
+            "gate", "doc"} | set(GRAMMAR_KEYS)
+REPEATED = {"about", "edge-text"}
+QUOTED = re.compile(r'^"[^"]*"$')
+QUOTED_LIST = re.compile(r'^"[^"]*"([ \t]+"[^"]*")*$')
 PIN_REQUIRED = ["direction", "type", "symbol"]
 FRAMES = (2230, 2120)
 DECIMAL = re.compile(r"^[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?$")
@@ -92,6 +115,7 @@ class Section:
         self.title = title
         self.line = line
         self.fields = {}
+        self.repeated = {}
 
     def fail(self, message, line=None):
         raise DescriptionError("%s:%d: %s" % (self.path, line or self.line, message))
@@ -185,6 +209,41 @@ class Pin:
                 s.fail("only an audio input has a gate", f.line)
             self.gate = decimal(s, "gate", f.value, f.line)
         self.cv = self.type == "audio" and self.direction == "in"
+        self.grammar = self.check_grammar(s)
+
+    def check_grammar(self, s):
+        """Whether the pin has a grammar, which tarn-host's validator reads; checked here as there."""
+        given = [k for k in GRAMMAR_KEYS if s.has(k)]
+        if not given:
+            return False
+        if self.type != "text" or self.direction != "in":
+            s.fail("only a text input has a grammar (%s)" % given[0], s.field(given[0]).line)
+        if s.has("nodes"):
+            s.number("nodes", r"^\d+$", int, "a whole number")
+            if int(s.text("nodes")) < 1:
+                s.fail("nodes must be 1 or more", s.field("nodes").line)
+            s.check("node", lambda v: re.match(r"^[^xy]*x[^xy]*y[^xy]*$", v), "a node's form with x, then y, as (x,y)")
+            f = s.field("number-range")
+            ends = f.value.split()
+            if len(ends) != 2 or decimal(s, "number-range", ends[0], f.line) >= decimal(s, "number-range", ends[1], f.line):
+                s.fail("number-range must be two numbers, lowest and highest", f.line)
+            if s.has("exponents"):
+                s.check("exponents", lambda v: v.isascii() and v.isalpha(), "letters")
+            if s.has("odd-numbers"):
+                s.check("odd-numbers", QUOTED_LIST.match, "texts in double quotes")
+            if s.has("written-decimals"):
+                s.check("written-decimals", lambda v: re.match(r"^\d$", v), "a digit")
+        else:
+            for key in NODE_KEYS:
+                if s.has(key):
+                    s.fail("%s describes nodes: it needs nodes" % key, s.field(key).line)
+        for key in ("steady", "first", "second"):
+            if s.has(key):
+                s.check(key, QUOTED.match, "a text in double quotes")
+        for f in s.repeated.get("edge-text", []):
+            if not QUOTED.match(f.value):
+                s.fail("edge-text must be a text in double quotes, not \"%s\"" % f.value, f.line)
+        return True
 
     @staticmethod
     def read_choices(s):
@@ -231,7 +290,7 @@ class Module:
         self.magic = s.number("magic", r"^0[xX][0-9a-fA-F]{1,8}$", lambda v: int(v, 16), "hexadecimal (0x...)")
         self.flags = s.number("flags", r"^0[xX][0-9a-fA-F]+$", lambda v: int(v, 16),
                               "hexadecimal (0x...)") if s.has("flags") else None
-        self.about = "\n".join(s.about)
+        self.about = "\n".join(f.value for f in s.repeated.get("about", []))
         self.summary = s.text("summary")
         self.uri = s.text("uri")
         self.cv_uri = self.uri + ":cv"
@@ -248,9 +307,14 @@ class Module:
             self.panel = self.class_in_header(s, "panel", m.group(1))
             self.panel_size = (int(m.group(2)), int(m.group(3)))
         self.scratch = s.number("scratch", r"^\d+$", int, "a number of bytes") if s.has("scratch") else 0
+        if s.has("shared-generator"):
+            s.check("shared-generator", lambda v: v, "a word of the choices' names")
         self.pins = [Pin(p, i) for i, p in enumerate(pins)]
         if not self.pins:
             s.fail("a module needs at least one pin: [pin NAME]")
+        described = [p for p in self.pins if p.grammar]
+        if len(described) > 1:
+            s.fail("only one text input has a grammar: [pin %s] is a second" % described[1].name, described[1].line)
         self.check_names_differ()
 
     @staticmethod
@@ -300,7 +364,6 @@ def read_description(path):
             if (title == "module") != (not sections) or (title != "module" and not title.startswith("pin ")):
                 raise DescriptionError("%s:%d: [module] comes first, then [pin NAME] sections" % (path, number))
             section = Section(path, title, number)
-            section.about = []
             sections.append(section)
             continue
         key, eq, value = line.partition("=")
@@ -312,8 +375,8 @@ def read_description(path):
         if key not in keys:
             raise DescriptionError("%s:%d: [%s] has no key \"%s\" (it has: %s)"
                                    % (path, number, section.title, key, ", ".join(sorted(keys))))
-        if key == "about":
-            section.about.append(value)
+        if key in REPEATED:
+            section.repeated.setdefault(key, []).append(Field(value, number))
         elif key in section.fields:
             raise DescriptionError("%s:%d: %s given twice in [%s]" % (path, number, key, section.title))
         section.fields[key] = Field(value, number)

@@ -170,6 +170,8 @@ function(tarn__native name m dir)
     string(REPLACE "." "_" target ${test}_test)
     add_executable(${target} ${source})
     target_link_libraries(${target} PRIVATE ${links} GTest::gtest_main)
+    # The description, for tests that read it as a host's validator does.
+    target_compile_definitions(${target} PRIVATE TARN_MODULE_DESCRIPTION="${dir}/description.txt")
     set(prefix ${test}.)
     if(TARN_SANITIZE)
       set(prefix asan.${prefix})
@@ -270,7 +272,8 @@ function(tarn__windows name m dir)
       PROPERTIES FIXTURES_REQUIRED wine)
   endforeach()
   tarn_add_test(${m}.validate LABELS "win;wine;validate;${m}"
-    COMMAND ${TARN_WINDOWS_RUN} $<TARGET_FILE:tarn-host> validate ${dll} --strictness 5 --seed ${TARN_SEED}
+    COMMAND ${TARN_WINDOWS_RUN} $<TARGET_FILE:tarn-host> validate ${dll} --describe ${dir}/description.txt
+            --strictness 5 --seed ${TARN_SEED}
     PROPERTIES FIXTURES_REQUIRED wine)
 
   if(EXISTS ${dir}/bench/win_bench.cpp)

@@ -295,7 +295,8 @@ TEST_F(Contour4, NoShapePlaysSubnormalSamples) {
     std::string decaying = "(0,3.5)";
     for (int i = 0; i < 24; ++i) decaying += "(0,0)";
     start(0.5f, 0.8f, 44100.0f, decaying.c_str());
-    tarnhost::RandomTexts random(tarnhost::kContour4ShapeText.draw, 7);
+    const tarnhost::ModuleSpecifics described = tarnhost::readModuleSpecifics(TARN_MODULE_DESCRIPTION);
+    tarnhost::RandomTexts random(described.text, 7);
     for (int text = 0; text < 300; ++text) {
         for (int block = 0; block < 4; ++block) {
             h.process(0, 1024);

@@ -158,7 +158,8 @@ std::vector<std::string> textsToCompare() {
         for (int n = 0; n < tarn::kNodeCount; ++n) nodes[n].y = heights[n];
         texts.push_back(tarn::formatShapeText(nodes));
     }
-    tarnhost::RandomTexts random(tarnhost::kContour4ShapeText.draw, 20261208);
+    const tarnhost::ModuleSpecifics described = tarnhost::readModuleSpecifics(TARN_MODULE_DESCRIPTION);
+    tarnhost::RandomTexts random(described.text, 20261208);
     for (int i = 0; i < kRandomTexts; ++i) texts.push_back(random.next());
     return texts;
 }

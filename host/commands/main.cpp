@@ -29,8 +29,10 @@ void printUsage(std::FILE* to) {
         "      EVENTS: --press X,Y  --move X,Y  --release  --menu PATH  --menu-dismiss\n"
         "  edit MODULE.dll [--shape TEXT]\n"
         "      a window that hosts the panel for a person\n"
-        "  validate MODULE.dll [--strictness 1..10] [--seed N] [--only REGEX]\n"
-        "      runs the module through a battery of host conditions; PASS/FAIL/SKIP per check\n",
+        "  validate MODULE.dll [--describe FILE] [--strictness 1..10] [--seed N] [--only REGEX]\n"
+        "      runs the module through a battery of host conditions; PASS/FAIL/SKIP per check;\n"
+        "      FILE, the module's description.txt, adds the checks of its gated inputs, the grammar\n"
+        "      of its text and which choices share the C library's generator\n",
         to);
 }
 

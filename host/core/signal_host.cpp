@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 
+#include "common/pin_values.h"
 #include "host/core/fp_environments.h"
 #include "host/core/guarded_buffers.h"
 #include "host/core/import_watch.h"
@@ -41,7 +42,7 @@ bool isGuiOnly(const PinProperties& p) {
 
 // Finds a choice by its name in an enum list.
 std::optional<long long> findChoice(const std::string& list, const std::string& wanted) {
-    for (const auto& choice : parseEnumList(list))
+    for (const auto& choice : tarn::parseChoiceList(list))
         if (choice.first == wanted) return choice.second;
     return std::nullopt;
 }
@@ -192,7 +193,7 @@ void SignalHost::setPinFromUser(HostPin& pin, const std::string& value) {
     case DT_AUDIO: {
         const std::optional<double> volts = value.empty() ? 0.0 : parseDouble(value);
         if (!volts) throw InputError("pin \"" + pin.name + "\" takes volts, not \"" + value + "\"");
-        pin.constant = static_cast<float>(*volts / 10.0);
+        pin.constant = tarn::signalFromWrittenVolts(*volts);
         pin.stream.clear();
         std::fill(pin.buffer.begin(), pin.buffer.end(), pin.constant);
         return;

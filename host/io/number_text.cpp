@@ -34,21 +34,6 @@ std::string formatFloat(float v) {
     return std::string(buf, r.ptr);
 }
 
-std::vector<std::pair<std::string, long long>> parseEnumList(const std::string& list) {
-    std::vector<std::pair<std::string, long long>> choices;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(',', start);
-        if (end == std::string::npos) end = list.size();
-        const std::string item = list.substr(start, end - start);
-        start = end + 1;
-        const size_t eq = item.rfind('=');
-        if (eq == std::string::npos) continue;
-        if (const auto value = parseInt(item.substr(eq + 1))) choices.emplace_back(item.substr(0, eq), *value);
-    }
-    return choices;
-}
-
 std::string hex(uint64_t v) {
     char buf[16];
     auto r = std::to_chars(buf, buf + sizeof buf, v, 16);

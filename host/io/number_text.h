@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace tarnhost {
 
@@ -16,7 +14,5 @@ std::optional<long long> parseInt(const std::string& text);
 // Shortest text that reads back as the same float.
 std::string formatFloat(float v);
 std::string hex(uint64_t v);
-// The choices of an enum list "name=value,name=value", in order; malformed items are left out.
-std::vector<std::pair<std::string, long long>> parseEnumList(const std::string& list);
 
 }  // namespace tarnhost

@@ -1,146 +1,222 @@
-// The validator's table of module-specific knowledge, and the text grammars it holds.
+// Reading what the validator knows of a module from the module's description: the data of the
+// description's format (cmake/module_description.py) that the checks use. Keys the checks do not
+// use are left to the build, which reads the same file.
 #include "host/validator/module_specifics.h"
 
-#include <cstdio>
-#include <utility>
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 
-#include "contour4/signal/pins.h"
-#include "contour4/signal/shape_text.h"
-#include "contour4/signal/voice.h"
+#include "common/pin_values.h"
+#include "host/io/error.h"
+#include "host/io/number_text.h"
+#include "host/io/section_file.h"
 
 namespace tarnhost {
 
-std::string RandomTexts::next() {
-    DrawnText drawn = draw_(rng_);
-    kind_ = drawn.kind;
-    return std::move(drawn.text);
-}
-
 namespace {
 
-// --- texts of any bytes, for a text input whose grammar the validator does not know ---
+constexpr const char* kPinPrefix = "pin ";
+constexpr const char* kBlanks = " \t";
+constexpr int kMaxNodes = 10000;
+constexpr int kMaxDecimals = 9;
+// A text input's grammar: its nodes, what describes them, and the texts it names.
+constexpr const char* kNodesKey = "nodes";
+const char* const kNodeKeys[] = {"node", "number-range", "exponents", "odd-numbers", "written-decimals"};
+const char* const kTextKeys[] = {"steady", "first", "second", "edge-text"};
 
-constexpr int kMaxJunk = 400;
-constexpr int kLongJunk = 100 * 1024;
+// One section of the description, read with its file's name at hand for every complaint.
+class Reader {
+public:
+    Reader(const SectionFile& file, const Section& section) : file_(file), section_(section) {}
 
-std::string junk(std::mt19937_64& rng) {
-    std::string t;
-    for (int i = static_cast<int>(rng() % kMaxJunk); i > 0; --i) t += static_cast<char>(1 + rng() % 255);
-    return t;
-}
+    std::string at(int line) const { return file_.at(line); }
+    [[noreturn]] void fail(int line, const std::string& what) const { throw InputError(at(line) + ": " + what); }
 
-DrawnText anyBytes(std::mt19937_64& rng) {
-    if (rng() % 100 == 99) {
-        std::string t;
-        for (int i = 0; i < kLongJunk; ++i) t += static_cast<char>(' ' + rng() % 95);
-        return {t, "100 KB of text"};
-    }
-    return {junk(rng), "junk"};
-}
-
-// --- Contour4's shape text: kNodeCount nodes "(x,y)" of decimal numbers ---
-
-std::string shapeNumber(std::mt19937_64& rng) {
-    static const char* const odd[] = {"1e39", "-1e39", "1d300", "-2D-400", "3.4e38", "1e-45",
-                                      "99999999999999999999999999", ".", "-", "+.5", "1e", "0x1p3",
-                                      "inf", "nan", "  7", "1.2.3", "5d", "-0", "1E+38"};
-    const uint64_t r = rng();
-    if (r % 7 == 0) return odd[(r >> 8) % (sizeof odd / sizeof odd[0])];
-    std::uniform_real_distribution<double> volts(-6.0, 6.0);
-    char buf[32];
-    const int decimals = static_cast<int>((r >> 20) % 3);
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, volts(rng));
-    return buf;
-}
-
-// The y is drawn before the x: the order these texts have always been drawn in, which the
-// validator's seeds reproduce.
-std::string shapeNode(std::mt19937_64& rng) {
-    const std::string y = shapeNumber(rng);
-    const std::string x = shapeNumber(rng);
-    return "(" + x + "," + y + ")";
-}
-
-std::string shapeNodes(std::mt19937_64& rng, int count) {
-    std::string t;
-    for (int i = 0; i < count; ++i) t += shapeNode(rng);
-    return t;
-}
-
-// Valid texts, truncated ones, nested brackets, too many or too few nodes, huge numbers, d/D
-// exponents, junk and control bytes.
-DrawnText shapeText(std::mt19937_64& rng) {
-    const uint64_t r = rng() % 100;
-    if (r < 40) return {shapeNodes(rng, tarn::kNodeCount), "valid"};
-    std::string t;
-    if (r < 55) {
-        t = shapeNodes(rng, tarn::kNodeCount);
-        t.resize(rng() % (t.size() + 1));
-        return {t, "truncated"};
-    }
-    if (r < 65) {
-        for (int i = 0; i < tarn::kNodeCount + 5; ++i) t += (rng() % 3 == 0) ? "((" + shapeNode(rng) + ")" : shapeNode(rng);
-        return {t, "nested"};
-    }
-    if (r < 75) return {shapeNodes(rng, static_cast<int>(rng() % (tarn::kNodeCount + 15))), "too many or too few nodes"};
-    if (r < 85) {
-        for (int i = 0; i < tarn::kNodeCount; ++i) {
-            t += shapeNode(rng);
-            if (rng() % 4 == 0) t += static_cast<char>(1 + rng() % 31);
+    // The one field of `key`, null without one.
+    const SectionField* one(const std::string& key) const {
+        const SectionField* found = nullptr;
+        for (const SectionField& f : section_.fields) {
+            if (f.key != key) continue;
+            if (found != nullptr) fail(f.line, key + " given twice in [" + section_.title + "]");
+            found = &f;
         }
-        return {t, "control bytes"};
+        return found;
     }
-    if (r < 99) return {junk(rng), "junk"};
-    for (int i = 0; i < kLongJunk; ++i) t += "(,)0123456789.-+eEdD x"[rng() % 22];
-    return {t, "100 KB of junk"};
+
+    const SectionField& required(const std::string& key) const {
+        const SectionField* f = one(key);
+        if (f == nullptr) fail(section_.line, "[" + section_.title + "] has no " + key);
+        return *f;
+    }
+
+    std::string text(const std::string& key, const std::string& otherwise) const {
+        const SectionField* f = one(key);
+        return f != nullptr ? f->value : otherwise;
+    }
+
+    long long whole(const SectionField& f, long long lowest, long long highest) const {
+        const auto n = parseInt(f.value);
+        if (!n || *n < lowest || *n > highest)
+            fail(f.line, f.key + " must be a whole number from " + std::to_string(lowest) + " to " +
+                             std::to_string(highest) + ", not \"" + f.value + "\"");
+        return *n;
+    }
+
+    double decimal(const SectionField& f, const std::string& value) const {
+        const auto d = parseDouble(value);
+        if (!d) fail(f.line, f.key + " must be a decimal number, not \"" + value + "\"");
+        return *d;
+    }
+
+    // Texts in double quotes, one or more, separated by spaces; none holds a double quote.
+    std::vector<std::string> quoted(const SectionField& f) const {
+        std::vector<std::string> texts;
+        const std::string& v = f.value;
+        size_t i = 0;
+        while (i < v.size()) {
+            const size_t end = v[i] == '"' ? v.find('"', i + 1) : std::string::npos;
+            if (end == std::string::npos || (end + 1 < v.size() && std::strchr(kBlanks, v[end + 1]) == nullptr))
+                fail(f.line, f.key + " takes texts in double quotes, as in \"abc\", not " + v);
+            texts.push_back(v.substr(i + 1, end - i - 1));
+            i = v.find_first_not_of(kBlanks, end + 1);
+            if (i == std::string::npos) break;
+        }
+        if (texts.empty()) fail(f.line, f.key + " takes a text in double quotes, as in \"abc\"");
+        return texts;
+    }
+
+    std::string onlyText(const SectionField& f) const {
+        const std::vector<std::string> texts = quoted(f);
+        if (texts.size() != 1) fail(f.line, f.key + " takes one text in double quotes");
+        return texts[0];
+    }
+
+    const Section& section() const { return section_; }
+
+private:
+    const SectionFile& file_;
+    const Section& section_;
+};
+
+std::vector<std::string> words(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t i = text.find_first_not_of(kBlanks); i != std::string::npos; i = text.find_first_not_of(kBlanks, i)) {
+        const size_t end = std::min(text.find_first_of(kBlanks, i), text.size());
+        out.push_back(text.substr(i, end - i));
+        i = end;
+    }
+    return out;
 }
 
-// A write-back of the panel: kNodeCount nodes "(x,y)" of numbers with one decimal, nothing else.
-std::string shapeWriteBackProblem(const std::string& t) {
-    size_t i = 0;
-    auto number = [&] {
-        const size_t start = i;
-        if (i < t.size() && t[i] == '-') ++i;
-        const size_t digits = i;
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
-        if (i == digits || i >= t.size() || t[i] != '.') return false;
-        ++i;
-        if (i >= t.size() || t[i] < '0' || t[i] > '9') return false;
-        ++i;
-        return i > start;
-    };
-    int nodes = 0;
-    while (i < t.size()) {
-        if (t[i++] != '(' || !number() || i >= t.size() || t[i++] != ',' || !number() || i >= t.size() ||
-            t[i++] != ')')
-            return "not a node at character " + std::to_string(i);
-        ++nodes;
+template <size_t N>
+bool among(const std::string& key, const char* const (&keys)[N]) {
+    return std::find(std::begin(keys), std::end(keys), key) != std::end(keys);
+}
+
+// The first line of a text grammar in a pin's section, null without one.
+const SectionField* grammarStart(const Section& s) {
+    for (const SectionField& f : s.fields)
+        if (f.key == kNodesKey || among(f.key, kNodeKeys) || among(f.key, kTextKeys)) return &f;
+    return nullptr;
+}
+
+// A node's form "(x,y)": what comes before its x, between its x and y, and after its y.
+void readNodeForm(const Reader& r, const SectionField& f, TextGrammar& g) {
+    const std::string& v = f.value;
+    const size_t x = v.find('x'), y = v.find('y');
+    if (x == std::string::npos || y == std::string::npos || y < x || v.find('x', x + 1) != std::string::npos ||
+        v.find('y', y + 1) != std::string::npos)
+        r.fail(f.line, "node must be a node's form with one x and then one y for its numbers, as in (x,y), not \"" + v +
+                           "\"");
+    g.open = v.substr(0, x);
+    g.separator = v.substr(x + 1, y - x - 1);
+    g.close = v.substr(y + 1);
+}
+
+void readNodes(const Reader& r, TextGrammar& g) {
+    const SectionField& nodes = r.required(kNodesKey);
+    g.nodes = static_cast<int>(r.whole(nodes, 1, kMaxNodes));
+    readNodeForm(r, r.required("node"), g);
+    const SectionField& range = r.required("number-range");
+    const std::vector<std::string> ends = words(range.value);
+    if (ends.size() != 2)
+        r.fail(range.line, "number-range must be two numbers, lowest and highest, not \"" + range.value + "\"");
+    g.lowest = r.decimal(range, ends[0]);
+    g.highest = r.decimal(range, ends[1]);
+    if (!(g.lowest < g.highest)) r.fail(range.line, "number-range goes from its lowest to its highest number");
+    if (const SectionField* e = r.one("exponents")) {
+        const auto letter = [](unsigned char c) { return std::isalpha(c) != 0; };
+        if (e->value.empty() || !std::all_of(e->value.begin(), e->value.end(), letter))
+            r.fail(e->line, "exponents must be the letters that begin an exponent, as in eE, not \"" + e->value + "\"");
+        g.exponents = e->value;
     }
-    return nodes == tarn::kNodeCount ? "" : std::to_string(nodes) + " nodes";
+    if (const SectionField* odd = r.one("odd-numbers")) g.oddNumbers = r.quoted(*odd);
+    if (const SectionField* w = r.one("written-decimals"))
+        g.writtenDecimals = static_cast<int>(r.whole(*w, 0, kMaxDecimals));
+}
+
+void readGrammar(const Reader& r, TextGrammar& g) {
+    if (r.one(kNodesKey) != nullptr) {
+        readNodes(r, g);
+    } else {
+        for (const char* key : kNodeKeys)
+            if (const SectionField* f = r.one(key)) r.fail(f->line, std::string(key) + " describes nodes: it needs nodes");
+    }
+    if (const SectionField* f = r.one("steady")) g.steady = r.onlyText(*f);
+    if (const SectionField* f = r.one("first")) g.first = r.onlyText(*f);
+    if (const SectionField* f = r.one("second")) g.second = r.onlyText(*f);
+    std::vector<std::string> edge;
+    for (const SectionField& f : r.section().fields)
+        if (f.key == "edge-text") edge.push_back(r.onlyText(f));
+    if (!edge.empty()) g.edgeTexts = edge;
+}
+
+void readPin(const Reader& r, ModuleSpecifics& m, bool& textDescribed) {
+    const Section& s = r.section();
+    const std::string name = s.title.substr(std::string(kPinPrefix).size());
+    const std::string direction = r.text("direction", ""), type = r.text("type", "");
+    const bool input = direction == "in";
+    if (const SectionField* gate = r.one("gate")) {
+        if (!input || type != "audio") r.fail(gate->line, "only an audio input has a gate");
+        m.gated.push_back({name, tarn::signalFromWrittenVolts(r.decimal(*gate, gate->value)), r.at(gate->line)});
+    }
+    const SectionField* grammar = grammarStart(s);
+    if (grammar == nullptr) return;
+    if (!input || type != "text") r.fail(grammar->line, "only a text input has a grammar (" + grammar->key + ")");
+    if (textDescribed) r.fail(grammar->line, "only one text input has a grammar: [" + s.title + "] is a second");
+    textDescribed = true;
+    readGrammar(r, m.text);
 }
 
 }  // namespace
 
-const TextGrammar kAnyText{&anyBytes, nullptr, "a steady text", "the first text", "a second, longer text",
-                           {"", "abc", std::string(kLongJunk, 'x')}};
+bool ModuleSpecifics::gates(const std::string& pin) const {
+    return std::any_of(gated.begin(), gated.end(), [&](const GatedInput& g) { return g.pin == pin; });
+}
 
-const TextGrammar kContour4ShapeText{
-    &shapeText,
-    &shapeWriteBackProblem,
-    "(0,3.5)(0,-3.5)(0,1.2)(0,-0.3)",
-    "(0,3.5)(0,-3.5)(0,1.2)",
-    "(0,-2.0)(0,2.0)(0,0.5)(0,-1.5)",
-    {"(0,1e39)(1,2", "(1e38,-1e38)(0,3e38)", "(0,1e-45)(0,-1e-40)(0,1e-38)", "", "abc", "(0,3)(0,-3)(0,1d2)"},
-};
+bool ModuleSpecifics::drawsFromSharedGenerator(const std::string& name) const {
+    return !sharedGenerator.empty() && name.find(sharedGenerator) != std::string::npos;
+}
 
-const ModuleSpecifics& moduleSpecifics(const std::string& id) {
-    static const ModuleSpecifics contour4{tarn::kContour4Pins[tarn::PIN_LEVEL].name, tarn::Contour4Voice::kLevelGate,
-                                          "Random", &kContour4ShapeText};
-    static const ModuleSpecifics lfo{nullptr, 0.0f, "Rand"};
-    static const ModuleSpecifics none{};
-    if (id == "Tarn Contour4") return contour4;
-    if (id == "Tarn LFO") return lfo;
-    return none;
+ModuleSpecifics readModuleSpecifics(const std::string& path) {
+    const SectionFile file = readSectionFile(path);
+    if (file.sections.empty() || file.sections[0].title != "module")
+        throw InputError(file.at(file.sections.empty() ? 1 : file.sections[0].line) + ": [module] comes first");
+    ModuleSpecifics m;
+    m.description = path;
+    const Reader module(file, file.sections[0]);
+    const SectionField& id = module.required("id");
+    m.id = id.value;
+    m.idAt = file.at(id.line);
+    if (const SectionField* shared = module.one("shared-generator")) {
+        if (shared->value.empty()) module.fail(shared->line, "shared-generator names a word of the choices that use it");
+        m.sharedGenerator = shared->value;
+    }
+    bool textDescribed = false;
+    for (size_t i = 1; i < file.sections.size(); ++i)
+        if (file.sections[i].title.rfind(kPinPrefix, 0) == 0) readPin(Reader(file, file.sections[i]), m, textDescribed);
+    return m;
 }
 
 }  // namespace tarnhost

@@ -11,6 +11,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "common/pin_values.h"
 #include "host/core/fp_environments.h"
 #include "host/core/import_watch.h"
 #include "host/core/menu_driver.h"
@@ -40,8 +41,8 @@ uint64_t pixelHash(const std::vector<uint32_t>& pixels) {
 
 // Texts that overflow, underflow or say nothing, then random ones of the module's grammar.
 std::vector<std::string> batteryTexts(Validator& v, const TextGrammar& grammar) {
-    std::vector<std::string> texts = grammar.hard;
-    RandomTexts random(grammar.draw, v.seed());
+    std::vector<std::string> texts = grammar.edgeTexts;
+    RandomTexts random(grammar, v.seed());
     for (int i = 0; i < v.scaled(20); ++i) texts.push_back(random.next());
     return texts;
 }
@@ -52,11 +53,6 @@ void pressDismissing(GuiHost& gui, int x, int y) {
     menu.start({});
     gui.press(x, y);
     menu.finish();
-}
-
-bool sharesTheGenerator(Validator& v, const std::string& label) {
-    const char* shared = v.specifics().sharedRandomChoice;
-    return shared != nullptr && label.find(shared) != std::string::npos;
 }
 
 // A rate low enough that a high pitch steps past a whole cycle per sample.
@@ -83,8 +79,8 @@ void signalBattery(Validator& v, float rate, const std::vector<std::string>& tex
             p.setAudio(i, before);
         } else if (pin.datatype == DT_ENUM) {
             const int16_t before = p.choices[i];
-            for (const auto& choice : parseEnumList(pin.enumList != nullptr ? pin.enumList : "")) {
-                if (sharesTheGenerator(v, choice.first)) continue;
+            for (const auto& choice : tarn::parseChoiceList(pin.enumList != nullptr ? pin.enumList : "")) {
+                if (v.specifics().drawsFromSharedGenerator(choice.first)) continue;
                 p.setChoice(i, static_cast<int16_t>(choice.second));
                 block();
             }
@@ -109,7 +105,7 @@ void signalBattery(Validator& v, float rate, const std::vector<std::string>& tex
 // walk has an instance of its own, so that one that picked a command drawing from the shared
 // generator leaves nothing behind for the next: its text and paint are not compared.
 void panelBattery(Validator& v, const std::vector<std::string>& texts, BatteryOutput& out) {
-    const std::string& dragged = v.specifics().text->hard.back();
+    const std::string& dragged = v.specifics().text.edgeTexts.back();
     auto paint = [&](Instance& in) {
         in.gui->paint();
         out.paints.push_back(pixelHash(in.gui->pixels()));
@@ -136,7 +132,7 @@ void panelBattery(Validator& v, const std::vector<std::string>& texts, BatteryOu
         in.gui->press(5, 5);
         menu.finish();
         in.gui->release();
-        if (sharesTheGenerator(v, menu.walked())) continue;
+        if (v.specifics().drawsFromSharedGenerator(menu.walked())) continue;
         out.texts.push_back(in.text());
         paint(in);
     }
@@ -146,7 +142,7 @@ void panelBattery(Validator& v, const std::vector<std::string>& texts, BatteryOu
 // high pitch takes other paths (a phase that wraps past a whole cycle per sample).
 BatteryOutput runBattery(Validator& v) {
     BatteryOutput out;
-    const std::vector<std::string> texts = batteryTexts(v, *v.specifics().text);
+    const std::vector<std::string> texts = batteryTexts(v, v.specifics().text);
     signalBattery(v, 44100.0f, texts, out);
     signalBattery(v, kLowRate, {}, out);
     if (hasPanel(v)) panelBattery(v, texts, out);
@@ -232,14 +228,14 @@ CloseOutcome signalLife(Validator& v, std::optional<int32_t> opcode, std::vector
     host.open();
     std::vector<float> out;
     host.render(128, out);
-    const char* gate = v.specifics().gatePin;
-    const int gatePin = gate != nullptr ? host.findPin(gate) : -1;
+    const std::vector<GatedInput>& gated = v.specifics().gated;
+    const int gatePin = gated.empty() ? -1 : host.findPin(gated.front().pin);
     if (gatePin >= 0) {
         host.setAudio(gatePin, 0.0f);
         host.render(256, out);
     }
     const int text = host.textPin();
-    if (text >= 0) host.setText(text, v.specifics().text->first);
+    if (text >= 0) host.setText(text, v.specifics().text.first);
     host.render(64, out);
     if (used != nullptr) *used = host.opcodesUsed();
     return {host.closedInside(), host.callsAfterClose(), host.buffersTouchedAfterClose()};

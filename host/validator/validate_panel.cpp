@@ -112,15 +112,15 @@ Verdict panelRandomSequences(Validator& v) {
 }
 
 Verdict panelWriteBack(Validator& v) {
-    const auto writeBackProblem = v.specifics().text->writeBackProblem;
-    if (writeBackProblem == nullptr) return Verdict::skip("the module writes no shape text the validator knows");
+    const TextGrammar& grammar = v.specifics().text;
+    if (!grammar.knowsWriteBack()) return Verdict::skip("the module writes no shape text the validator knows");
     Instance in(v);
     RandomTexts gen = v.randomTexts();
     for (int i = 0; i < v.scaled(10000); ++i) {
         in.pinChange(gen.next());
         in.gui->press(100, 50);
         in.gui->release();
-        const std::string why = writeBackProblem(in.text());
+        const std::string why = grammar.writeBackProblem(in.text());
         if (!why.empty())
             return Verdict::fail("text " + std::to_string(i) + " (" + gen.describe() + "): the write-back is malformed: " + why);
         const CallReport c = in.signal.process(0, 64);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "common/pin_values.h"
 #include "host/core/fp_environments.h"
 #include "host/io/number_text.h"
 
@@ -11,7 +12,7 @@ namespace tarnhost {
 
 bool choiceInList(const PinProperties& p, int16_t choice) {
     if (p.enumList == nullptr) return true;
-    for (const auto& c : parseEnumList(p.enumList))
+    for (const auto& c : tarn::parseChoiceList(p.enumList))
         if (c.second == choice) return true;
     return false;
 }
@@ -72,7 +73,7 @@ Probe makeProbe(Validator& v, float rate, int block, bool open, bool pinsFirst) 
         if (pp.direction != DIR_IN) continue;
         const std::string def = pp.defaultValue != nullptr ? pp.defaultValue : "";
         const auto volts = pp.datatype == DT_AUDIO ? parseDouble(def) : std::nullopt;
-        if (volts) p.setAudio(i, static_cast<float>(*volts / 10.0), false);
+        if (volts) p.setAudio(i, tarn::signalFromWrittenVolts(*volts), false);
         const auto choice = pp.datatype == DT_ENUM ? parseInt(def) : std::nullopt;
         if (choice) p.setChoice(i, static_cast<int16_t>(*choice), false);
     }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 
+#include "common/pin_values.h"
 #include "host/core/fp_environments.h"
 #include "host/core/import_watch.h"
 #include "host/core/signal_host.h"
@@ -30,6 +31,9 @@ HostWord TARN_CDECL silentHost(void*, int32_t, HostWord, int32_t, void*, float) 
 constexpr size_t kGrowthAllowed = 512 * 1024;
 
 std::string floatText(float f) { return formatFloat(f); }
+
+// The choices two instances are compared on: values from 0 up to this.
+constexpr int16_t kChoicesCompared = 64;
 
 }  // namespace
 
@@ -240,7 +244,7 @@ Verdict choiceOutsideTheList(Validator& v, int pin) {
     Probe probe = makeProbe(v, 44100.0f, 64, false);
     const PinProperties& props = probe.host->pin(pin);
     int lowest = 0, highest = 0;
-    for (const auto& choice : parseEnumList(props.enumList != nullptr ? props.enumList : "")) {
+    for (const auto& choice : tarn::parseChoiceList(props.enumList != nullptr ? props.enumList : "")) {
         lowest = std::min<int>(lowest, static_cast<int>(choice.second));
         highest = std::max<int>(highest, static_cast<int>(choice.second));
     }
@@ -255,9 +259,9 @@ Verdict choiceOutsideTheList(Validator& v, int pin) {
     return Verdict::pass();
 }
 
-Verdict gateCrossing(Validator& v, int level) {
+Verdict gateCrossing(Validator& v, int level, float gate) {
     Probe p = makeProbe(v, 44100.0f, 64);
-    const float below = v.specifics().gate * 0.8f, above = v.specifics().gate * 1.2f;
+    const float below = gate * 0.8f, above = gate * 1.2f;
     for (int b = 0; b < v.scaled(40); ++b) {
         p.setAudio(level, b % 4 < 2 ? below : above, true);
         const std::string bad = p.blocks(1 + b % 3, 64);
@@ -338,10 +342,13 @@ void inputs(Validator& v) {
             v.check("inputs." + name + ".outside-the-list", [&] { return choiceOutsideTheList(v, pin); });
         }
     }
-    const char* gatePin = v.specifics().gatePin;
-    const int level = gatePin != nullptr ? shape.host->findPin(gatePin) : -1;
-    if (level >= 0) {
-        v.check("inputs." + std::string(gatePin) + ".crossing-the-gate", [&] { return gateCrossing(v, level); });
+    for (const GatedInput& gated : v.specifics().gated) {
+        const int level = shape.host->findPin(gated.pin);
+        v.check("inputs." + gated.pin + ".crossing-the-gate", [&] {
+            if (level < 0 || shape.host->pin(level).direction != DIR_IN || shape.host->pin(level).datatype != DT_AUDIO)
+                return Verdict::fail("the module has no audio input \"" + gated.pin + "\", which " + gated.at + " gates");
+            return gateCrossing(v, level, gated.gate);
+        });
     }
     v.check("events.pin-status", [&] { return eventsPinStatus(v); });
     // The host splits a block where an input changes: the event is stamped with a clock inside
@@ -369,14 +376,12 @@ Verdict determinismTwoInstances(Validator& v) {
     for (int pin = 0; pin < a.host->pinCount(); ++pin) {
         const PinProperties& pp = a.host->pin(pin);
         if (pp.datatype != DT_ENUM || pp.enumList == nullptr) continue;
-        // Choices drawn from the C library's generator share it between instances.
-        const char* shared = v.specifics().sharedRandomChoice;
-        std::string list = pp.enumList;
-        for (int16_t c = 0; c < 64; ++c) {
-            if (!choiceInList(pp, c)) continue;
-            const size_t at = list.find("=" + std::to_string(c));
-            const std::string label = list.substr(0, at);
-            if (shared != nullptr && label.substr(label.rfind(',') + 1).find(shared) != std::string::npos) continue;
+        const auto choices = tarn::parseChoiceList(pp.enumList);
+        for (int16_t c = 0; c < kChoicesCompared; ++c) {
+            const auto choice = std::find_if(choices.begin(), choices.end(), [&](const auto& item) { return item.second == c; });
+            if (choice == choices.end()) continue;
+            // Choices drawn from the C library's generator share it between instances.
+            if (v.specifics().drawsFromSharedGenerator(choice->first)) continue;
             a.setChoice(pin, c);
             b.setChoice(pin, c);
             const auto oa = take(a, 4, 256), ob = take(b, 4, 256);
@@ -386,8 +391,8 @@ Verdict determinismTwoInstances(Validator& v) {
     }
     const int text = a.host->textPin();
     if (text >= 0) {
-        a.host->setText(text, v.specifics().text->steady);
-        b.host->setText(text, v.specifics().text->steady);
+        a.host->setText(text, v.specifics().text.steady);
+        b.host->setText(text, v.specifics().text.steady);
     }
     const auto oa = take(a, 8, 256), ob = take(b, 8, 256);
     if (std::memcmp(oa.data(), ob.data(), oa.size() * 4) != 0) return Verdict::fail("outputs differ");
@@ -404,8 +409,8 @@ Verdict textReplaced(Validator& v) {
     Probe a = makeProbe(v, 44100.0f, 256), b = makeProbe(v, 44100.0f, 256);
     const int text = a.host->textPin();
     if (text < 0) return Verdict::skip("the module has no text input");
-    const std::string first = v.specifics().text->first;
-    const std::string second = v.specifics().text->second;
+    const std::string& first = v.specifics().text.first;
+    const std::string& second = v.specifics().text.second;
     // a is handed one text, then another; b has the second from the start and is told again.
     a.host->setText(text, first);
     b.host->setText(text, second);
@@ -428,7 +433,7 @@ Verdict performanceDenormals(Validator& v) {
         Probe p = makeProbe(v, 44100.0f, 1024);
         for (int i = 0; i < p.host->pinCount(); ++i)
             if (p.host->pin(i).datatype == DT_AUDIO && p.host->pin(i).direction == DIR_IN &&
-                (v.specifics().gatePin == nullptr || p.host->pinName(i) != v.specifics().gatePin))
+                !v.specifics().gates(p.host->pinName(i)))
                 p.setAudio(i, value);
         LARGE_INTEGER f, t0, t1;
         QueryPerformanceFrequency(&f);

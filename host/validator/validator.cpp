@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <utility>
+
+#include "host/io/error.h"
 
 namespace tarnhost {
 
@@ -37,11 +40,14 @@ void reportCrashes(unsigned exitCode) {
 }
 
 Validator::Validator(ModuleLibrary& library, const std::string& path, int strictness,
-                     uint64_t seed, const std::string& only)
-    : library_(library), path_(path), strictness_(strictness), seed_(seed),
+                     uint64_t seed, const std::string& only, ModuleSpecifics specifics)
+    : library_(library), specifics_(std::move(specifics)), path_(path), strictness_(strictness), seed_(seed),
       only_(only.empty() ? std::string(".*") : only), filtered_(!only.empty()) {
     ModuleProperties props{};
-    if (library.getModuleProperties(0, &props) == 1 && props.id != nullptr) specifics_ = moduleSpecifics(props.id);
+    const std::string id = library.getModuleProperties(0, &props) == 1 && props.id != nullptr ? props.id : "";
+    if (!specifics_.description.empty() && id != specifics_.id)
+        throw InputError(specifics_.idAt + ": the description is of \"" + specifics_.id + "\", and " + path +
+                         (id.empty() ? " gives no id" : " is \"" + id + "\""));
 }
 
 int Validator::scaled(int atFive) const {

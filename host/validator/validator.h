@@ -30,8 +30,9 @@ struct Verdict {
 
 class Validator {
 public:
+    // Throws InputError when the specifics come from the description of another module.
     Validator(ModuleLibrary& library, const std::string& path, int strictness, uint64_t seed,
-              const std::string& only);
+              const std::string& only, ModuleSpecifics specifics);
 
     // Runs one check unless --only leaves it out, and prints its verdict.
     void check(const std::string& name, const std::function<Verdict()>& body);
@@ -41,10 +42,10 @@ public:
     uint64_t seed() const { return seed_; }
     int strictness() const { return strictness_; }
     ModuleLibrary& library() { return library_; }
-    // What the table of module-specific checks holds for this module (by its id).
+    // What the module's description says beyond its exports; empty without one.
     const ModuleSpecifics& specifics() const { return specifics_; }
     // Random texts of the module's text grammar, seeded from the check's own stream.
-    RandomTexts randomTexts() { return RandomTexts(specifics_.text->draw, rng_()); }
+    RandomTexts randomTexts() { return RandomTexts(specifics_.text, rng_()); }
     const std::string& path() const { return path_; }
     int passed() const { return passed_; }
     int failed() const { return failed_; }

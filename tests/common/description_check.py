@@ -45,6 +45,7 @@ CASES = [
     ("a symbol another pin has",) + replaced("symbol = wave", ["symbol = speed"]) + ("already names pin",),
     ("a name another pin's CV form has",) + replaced("[pin Wave]", ["[pin Speed CV]"]) + ("already names pin",),
     ("a gate on an output",) + added("[pin Output]", ["gate = 0.1"]) + ("only an audio input",),
+    ("a text grammar on an audio input",) + added("[pin Speed]", ["nodes = 3"]) + ("only a text input",),
     ("a header that is not there",) + replaced("signal = tarn::LfoModule in lfo/lfo_module.h",
                                                ["signal = tarn::LfoModule in lfo/nowhere.h"]) + ("does not exist",),
 ]
