@@ -31,6 +31,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 TOOLS = ["ardour7-lua", "ardour7-export", "ardour7-new_session", "/usr/lib/ardour7/ardour-vst3-scanner"]
+ARDOUR_MIDNAMS = "/usr/share/ardour7/patchfiles/"  # the MIDI device names Ardour comes with
 SECONDS_PER_TOOL = 120    # what one run of an Ardour tool may take before it is counted as hung
 SECONDS_PER_EXPORT = 60   # what one export of a few seconds may take before it is counted as hung
 ATTEMPTS = 3              # Ardour's tools, with no plug-in at all, now and then hang (ardour7-export
@@ -115,9 +116,11 @@ class Ardour:
 
     def words_about_plugins(self):
         """Lines that name the plug-ins, and every warning or error but those Ardour says of its
-        own setup here (no synth to audition MIDI with, a note of its Lua interpreter's)."""
+        own setup here (no synth to audition MIDI with, a note of its Lua interpreter's, its own
+        MIDNAM files, which it parses on a thread of its own at every start and on a busy machine
+        now and then reports whole ones as empty documents)."""
         pattern = re.compile(r"tarn|dpf|" + re.escape(self.plugins) + r"|warning|error|ignored|invalid|fail", re.IGNORECASE)
-        own = re.compile(r"midi-audition|Midi Audition|direct dispatch of call slot")
+        own = re.compile(r"midi-audition|Midi Audition|direct dispatch of call slot|" + re.escape(ARDOUR_MIDNAMS))
         return [line for line in self.said if pattern.search(line) and not own.search(line) and not line.startswith("> ")]
 
 
