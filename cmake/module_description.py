@@ -18,7 +18,8 @@ spaces, an empty text); it holds no double quote.
   flags       what getModuleProperties writes as flags; without it they are left unwritten
   about       one line of the about text; repeat for more lines (nothing after "=": an empty line)
   summary     what the module is, in one line: the README's list of modules, the manual
-  uri         the plug-ins' URI
+  uri         the plug-ins' URI; the modular LV2 form, a plug-in of its own, is URI:cv, named
+              "NAME CV"
   clap-id     the CLAP id, in reverse-domain form
   plugin-id   four characters: the plug-ins' unique id
   signal      the signal object's class and its header: `tarn::Class in folder/header.h`
@@ -67,6 +68,7 @@ Usage:
       OUTDIR/FOLDER/description.cmake  what tarn_add_module reads
       Each is rewritten only when it changes. A malformed description exits 1 with FILE:LINE.
   module_description.py choices DESCRIPTION PIN     the choice names of a pin, one a line
+  module_description.py uri DESCRIPTION [cv]        the plug-ins' URI, or the modular LV2 form's
 Scripts import it: read_description(path) gives a Module with its pins.
 """
 import math
@@ -291,6 +293,7 @@ class Module:
         self.about = "\n".join(f.value for f in s.repeated.get("about", []))
         self.summary = s.text("summary")
         self.uri = s.text("uri")
+        self.cv_uri = self.uri + ":cv"
         self.clap_id = s.text("clap-id")
         self.plugin_id = s.check("plugin-id", lambda v: len(v) == 4 and v.isascii(), "four characters")
         self.signal = self.class_in_header(s, "signal")
@@ -394,6 +397,10 @@ def c_float(value):
     return "static_cast<float>(%r)" % float(value)
 
 
+def macro(folder, what):
+    return "TARN_%s_%s" % (folder.upper(), what)
+
+
 def identifier(symbol):
     return "PIN_" + symbol.upper()
 
@@ -419,6 +426,13 @@ def header(module, folder, version, source):
            % (module.name, source),
            "// configured: edit the description, not this file.",
            "#pragma once", "",
+           "// The identity as literal text, for the names the plug-in formats paste together when they",
+           "// are compiled.",
+           "#define %s %s" % (macro(folder, "NAME"), c_string(module.name)),
+           "#define %s %s" % (macro(folder, "CV_NAME"), c_string(module.name + " CV")),
+           "#define %s %s" % (macro(folder, "URI"), c_string(module.uri)),
+           "#define %s %s" % (macro(folder, "CV_URI"), c_string(module.cv_uri)),
+           "#define %s %s" % (macro(folder, "CLAP_ID"), c_string(module.clap_id)), "",
            '#include "common/module_description.h"',
            '#include "common/pin_values.h"', "",
            "namespace tarn {", "namespace %s {" % folder, "",
@@ -470,6 +484,8 @@ def cmake(module):
     return "\n".join(["# What tarn_add_module reads of %s (written by cmake/module_description.py)." % module.name,
                       "set(TARN_MODULE_LIBRARY %s)" % module.library,
                       "set(TARN_MODULE_FRAME %d)" % module.frame,
+                      "set(TARN_MODULE_URI %s)" % module.uri,
+                      "set(TARN_MODULE_CV_URI %s)" % module.cv_uri,
                       'set(TARN_MODULE_RECORD "%s")' % record.replace('"', '\\"'), ""])
 
 
@@ -507,6 +523,9 @@ def main(argv):
         elif len(argv) == 3 and argv[0] == "choices":
             for name, _ in read_description(argv[1]).pin(argv[2]).choices:
                 print(name)
+        elif len(argv) in (2, 3) and argv[0] == "uri" and argv[2:] in ([], ["cv"]):
+            module = read_description(argv[1])
+            print(module.cv_uri if argv[2:] else module.uri)
         else:
             sys.stderr.write(__doc__[__doc__.index("Usage:"):])
             return 2

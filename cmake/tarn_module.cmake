@@ -31,18 +31,14 @@ set(TARN_ROOT ${PROJECT_SOURCE_DIR})
 # The modules' generated headers (<folder>/description.h), for every target of the project.
 set(TARN_GENERATED ${CMAKE_BINARY_DIR}/generated)
 include_directories(${TARN_GENERATED})
-# The project's one version, which every module's description carries.
-file(STRINGS ${TARN_ROOT}/VERSION TARN_VERSION LIMIT_COUNT 1)
+# The project's one version (VERSION, which CMakeLists.txt reads), which every module's description
+# carries.
 set_property(DIRECTORY ${TARN_ROOT} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TARN_ROOT}/VERSION)
 find_program(TARN_PYTHON python3 REQUIRED)
 
-# The floating-point environments each plug-in format renders its render cases in, on both systems
-# (tests/plugins/fp_host.h): every one, for the plug-in's life and around each call. DPF's VST3
-# wrapper converts parameter values in its own code, in the host's environment: there the rounding
-# modes, "mixed" and "all-traps" are left out and the inexact flag may be raised.
+# The floating-point environments every plug-in format renders its render cases in, on both
+# systems (tests/plugins/fp_host.h): every one, for the plug-in's life and around each call.
 set(TARN_PLUGIN_FP_ENV --fp-env every)
-set(TARN_PLUGIN_FP_ENV_VST3 --fp-env every --fp-env-skip round-down,round-up,round-zero,mixed,all-traps
-  --fp-env-inexact-flag-allowed)
 
 if(WIN32)
   set(TARN_DIST_DIR ${TARN_ROOT}/dist CACHE PATH "where the Windows artifacts go")
@@ -366,7 +362,7 @@ function(tarn_native_suite modules)
 
   if(TARN_HAVE_DPF)
     get_property(uris GLOBAL PROPERTY TARN_LV2_URIS)
-    tarn_plugin_test(lv2.tools ${TARN_PLUGIN_CHECKS}/check_lv2_tools.sh ${TARN_PLUGIN_DIR}/lv2 ${uris})
+    tarn_plugin_test(lv2.tools ${TARN_PLUGIN_CHECKS}/check_lv2_tools.sh ${TARN_PLUGIN_DIR}/lv2:${TARN_PLUGIN_DIR}/lv2-cv ${uris})
   endif()
 
   tarn_add_test(docs.module_list LABELS docs COMMAND ${TARN_PYTHON} ${TARN_ROOT}/scripts/manual.py --check-readme

@@ -22,13 +22,12 @@ if(NOT EXISTS ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp)
 endif()
 set(TARN_HAVE_WINDOWS_PLUGINS ON)
 
-# DPF's own sources are not ours to keep warning-free. The CLAP plug-ins compile them through
-# plugins/dpf_clap_main.cpp, as on Linux: DPF's CLAP entry under another name, exported by nothing,
-# and plugins/clap_fp_entry.cpp's clap_entry in front of it, in the modules' floating-point
-# environment.
-set(TARN_DPF_CLAP_MAIN ${TARN_ROOT}/plugins/dpf_clap_main.cpp)
-set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${TARN_DPF_DIR}/distrho/DistrhoUIMain.cpp
-  ${TARN_DPF_CLAP_MAIN} PROPERTIES COMPILE_OPTIONS "-w")
+# DPF's own sources are not ours to keep warning-free. Each format compiles them through
+# plugins/<format>_dpf.cpp, as on Linux: DPF's entry points under other names, exported by nothing
+# (Windows exports whatever an object marks dllexport), and plugins/<format>_entry.cpp's in front
+# of them, the only exports.
+set_source_files_properties(${TARN_DPF_DIR}/distrho/DistrhoUIMain.cpp ${TARN_ROOT}/plugins/clap_dpf.cpp
+  ${TARN_ROOT}/plugins/vst3_dpf.cpp PROPERTIES COMPILE_OPTIONS "-w")
 
 add_library(tarn_windows_format_glue STATIC ${TARN_ROOT}/plugins/format_glue.cpp)
 target_link_libraries(tarn_windows_format_glue PUBLIC tarn_common)
@@ -39,11 +38,10 @@ add_custom_target(tarn_windows_plugins)
 function(tarn__windows_plugin_target name format folder sources libraries ui_sources ui_libraries)
   set(target ${name}-${format})
   string(TOUPPER ${format} upper)
+  add_library(${target} MODULE ${TARN_ROOT}/plugins/${format}_dpf.cpp ${TARN_ROOT}/plugins/${format}_entry.cpp ${sources})
   if(format STREQUAL clap)
-    add_library(${target} MODULE ${TARN_DPF_CLAP_MAIN} ${TARN_ROOT}/plugins/clap_fp_entry.cpp ${sources})
     set_target_properties(${target} PROPERTIES SUFFIX .clap LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_WINDOWS_DIR}/clap)
   else()
-    add_library(${target} MODULE ${TARN_DPF_DIR}/distrho/DistrhoPluginMain.cpp ${sources})
     set_target_properties(${target} PROPERTIES SUFFIX .vst3
       LIBRARY_OUTPUT_DIRECTORY ${TARN_PLUGIN_WINDOWS_DIR}/vst3/${name}.vst3/Contents/x86_64-win)
   endif()
@@ -109,11 +107,7 @@ function(tarn_windows_plugin_checks name m dir)
       PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
     tarn_needs_dll_renders(${test}.renders ${m})
     # The same in every floating-point environment, as on Linux (TARN_PLUGIN_FP_ENV, tarn_module.cmake).
-    set(fp_env ${TARN_PLUGIN_FP_ENV})
-    if(format STREQUAL vst3)
-      set(fp_env ${TARN_PLUGIN_FP_ENV_VST3})
-    endif()
-    string(JOIN " " fp_env ${fp_env})
+    string(JOIN " " fp_env ${TARN_PLUGIN_FP_ENV})
     tarn_add_test(${test}.renders_in_every_fp_env LABELS "wine;plugins;${m}" COMMAND ${checks}/compare_renders.sh
       windows-${format} ${renders} ${dir}/tests/render_cases.txt ${name} "${host} render ${plugin} ${fp_env}"
       PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})

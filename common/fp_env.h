@@ -128,10 +128,73 @@ private:
 template <class Call>
 auto inHostFpEnv(HostFpEnv& host, Call call) -> decltype(call()) {
     leaveModuleFpEnv(host);
-    auto result = call();
-    enterModuleFpEnv(host, host.keepsX87Status ? X87Status::Kept : X87Status::LeftToTheCode);
-    return result;
+    struct Back {
+        HostFpEnv& host;
+        ~Back() { enterModuleFpEnv(host, host.keepsX87Status ? X87Status::Kept : X87Status::LeftToTheCode); }
+    } back{host};
+    return call();
 }
+
+// The calls from a host into one object on one thread (a plug-in's window) that may nest and may
+// call the host from inside: the modules' environment from the outermost entry, or the outermost
+// inside a call to the host, until it returns; a call to the host (inHostEnv) in the host's
+// environment, whose changes there the host keeps. The object may be destroyed inside one of its
+// entries (a host closing a window from its own code run in a popup menu's loop): the entries
+// under way then only give the host its environment back.
+class NestedFpEntries {
+public:
+    class Entry {
+    public:
+        explicit Entry(NestedFpEntries& entries) {
+            if (entries.top_ != nullptr && !entries.top_->out_) return;  // inside an entry already
+            owner_ = true;
+            entries_ = &entries;
+            next_ = entries.top_;
+            entries.top_ = this;
+            enterModuleFpEnv(host_);
+        }
+        ~Entry() {
+            if (!owner_) return;
+            if (entries_ != nullptr) entries_->top_ = next_;
+            leaveModuleFpEnv(host_);
+        }
+        Entry(const Entry&) = delete;
+        Entry& operator=(const Entry&) = delete;
+
+    private:
+        friend class NestedFpEntries;
+
+        bool owner_ = false;                  // entered the modules' environment
+        NestedFpEntries* entries_ = nullptr;  // while the object lives
+        Entry* next_ = nullptr;               // the entry under way before this one
+        HostFpEnv host_{};
+        bool out_ = false;                    // calling the host
+    };
+
+    NestedFpEntries() = default;
+    ~NestedFpEntries() {
+        for (Entry* e = top_; e != nullptr; e = e->next_) e->entries_ = nullptr;
+    }
+    NestedFpEntries(const NestedFpEntries&) = delete;
+    NestedFpEntries& operator=(const NestedFpEntries&) = delete;
+
+    // Runs `call` (the host's code, or a system call that runs it) in the host's environment
+    // when inside an entry. The object may be gone when it returns.
+    template <class Call>
+    auto inHostEnv(Call call) -> decltype(call()) {
+        Entry* entry = top_;
+        if (entry == nullptr || entry->out_) return call();
+        entry->out_ = true;
+        struct Back {
+            Entry* entry;
+            ~Back() { entry->out_ = false; }
+        } back{entry};
+        return inHostFpEnv(entry->host_, call);
+    }
+
+private:
+    Entry* top_ = nullptr;  // the innermost entry under way that entered the modules' environment
+};
 
 // Around x87 code on a path whose scope leaves the x87 status word to the code: the status
 // flags that code raises are taken back. Costs a read of the status word each way.

@@ -1,4 +1,4 @@
-// The format glue's shared pieces: volts, two-source inputs.
+// The format glue's shared pieces: volts, parameters in volts, two-source inputs.
 #include "format_glue.h"
 
 #include <charconv>

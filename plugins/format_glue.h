@@ -1,13 +1,29 @@
-// What the format glue of both modules shares: volts as a user gives them, and inputs that two
-// sources can set. (A process call runs in the module's floating-point environment through
+// What the format glue of both modules shares: volts as a user gives them, parameters in volts,
+// and inputs that two sources can set. (A process call runs in the module's floating-point environment through
 // common/fp_env.h, as the DLLs' entries do.)
 //
 // Glue translates between a plug-in format and a signal core; it computes no sample itself.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 
+#include "common/module_description.h"
+
 namespace tarn {
+
+// A module's version and four-character id from its description, packed as DPF's d_version and
+// d_cconst pack them.
+constexpr uint32_t dpfVersion(const ModuleDescription& d) {
+    return static_cast<uint32_t>(d.versionMajor & 0xFF) << 16 | static_cast<uint32_t>(d.versionMinor & 0xFF) << 8 |
+           static_cast<uint32_t>(d.versionPatch & 0xFF);
+}
+constexpr int64_t dpfUniqueId(const ModuleDescription& d) {
+    int64_t id = 0;
+    for (int i = 0; i < 4; ++i) id = id << 8 | static_cast<unsigned char>(d.pluginId[i]);
+    return id;
+}
 
 // A parameter in volts to signal units (10 V = 1.0) as the modular host turns what a user
 // types into a pin value: the shortest decimal that reads back as the parameter, divided by
@@ -16,6 +32,31 @@ float signalFromVolts(float volts);
 
 // A default from a pin table ("5", "-0.5") in volts; 0 for no text.
 float voltsFromText(const char* text);
+
+// Parameters in volts that any thread may set (a host's audio or main thread, a state it
+// restores) and the audio thread reads in signal units from a block's start: converted there, in
+// the module's floating-point environment, after any of them changed. A block costs one load.
+template <size_t N>
+class VoltsParameters {
+public:
+    void set(size_t index, float volts) {
+        volts_[index].store(volts, std::memory_order_relaxed);
+        changed_.store(true, std::memory_order_release);
+    }
+    float volts(size_t index) const { return volts_[index].load(std::memory_order_relaxed); }
+    // [audio]
+    const float* signals() {
+        if (changed_.load(std::memory_order_relaxed) && changed_.exchange(false, std::memory_order_acquire)) {
+            for (size_t i = 0; i < N; ++i) signals_[i] = signalFromVolts(volts_[i].load(std::memory_order_relaxed));
+        }
+        return signals_;
+    }
+
+private:
+    std::atomic<float> volts_[N] = {};
+    std::atomic<bool> changed_{true};
+    float signals_[N] = {};
+};
 
 // An input that both the host's stream (a CV port or a parameter) and the notes can set: it
 // follows whichever changed last. The stream counts as changed when the value read at one

@@ -36,7 +36,10 @@ round() {
   while read -r name dir; do
     # The module's name as its benchmarks print it, and the settings of every format.
     { read -r label; read -r -a settings; } < "$ROOT/$dir/bench/plugin_settings.txt"
-    LV2_PATH=$plugins/lv2 "$hosts/tarn-lv2-host" bench "urn:tarn:$dir" --label "$label" "${settings[@]}" < /dev/null >> "$work/figures.txt"
+    # LV2 in the modular form, whose inputs are buffers filled once, as the DLL's and the core's
+    # are; the DAW form's are control ports.
+    uri=$(python3 "$ROOT/cmake/module_description.py" uri "$ROOT/$dir/description.txt" cv)
+    LV2_PATH=$plugins/lv2-cv "$hosts/tarn-lv2-host" bench "$uri" --label "$label" "${settings[@]}" < /dev/null >> "$work/figures.txt"
     for format in clap vst3; do
       "$hosts/tarn-$format-host" bench "$plugins/$format/$name.$format" --label "$label" "${settings[@]}" < /dev/null >> "$work/figures.txt"
       # The same plug-in built for Windows, in the same host built for Windows.

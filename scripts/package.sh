@@ -12,7 +12,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/cmake/wine-env.sh"
 default_windows_build
 modules=$1
-version=$(git -C "$ROOT" describe --tags --always --dirty 2> /dev/null || echo unversioned)
+version=$(head -n 1 "$ROOT/VERSION")
 work=$ROOT/build/package
 # The packages are remade only when an input changed: the sources, what the builds made, the
 # version and the Windows build that draws the pictures.
@@ -55,7 +55,7 @@ name=tarn-modules-$version-linux-x86_64
 stage=$work/$name
 tarball=$ROOT/dist/$name.tar.gz
 mkdir -p "$stage"
-cp -r "$ROOT/dist/plugins/lv2" "$ROOT/dist/plugins/clap" "$ROOT/dist/plugins/vst3" "$ROOT/dist/plugins/jack" "$stage/"
+cp -r "$ROOT/dist/plugins/"{lv2,lv2-cv,clap,vst3,jack} "$stage/"
 find "$stage" -type f \( -name '*.so' -o -name '*.clap' -o -path '*/jack/*' \) -exec strip --strip-unneeded {} +
 cp "$work/MANUAL.html" "$ROOT/LICENSE" "$ROOT/plugins/INSTALL.txt" "$stage/"
 (cd "$stage" && find . -type f ! -name SHA256SUMS | sort | xargs sha256sum > SHA256SUMS)

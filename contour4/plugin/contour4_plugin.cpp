@@ -1,23 +1,24 @@
 // Tarn Contour4 in every format DPF builds (LV2, CLAP, VST3, JACK): the shape text as state,
-// the 27 presets as programs, Pitch, Sync and Level as CV inputs or parameters, and notes.
+// the 27 presets as programs, Pitch, Sync and Level as parameters (CV inputs in the modular LV2
+// form), and notes.
 //
 // The glue turns what the format delivers into the module's pin changes and blocks: the first
 // run after activation, a new shape and every note are pin changes (the voice decides its gate
 // there, and a block is split at a note); a CV input or a parameter is a stream the voice reads
 // where it reads its pins. Every sample comes from the signal core.
 #include <cstring>
-#include <mutex>
 #include <string>
 
 #include "DistrhoPlugin.hpp"
 #include "contour4/plugin/held_notes.h"
 #include "contour4/plugin/programs.h"
-#include "contour4/plugin/table_exchange.h"
+#include "contour4/plugin/shape_state.h"
 #include "contour4/signal/pins.h"
 #include "contour4/signal/shape_text.h"
 #include "contour4/signal/voice.h"
 #include "common/fp_env.h"
 #include "plugins/format_glue.h"
+#include "plugins/vst3_entry.h"
 
 START_NAMESPACE_DISTRHO
 
@@ -29,14 +30,18 @@ constexpr char kStateSeparator = '\xff';
 constexpr char kStateEnd = '\xfe';
 constexpr char kInertCharacter = '?';
 
-// Parameters, where the format has no CV: index = pin index - 1.
+// Parameters, where the format has no CV: index = pin index - 1, after the VST3 placeholder.
 constexpr uint32_t kVoltsInputs = 3;
 constexpr tarn::Contour4Pin kInputPins[kVoltsInputs] = {tarn::PIN_PITCH, tarn::PIN_SYNC, tarn::PIN_LEVEL};
 constexpr const char* kInputSymbols[kVoltsInputs] = {"pitch", "sync", "level"};
+// The CV form's ranges in signal units, as lv2:minimum and lv2:maximum: 0...10 V, -10...10 V, 0...10 V.
+constexpr uint32_t kInputRanges[kVoltsInputs] = {kCVPortHasPositiveUnipolarRange, kCVPortHasBipolarRange,
+                                                 kCVPortHasPositiveUnipolarRange};
+constexpr uint32_t kFirstInput = tarn::kVst3Placeholders;
 #ifdef TARN_PLUGIN_CV
 constexpr uint32_t kParameterCount = 0;
 #else
-constexpr uint32_t kParameterCount = kVoltsInputs;
+constexpr uint32_t kParameterCount = kFirstInput + kVoltsInputs;
 #endif
 
 constexpr uint8_t kNoteOff = 0x80, kNoteOn = 0x90, kControl = 0xB0, kPitchBend = 0xE0;
@@ -51,12 +56,8 @@ class Contour4Plugin : public Plugin {
 public:
     Contour4Plugin() : Plugin(kParameterCount, tarn::kProgramCount, 1) {
         const tarn::ModuleFpScope environment;
-        for (uint32_t i = 0; i < kVoltsInputs; ++i) {
-            volts_[i] = tarn::voltsFromText(kContour4Pins[kInputPins[i]].defaultText);
-            signal_[i] = tarn::signalFromVolts(volts_[i]);
-        }
-        noteLevel_ = signal_[2];
-        storeShape("");
+        for (uint32_t i = 0; i < kVoltsInputs; ++i) volts_.set(i, tarn::voltsFromText(kContour4Pins[kInputPins[i]].defaultText));
+        noteLevel_ = tarn::signalFromVolts(volts_.volts(2));
     }
 
 protected:
@@ -67,17 +68,23 @@ protected:
     }
     const char* getMaker() const override { return "Tarn"; }
     const char* getLicense() const override { return "MIT"; }
-    uint32_t getVersion() const override { return d_version(1, 0, 0); }
-    int64_t getUniqueId() const override { return d_cconst('T', 'c', 'o', '4'); }
+    uint32_t getVersion() const override { return tarn::dpfVersion(tarn::contour4::kDescription); }
+    int64_t getUniqueId() const override { return tarn::dpfUniqueId(tarn::contour4::kDescription); }
 
     void initAudioPort(bool input, uint32_t index, AudioPort& port) override {
         const tarn::Contour4Pin pin = input ? kInputPins[index] : tarn::PIN_OUTPUT;
         port.name = kContour4Pins[pin].name;
         port.symbol = input ? kInputSymbols[index] : "output";
-        if (input) port.hints = kAudioPortIsCV;
+        if (input) port.hints = kAudioPortIsCV | kInputRanges[index];
     }
 
     void initParameter(uint32_t index, Parameter& parameter) override {
+        if (index < kFirstInput) {
+            parameter.name = "Placeholder";
+            parameter.symbol = "placeholder";
+            return;
+        }
+        index -= kFirstInput;
         const tarn::ModuleFpScope environment;
         const tarn::VoltsPin& pin = kContour4Pins[kInputPins[index]];
         parameter.hints = kParameterIsAutomatable;
@@ -89,13 +96,14 @@ protected:
         parameter.ranges.max = pin.maxVolts;
     }
 
-    float getParameterValue(uint32_t index) const override { return volts_[index]; }
+    float getParameterValue(uint32_t index) const override {
+        return index < kFirstInput ? 0.0f : volts_.volts(index - kFirstInput);
+    }
 
-    // [audio or main] A parameter is a stream: the voice reads it where it reads its pins.
+    // [audio or main] A parameter is a stream: the voice reads it where it reads its pins, from
+    // the block on whose start it is set.
     void setParameterValue(uint32_t index, float value) override {
-        const tarn::ModuleFpScope environment;
-        volts_[index] = value;
-        signal_[index] = tarn::signalFromVolts(value);
+        if (index >= kFirstInput) volts_.set(index - kFirstInput, value);
     }
 
     void initProgramName(uint32_t index, String& name) override { name = tarn::programName(index); }
@@ -111,18 +119,16 @@ protected:
         state.hints = 0;
     }
 
-    // [main or worker] Heights from the preset, x positions from the current shape, as the
-    // panel's menu does (and as the plug-in window shows a program the host loads).
-    void loadProgram(uint32_t index) override {
-        const tarn::ModuleFpScope environment;
-        std::lock_guard<std::mutex> lock(shapeLock_);
-        buildLocked(tarn::programShapeText(shape_, index));
-    }
+    // [any, audio included] Heights from the preset, x positions from the current shape, as the
+    // panel's menu does (and as the plug-in window shows a program the host loads), built on the
+    // shape's own thread.
+    void loadProgram(uint32_t index) override { shape_.loadProgram(index); }
 
+    // [main or worker] A program chosen before is built first.
     String getState(const char* key) const override {
         if (std::strcmp(key, tarn::kShapeStateKey) != 0) return String();
-        std::lock_guard<std::mutex> lock(shapeLock_);
-        return String(shape_.c_str());
+        const tarn::ModuleFpScope environment;
+        return String(shape_.text().c_str());
     }
 
     // [main or worker] Any text is a shape text: the module's parser gives every text its
@@ -137,12 +143,14 @@ protected:
         for (char& c : text) {
             if (c == kStateSeparator || c == kStateEnd) c = kInertCharacter;
         }
-        storeShape(std::move(text));
+        shape_.setText(std::move(text));
     }
 
-    // [main] The module's open: the cycle at its start; the first run decides the gate.
+    // [main] The module's open: the shape chosen so far, the cycle at its start; the first run
+    // decides the gate.
     void activate() override {
         const tarn::ModuleFpScope environment;
+        shape_.settle();
         voice_.open(static_cast<float>(getSampleRate()));
         opening_ = true;
         asleep_ = false;
@@ -153,7 +161,10 @@ protected:
         const tarn::ModuleFpScope environment(tarn::X87Status::LeftToTheCode);
         inputs_ = inputs;
         output_ = outputs[0];
-        bool changed = tables_.takeNewest() || opening_;
+#ifndef TARN_PLUGIN_CV
+        signals_ = volts_.signals();
+#endif
+        bool changed = shape_.takeNewest() || opening_;
         opening_ = false;
         uint32_t from = 0;
         uint32_t next = 0;
@@ -169,24 +180,13 @@ protected:
     }
 
 private:
-    void storeShape(std::string text) {
-        std::lock_guard<std::mutex> lock(shapeLock_);
-        buildLocked(std::move(text));
-    }
-
-    void buildLocked(std::string text) {
-        shape_ = std::move(text);
-        tables_.back().rebuild(shape_.c_str());
-        tables_.publish();
-    }
-
     // The host's value of an input at a frame, in signal units.
     float stream(uint32_t input, uint32_t frame) const {
 #ifdef TARN_PLUGIN_CV
         return inputs_[input][frame];
 #else
         static_cast<void>(frame);
-        return signal_[input];
+        return signals_[input];
 #endif
     }
 
@@ -206,7 +206,11 @@ private:
         } else if (status == kNoteOff || status == kNoteOn) {
             notes_.release(a);
         } else if (status == kPitchBend) {
-            bend_ = a | b << 7;
+            const int bend = tarn::bendValue(event.data[1], event.data[2]);
+#ifdef DISTRHO_PLUGIN_TARGET_VST3
+            if (!bendParameters_.isBend(event.data[0], bend)) return false;
+#endif
+            bend_ = bend;
             if (notes_.empty()) return false;
         } else if (status == kControl && (a == kAllNotesOff || a == kAllSoundOff)) {
             notes_.clear();
@@ -241,10 +245,10 @@ private:
         const float* sync = inputs_[1] + from;
         const int32_t syncStep = 1;
 #else
-        const float* sync = &signal_[1];
+        const float* sync = &signals_[1];
         const int32_t syncStep = 0;
 #endif
-        const tarn::WaveTable& table = tables_.front();
+        const tarn::WaveTable& table = shape_.table();
         if (voice_.active()) {
             voice_.generate(table, pitch, sync, syncStep, level, out, count);
         } else if (voice_.generateIdle(table, pitch, sync, syncStep, level, out, count)) {
@@ -252,16 +256,17 @@ private:
         }
     }
 
-    tarn::TableExchange tables_;
+    mutable tarn::ShapeState shape_;
     tarn::Contour4Voice voice_;
-    mutable std::mutex shapeLock_;  // never taken on the audio thread
-    std::string shape_;
-    float volts_[kVoltsInputs];
-    float signal_[kVoltsInputs];
+    tarn::VoltsParameters<kVoltsInputs> volts_;
+    const float* signals_ = nullptr;  // the parameters in signal units, from the block's start
     float noteLevel_;
     tarn::TwoSourceInput pitch_;
     tarn::TwoSourceInput level_;
     tarn::HeldNotes notes_;
+#ifdef DISTRHO_PLUGIN_TARGET_VST3
+    tarn::BendParameters bendParameters_;
+#endif
     int bend_ = tarn::kBendCentre;
     bool opening_ = true;
     bool asleep_ = false;

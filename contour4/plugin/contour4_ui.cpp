@@ -48,22 +48,22 @@ protected:
     // The host loaded a program: the signal side made its shape from the one it had, which is
     // the panel's, by the same rule.
     void programLoaded(uint32_t index) override {
-        const Entry entry(*this);
+        const tarn::NestedFpEntries::Entry entry(entries_);
         panel_.showShape(tarn::programShapeText(panel_.shapeText(), index));
     }
 
     void stateChanged(const char* key, const char* value) override {
-        const Entry entry(*this);
+        const tarn::NestedFpEntries::Entry entry(entries_);
         if (std::strcmp(key, tarn::kShapeStateKey) == 0) panel_.showShape(value != nullptr ? value : "");
     }
 
     void onCairoDisplay(const CairoGraphicsContext& context) override {
-        const Entry entry(*this);
+        const tarn::NestedFpEntries::Entry entry(entries_);
         panel_.paint(context.handle);
     }
 
     bool onMouse(const MouseEvent& event) override {
-        const Entry entry(*this);
+        const tarn::NestedFpEntries::Entry entry(entries_);
         const int x = pixel(event.pos.getX());
         const int y = pixel(event.pos.getY());
         if (event.press) panel_.press(x, y);
@@ -72,7 +72,7 @@ protected:
     }
 
     bool onMotion(const MotionEvent& event) override {
-        const Entry entry(*this);
+        const tarn::NestedFpEntries::Entry entry(entries_);
         panel_.move(pixel(event.pos.getX()), pixel(event.pos.getY()));
         return true;
     }
@@ -80,52 +80,19 @@ protected:
     bool onKeyboard(const KeyboardEvent& event) override {
         tarn::MenuKey key;
         if (!event.press || !menuKey(event.key, key)) return false;
-        const Entry entry(*this);
+        const tarn::NestedFpEntries::Entry entry(entries_);
         return panel_.key(key);
     }
 
 private:
-    // The modules' environment for the outermost entry (one made inside a call to the host is
-    // outermost again), with the host's saved in host_.
-    class Entry {
-    public:
-        explicit Entry(Contour4UI& ui) : ui_(ui), owner_(!ui.entered_) {
-            if (!owner_) return;
-            tarn::enterModuleFpEnv(ui.host_);
-            ui.entered_ = true;
-        }
-        ~Entry() {
-            if (!owner_) return;
-            ui_.entered_ = false;
-            tarn::leaveModuleFpEnv(ui_.host_);
-        }
-        Entry(const Entry&) = delete;
-        Entry& operator=(const Entry&) = delete;
-
-    private:
-        Contour4UI& ui_;
-        bool owner_;
-    };
-
-    template <class Call>
-    void inHostEnvironment(Call call) {
-        if (!entered_) return call();
-        entered_ = false;
-        tarn::leaveModuleFpEnv(host_);
-        call();
-        tarn::enterModuleFpEnv(host_);
-        entered_ = true;
-    }
-
     void shapeWritten(const std::string& text) override {
-        inHostEnvironment([&] { setState(tarn::kShapeStateKey, text.c_str()); });
+        entries_.inHostEnv([&] { setState(tarn::kShapeStateKey, text.c_str()); });
     }
     void repaintAsked() override {
-        inHostEnvironment([&] { repaint(); });
+        entries_.inHostEnv([&] { repaint(); });
     }
 
-    tarn::HostFpEnv host_{};
-    bool entered_ = false;
+    tarn::NestedFpEntries entries_;
     tarn::PanelHost panel_;
 
     DISTRHO_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(Contour4UI)

@@ -1,4 +1,4 @@
-// Held notes and the note-to-volts law of Contour4's MIDI input.
+// Held notes, bends through host parameters and the note-to-volts law of Contour4's MIDI input.
 #include "held_notes.h"
 
 namespace tarn {
@@ -17,6 +17,24 @@ void HeldNotes::press(uint8_t note) {
 }
 
 void HeldNotes::release(uint8_t note) { remove(note); }
+
+bool BendParameters::isBend(uint8_t channel, int value) {
+    int& start = start_[channel & 0x0F];
+    if (start == kUnset) {
+        start = value;
+        return false;
+    }
+    if (start == kFollowing || start != value) {
+        start = kFollowing;
+        return true;
+    }
+    return false;
+}
+
+int bendValue(uint8_t low, uint8_t high) {
+    const int value = (low & 0x7F) | high << 7;
+    return value < kBendMax ? value : kBendMax;
+}
 
 double noteVolts(uint8_t note, int bend) {
     const double semitones = (note - kMiddleNote) + kBendSemitones * (bend - kBendCentre) / kBendCentre;

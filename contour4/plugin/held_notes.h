@@ -1,4 +1,5 @@
-// The notes held on Contour4's MIDI input, newest last: the newest one sets the pitch.
+// The notes held on Contour4's MIDI input, newest last: the newest one sets the pitch; pitch bend
+// as a host's hidden controller parameters deliver it.
 #pragma once
 
 #include <cstdint>
@@ -21,11 +22,32 @@ private:
     int count_ = 0;
 };
 
+// Pitch bend that reaches the plug-in as one host parameter per channel (VST3 through DPF's MIDI
+// mapping). A DAW may set such a parameter to any start value before a note, 0 (full bend down)
+// included, so the first value of each channel is where its parameter starts, not a bend; a bend
+// counts from the first value that differs from it.
+class BendParameters {
+public:
+    static constexpr int kChannels = 16;
+    // True when the value, on the channel of the low four bits, is a bend to follow.
+    bool isBend(uint8_t channel, int value);
+
+private:
+    static constexpr int kUnset = -1;
+    static constexpr int kFollowing = -2;
+    int start_[kChannels] = {kUnset, kUnset, kUnset, kUnset, kUnset, kUnset, kUnset, kUnset,
+                             kUnset, kUnset, kUnset, kUnset, kUnset, kUnset, kUnset, kUnset};
+};
+
 // MIDI to volts: 1 V per octave with note 69 at 5 V; a bend of 0 ... 16383 spans +-2 semitones.
 constexpr int kMiddleNote = 69;
 constexpr double kMiddleNoteVolts = 5.0;
 constexpr double kBendSemitones = 2.0;
 constexpr int kBendCentre = 8192;
+constexpr int kBendMax = 16383;
 double noteVolts(uint8_t note, int bend);
+// A bend's value from its two data bytes, at most kBendMax: DPF 1.6 turns a VST3 host's full bend
+// up (1.0) into 16384, an eighth bit in the high byte.
+int bendValue(uint8_t low, uint8_t high);
 
 }  // namespace tarn

@@ -30,8 +30,8 @@ const char kNoText[] = "";
 
 }  // namespace
 
-PanelLink::PanelLink(Window& window)
-    : window_(window), view_{Contour4Gui::kPanelWidth, Contour4Gui::kPanelHeight, kPanelHandle} {}
+PanelLink::PanelLink(Window& window, NestedFpEntries* hostCalls)
+    : window_(window), hostCalls_(hostCalls), view_{Contour4Gui::kPanelWidth, Contour4Gui::kPanelHeight, kPanelHandle} {}
 
 PanelLink::~PanelLink() {
     if (record_ != nullptr) dispatch(GUI_CLOSE);
@@ -39,8 +39,11 @@ PanelLink::~PanelLink() {
 
 void PanelLink::open() {
     Calling calling(this);
-    ModuleFpScope fp;
-    record_ = static_cast<GuiRecord*>(makeObject<Contour4Gui>(&PanelLink::callback, 0, fp.host()));
+    const auto make = [&] {
+        ModuleFpScope fp;
+        return static_cast<GuiRecord*>(makeObject<Contour4Gui>(&PanelLink::callback, 0, fp.host()));
+    };
+    record_ = hostCalls_ != nullptr ? hostCalls_->inHostEnv(make) : make();
     if (record_ != nullptr) dispatch(GUI_OPEN, 1);
 }
 
@@ -75,7 +78,8 @@ HostWord PanelLink::dispatch(int32_t opcode, HostWord index, int32_t value, void
     Calling calling(this);
     GuiRecord* record = record_;
     if (opcode == GUI_CLOSE) record_ = nullptr;
-    return record->dispatcher(record, opcode, index, value, ptr, 0.0f);
+    const auto call = [&] { return record->dispatcher(record, opcode, index, value, ptr, 0.0f); };
+    return hostCalls_ != nullptr ? hostCalls_->inHostEnv(call) : call();
 }
 
 HostWord TARN_CDECL PanelLink::callback(void*, int32_t opcode, HostWord index, int32_t value, void* ptr,

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/fp_env.h"
 #include "contour4/editor/gdi_api.h"
 #include "frame/host_interface.h"
 
@@ -39,7 +40,11 @@ public:
     static constexpr int32_t kPanelHandle = 1;
     static constexpr int32_t kWindowHandle = 2;
 
-    explicit PanelLink(Window& window);
+    // hostCalls: where the window's own entries compute in the modules' environment (through
+    // hostCalls) and the panel may open the system's popup menu, whose message loop runs the
+    // host's code, the panel is called in the host's environment, as a host calls a module's
+    // panel, so that the menu runs there too. Null: the panel is called in the window's.
+    explicit PanelLink(Window& window, NestedFpEntries* hostCalls = nullptr);
     ~PanelLink();
     PanelLink(const PanelLink&) = delete;
     PanelLink& operator=(const PanelLink&) = delete;
@@ -76,6 +81,7 @@ private:
     void open();
 
     Window& window_;
+    NestedFpEntries* hostCalls_;
     GuiRecord* record_ = nullptr;
     ViewRecord view_;
     std::string pinText_;

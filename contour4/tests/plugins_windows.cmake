@@ -1,4 +1,5 @@
-# Tarn Contour4's Windows plug-ins beyond the common checks: a DAW's notes, the shape text as saved
+# Tarn Contour4's Windows plug-ins beyond the common checks: a DAW's notes (in VST3 with the hidden
+# bend parameter first set to 0, as Ardour does), bends in VST3 as in CLAP, the shape text as saved
 # state, and the window: the panel's pixels and texts against the reference host's after the
 # same events, and a hundred windows opened and closed leaving the process's GDI and USER
 # objects as they were.
@@ -7,8 +8,12 @@ string(JOIN " " run ${TARN_WINDOWS_RUN})
 foreach(format ${TARN_WINDOWS_PLUGIN_FORMATS})
   set(plugin ${TARN_PLUGIN_WINDOWS_DIR}/${format}/${name}.${format})
   set(test plugins.${m}.${format})
+  set(first_bend "")
+  if(format STREQUAL vst3)
+    set(first_bend --note 0:bend:0)
+  endif()
   tarn_add_test(${test}.notes LABELS "wine;plugins;${m}" COMMAND ${here}/check_notes.sh ${renders}
-    ${TARN_WINDOWS_RUN} $<TARGET_FILE:tarn-${format}-host> render ${plugin}
+    ${TARN_WINDOWS_RUN} $<TARGET_FILE:tarn-${format}-host> render ${plugin} ${first_bend}
     PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK plugin_renders_${m})
   tarn_needs_dll_renders(${test}.notes ${m})
   tarn_add_test(${test}.state LABELS "wine;plugins;${m}" COMMAND tarn-${format}-host state ${plugin}
@@ -19,3 +24,6 @@ foreach(format ${TARN_WINDOWS_PLUGIN_FORMATS})
   tarn_add_test(${test}.window_cycles LABELS "wine;plugins;${m}" COMMAND tarn-${format}-host window ${plugin}
     --cycles 100 PROPERTIES FIXTURES_REQUIRED wine)
 endforeach()
+tarn_add_test(plugins.${m}.vst3.bends LABELS "wine;plugins;${m}" COMMAND ${here}/check_bends.sh
+  "${run} $<TARGET_FILE:tarn-clap-host>" ${TARN_PLUGIN_WINDOWS_DIR}/clap/${name}.clap
+  "${run} $<TARGET_FILE:tarn-vst3-host>" ${TARN_PLUGIN_WINDOWS_DIR}/vst3/${name}.vst3 PROPERTIES FIXTURES_REQUIRED wine)

@@ -1,8 +1,10 @@
 // Tarn LFO in every format DPF builds (LV2, CLAP, VST3, JACK): Wave as an enumerated
-// parameter, Speed as a parameter (and in LV2 also a CV input, added to it), one output.
+// parameter, Speed as a parameter (in the modular LV2 form also a CV input, added to it), one
+// output.
 //
 // Each run is one process call of the module: the speed of its first frame holds for the call.
 // Every sample comes from the signal core.
+#include <atomic>
 #include <cstring>
 
 #include "DistrhoPlugin.hpp"
@@ -64,14 +66,15 @@ protected:
     }
     const char* getMaker() const override { return "Tarn"; }
     const char* getLicense() const override { return "MIT"; }
-    uint32_t getVersion() const override { return d_version(1, 0, 0); }
-    int64_t getUniqueId() const override { return d_cconst('T', 'l', 'f', 'o'); }
+    uint32_t getVersion() const override { return tarn::dpfVersion(tarn::lfo::kDescription); }
+    int64_t getUniqueId() const override { return tarn::dpfUniqueId(tarn::lfo::kDescription); }
 
     void initAudioPort(bool input, uint32_t, AudioPort& port) override {
         port.name = input ? tarn::kLfoSpeedName : tarn::kLfoOutputName;
         port.symbol = input ? "speed_cv" : "output";
 #ifdef TARN_PLUGIN_CV
-        port.hints = kAudioPortIsCV;
+        // Speed 0...10 V; the output -10...10 V (its waves swing between -5 V and 5 V).
+        port.hints = kAudioPortIsCV | (input ? kCVPortHasPositiveUnipolarRange : kCVPortHasBipolarRange);
 #endif
     }
 
@@ -103,16 +106,18 @@ protected:
         parameter.ranges.max = tarn::kLfoSpeedMaxVolts;
     }
 
-    float getParameterValue(uint32_t index) const override { return index == kWave ? wave_ : speedVolts_; }
+    float getParameterValue(uint32_t index) const override {
+        return index == kWave ? wave_.load(std::memory_order_relaxed) : speed_.volts(0);
+    }
 
+    // [audio or main] Read at the next block's start.
     void setParameterValue(uint32_t index, float value) override {
         const tarn::ModuleFpScope environment;
         if (index == kWave) {
-            wave_ = value;
-            waveIndex_ = static_cast<int32_t>(value);
+            wave_.store(value, std::memory_order_relaxed);
+            waveIndex_.store(static_cast<int32_t>(value), std::memory_order_relaxed);
         } else {
-            speedVolts_ = value;
-            speedSignal_ = tarn::signalFromVolts(value);
+            speed_.set(0, value);
         }
     }
 
@@ -126,20 +131,21 @@ protected:
     void run(const float** inputs, float** outputs, uint32_t frames) override {
         const tarn::ModuleFpScope environment(tarn::X87Status::LeftToTheCode);
 #ifdef TARN_PLUGIN_CV
-        const float speed = inputs[0][0] + speedSignal_;  // the knob offsets the CV
+        const float speed = inputs[0][0] + speed_.signals()[0];  // the knob offsets the CV
 #else
         static_cast<void>(inputs);
-        const float speed = speedSignal_;
+        const float speed = speed_.signals()[0];
 #endif
-        tarn::runLfo(state_, speed, waveIndex_, outputs[0], static_cast<int32_t>(frames), &tarn::crtRand);
+        tarn::runLfo(state_, speed, waveIndex_.load(std::memory_order_relaxed), outputs[0], static_cast<int32_t>(frames),
+                     &tarn::crtRand);
     }
 
 private:
     tarn::LfoState state_;
-    float wave_ = 0.0f;
-    int32_t waveIndex_ = 0;
-    float speedVolts_ = 0.0f;
-    float speedSignal_ = 0.0f;
+    // Set on the audio thread or another (a host's main thread, a state it restores).
+    std::atomic<float> wave_{0.0f};
+    std::atomic<int32_t> waveIndex_{0};
+    tarn::VoltsParameters<1> speed_;
 
     DISTRHO_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(LfoPlugin)
 };

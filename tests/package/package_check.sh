@@ -39,12 +39,12 @@ case "$check" in
     echo "PE32 i386, two exports, system imports, no debug sections" ;;
   linux-tarball)
     for name in $names; do
-      for file in "lv2/$name.lv2/manifest.ttl" "clap/$name.clap" "vst3/$name.vst3" "jack/$name"; do
+      for file in "lv2/$name.lv2/manifest.ttl" "lv2-cv/${name}CV.lv2/manifest.ttl" "clap/$name.clap" "vst3/$name.vst3" "jack/$name"; do
         [ -e "$linux/$file" ] || { echo "missing: $file"; exit 1; }
       done
     done
     for file in INSTALL.txt MANUAL.html LICENSE; do [ -f "$linux/$file" ] || { echo "missing: $file"; exit 1; }; done
-    echo "lv2, clap, vst3 and jack for $(wc -w <<< "$names") modules, with the manual and the install note" ;;
+    echo "lv2 (both forms), clap, vst3 and jack for $(wc -w <<< "$names") modules, with the manual and the install note" ;;
   manual-in-browser)
     node "$root/tests/browser/check_manual.js" "$tmp/zip/MANUAL.html" "$root/build/package/manual-first-screen.png" ;;
   readme-pictures)

@@ -1,5 +1,7 @@
 /* Counts heap, lock and wait calls while a test host has the watch on (between tarn_watch_begin
- * and tarn_watch_end, on any thread), for a library preloaded into that host. */
+ * and tarn_watch_end, on the thread that called them: the process call's), for a library
+ * preloaded into that host. A plug-in's own threads (Contour4 builds a program on one) are free
+ * to lock and allocate. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <pthread.h>
@@ -14,15 +16,16 @@ enum { MALLOC, CALLOC, REALLOC, FREE, MUTEX_LOCK, MUTEX_TRYLOCK, COND_WAIT, SEM_
 static const char* const kNames[KINDS] = {"malloc", "calloc", "realloc", "free", "pthread_mutex_lock",
                                           "pthread_mutex_trylock", "pthread_cond_wait", "sem_wait",
                                           "nanosleep", "usleep"};
-static atomic_int watching;
+/* Initial-exec: the library is preloaded, and the default model could allocate on first use. */
+static __thread int watching __attribute__((tls_model("initial-exec")));
 static atomic_long counts[KINDS];
 
 static void count(int kind) {
-    if (atomic_load_explicit(&watching, memory_order_relaxed)) atomic_fetch_add(&counts[kind], 1);
+    if (watching) atomic_fetch_add(&counts[kind], 1);
 }
 
-void tarn_watch_begin(void) { atomic_store(&watching, 1); }
-void tarn_watch_end(void) { atomic_store(&watching, 0); }
+void tarn_watch_begin(void) { watching = 1; }
+void tarn_watch_end(void) { watching = 0; }
 
 /* "malloc 0, calloc 0, ..." into text; returns the number of calls counted that can allocate or
  * wait. A try-lock is shown but not counted there: it never waits. DPF's CLAP plug-ins with a

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The LV2 bundles in Debian's own tools: lv2ls lists exactly the modules' plug-ins (LV2_PATH
-# holds only the build's bundles), and sord_validate passes the bundles against the schemas that
-# lv2-dev ships for every extension they use. Exits 77 when a tool is missing.
-#   check_lv2_tools.sh LV2_DIR URI...
+# holds only the build's bundles, both forms), and sord_validate passes the bundles against the
+# schemas that lv2-dev ships for every extension they use. Exits 77 when a tool is missing.
+#   check_lv2_tools.sh LV2_DIR[:LV2_DIR...] URI...
 set -uo pipefail
 bundles=$1
 shift
@@ -20,6 +20,7 @@ check test "$(lv2ls | sort | tr '\n' ' ')" = "$(printf '%s\n' "$@" | sort | tr '
 # Every schema the bundles' prefixes name, from lv2-dev's bundles.
 desc="sord_validate passes the bundles against lv2-dev's schemas"
 mapfile -t files < <(find "$schemas"/{core,atom,buf-size,event,midi,options,parameters,patch,port-groups,port-props,presets,resize-port,state,time,ui,units,urid,worker,schemas}.lv2 -name '*.ttl')
-check sord_validate "${files[@]}" "$(dirname "$0")/programs_extension.ttl" "$bundles"/*/*.ttl
+mapfile -t ours < <(tr ':' '\n' <<< "$bundles" | while read -r dir; do printf '%s\n' "$dir"/*/*.ttl; done)
+check sord_validate "${files[@]}" "$(dirname "$0")/programs_extension.ttl" "${ours[@]}"
 echo "$failed failed"
 [ "$failed" -eq 0 ]

@@ -4,10 +4,12 @@
 #   count N TEXT         N lines hold TEXT
 #   presets N            the listing offers N presets
 #   matches REGEX        a line matches the extended regular expression
-# Usage: check_lv2info.sh URI EXPECTED (LV2_PATH at the build's bundles). Exits 77 without lv2info.
+# Usage: check_lv2info.sh URI EXPECTED (LV2_PATH at the build's bundles; lv2-dev's own bundles, which
+# name the plug-in classes, are added). Exits 77 without lv2info.
 set -uo pipefail
 uri=$1 expected=$2
 command -v lv2info > /dev/null || { echo "SKIP: lv2info is not installed (./run setup)"; exit 77; }
+export LV2_PATH=${LV2_PATH:+$LV2_PATH:}/usr/lib/lv2
 listing=$(lv2info "$uri") || { echo "FAIL lv2info does not know $uri"; exit 1; }
 failed=0
 judge() { if [ "$1" = yes ]; then echo "ok $2"; else echo "FAIL $2"; failed=$((failed + 1)); fi; }

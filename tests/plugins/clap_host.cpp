@@ -2,6 +2,8 @@
 //   tarn-clap-host info FILE.clap                      ports, parameters (range, default, labels)
 //   tarn-clap-host render FILE.clap --out FILE [render options]
 //   tarn-clap-host state FILE.clap [render options]    save, load into a second instance, compare
+//   tarn-clap-host race FILE.clap [render options]     states and programs loaded on this thread
+//                                                      while an audio thread plays (for ThreadSanitizer)
 //   tarn-clap-host window FILE.clap [events]           Windows only: the plug-in's window (win/plugin_window.h)
 //   tarn-clap-host bench FILE.clap [--label TEXT] [--frames N]... [--set ...]   the process call alone
 // --set NAME=VALUE sets a parameter (a number, or a label of an enumerated one); --input streams
@@ -10,11 +12,13 @@
 // --fp-env NAME, --fp-env-calls NAME and --fp-env every: the host's floating-point environment
 // (fp_host.h).
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "clap/entry.h"
@@ -295,6 +299,16 @@ bool withShape(std::string state, const std::string& text, std::string& out) {
     return true;
 }
 
+// The saved state with its program field (DPF's "__dpf_program__", then the number) set to index.
+bool withProgram(std::string state, int index, std::string& out) {
+    const std::string key("__dpf_program__\0", 16);
+    const size_t at = state.find(key);
+    if (at == std::string::npos) return false;
+    const size_t from = at + key.size();
+    out = state.replace(from, state.find('\0', from) - from, std::to_string(index));
+    return true;
+}
+
 // Prepares an activated instance from the options; streams onto parameters go to streams.
 std::unique_ptr<Instance> prepare(const Library& lib, const Options& o, std::vector<plugtest::ParameterStream>& streams,
                                   EventList& first, std::string& error) {
@@ -438,6 +452,48 @@ int runBench(const Library& lib, const std::vector<std::string>& args) {
     });
 }
 
+// What a window does while the host plays: loads of states, each with a program and a shape text
+// of its own, on this thread while another plays block after block; after each load the other
+// plays on before the next. The last state loaded is the one saved at the end.
+int runRace(const Library& lib, const Options& o) {
+    constexpr int kLoads = 200;
+    constexpr int kPrograms = 27;
+    constexpr long kBlocksBetweenLoads = 2;
+    std::vector<plugtest::ParameterStream> streams;
+    EventList first;
+    std::string error, state;
+    auto inst = prepare(lib, o, streams, first, error);
+    if (inst == nullptr) return plugtest::usage(error.c_str());
+    if (!inst->saveState(state)) return plugtest::usage("the plug-in saved no state");
+    std::atomic<bool> playing{true};
+    std::atomic<long> blocks{0};
+    std::thread audio([&] {
+        while (playing.load()) {
+            EventList none;
+            inst->process(o.block, none, false);
+            ++blocks;
+        }
+    });
+    std::string shape, loaded;
+    for (int i = 0; i < kLoads; ++i) {
+        std::string programmed;
+        shape = "(-5," + std::to_string(i % 7) + ")(5,-3.5)";
+        if (!withProgram(state, i % kPrograms, programmed) || !withShape(programmed, shape, loaded) || !inst->loadState(loaded)) {
+            error = "the plug-in's state took no program and shape";
+            break;
+        }
+        for (const long seen = blocks.load(); blocks.load() < seen + kBlocksBetweenLoads;) std::this_thread::yield();
+    }
+    playing.store(false);
+    audio.join();
+    if (!error.empty()) return plugtest::usage(error.c_str());
+    std::string saved, expected;
+    const bool kept = inst->saveState(saved) && withShape(saved, shape, expected) && saved == expected;
+    std::printf("%s: %d states and programs loaded while %ld blocks played; the last state %s\n", inst->name().c_str(), kLoads,
+                blocks.load(), kept ? "is the one saved" : "is NOT the one saved");
+    return kept ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -449,6 +505,7 @@ int main(int argc, char** argv) {
         "                      [--note FRAME:NOTE:VELOCITY] [--note FRAME:bend:VALUE] [--watch]\n"
         "                      [--fp-env NAME|every] [--fp-env-calls NAME]\n"
         "       tarn-clap-host state FILE.clap [render options]\n"
+        "       tarn-clap-host race FILE.clap [render options]\n"
         "       tarn-clap-host bench FILE.clap [--label TEXT] [--frames N]... [--set NAME=VALUE]...";
     if (args.size() < 2) return plugtest::usage(kUsage);
 #ifdef _WIN32
@@ -463,5 +520,6 @@ int main(int argc, char** argv) {
     if (args[0] == "info") return runInfo(lib);
     if (args[0] == "bench") return runBench(lib, args);
     if (args[0] == "state") return runState(lib, o);
+    if (args[0] == "race") return runRace(lib, o);
     return plugtest::usage(kUsage);
 }

@@ -2,8 +2,8 @@
 # Renders a module's render cases through one plug-in format and compares them byte for byte
 # with the DLL's renders:
 #   compare_renders.sh reference DIR CASES NAME           the DLL NAME.dll (under Wine) into DIR
-#   compare_renders.sh FORMAT DIR CASES NAME "HOST ..."   FORMAT lv2, clap or vst3: its test host's
-#                                                          render command up to the case's options
+#   compare_renders.sh FORMAT DIR CASES NAME "HOST ..."   FORMAT lv2, lv2-cv, clap or vst3: its test
+#                                                          host's render command up to the case's options
 # Exits 77 when the DLL's renders are missing (no Windows build or no Wine here).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -39,9 +39,10 @@ while IFS= read -r line; do
     exit 77
   fi
   out=$dir/$format-$total.f32
-  # Through a parameter, Sync changes at its own frames: the host splits its call there.
+  # Through a parameter (every form but the CV one), Sync changes at its own frames: the host
+  # splits its call there.
   for i in "${!args[@]}"; do
-    if [ "$format" != lv2 ] && [ "${args[$i]}" = --input ] && [[ "${args[$((i + 1))]}" == Sync=* ]]; then
+    if [ "$format" != lv2-cv ] && [ "${args[$i]}" = --input ] && [[ "${args[$((i + 1))]}" == Sync=* ]]; then
       args[$i]=--input-frames
     fi
   done

@@ -1,7 +1,6 @@
 // The plug-in test hosts' floating-point environments: lives, calls, the host's own work, traps.
 #include "fp_host.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -18,14 +17,19 @@ constexpr uint16_t kX87EveryTrap = 0x0340;    // all six exception masks clear, 
 constexpr uint32_t kMxcsrMixed = 0x1F80 | 0x8000 | 0x0040 | 0x6000;  // FTZ, DAZ, toward zero
 constexpr uint16_t kX87Mixed = 0x0C7F;                               // 24 bits, toward zero
 constexpr tarnhost::FpState kHostDefault{0x1F80, 0x037F, 0};
-constexpr uint32_t kMxcsrInexactFlag = 0x0020;
+constexpr uint32_t kMxcsrControlBits = 0xFFC0;
+
+// The control bits of both units: a callback may see other status flags than the call's start.
+bool sameControl(const tarnhost::FpState& a, const tarnhost::FpState& b) {
+    return (a.mxcsr & kMxcsrControlBits) == (b.mxcsr & kMxcsrControlBits) && a.x87Control == b.x87Control;
+}
 
 struct Chosen {
     const tarnhost::FpEnvironment* environment = nullptr;
     bool perCall = false;
-    bool inexactFlagAllowed = false;
     bool checked = false;
     const char* calling = nullptr;  // the outermost call under way
+    tarnhost::FpState callingState{};  // the host's environment as that call found it
     std::string problem;
 };
 
@@ -90,7 +94,6 @@ bool chooseFpEnvironment(const FpChoice& choice) {
         if (choice.name != e.name) continue;
         chosen().environment = &e;
         chosen().perCall = choice.perCall;
-        chosen().inexactFlagAllowed = choice.inexactFlagAllowed;
         chosen().checked = choice.named;
         watchTraps();
         return true;
@@ -103,6 +106,7 @@ PluginCall::PluginCall(const char* what)
     const Chosen& c = chosen();
     if (outermost_ && c.perCall && c.environment != nullptr) tarnhost::setFpControl(c.environment->control);
     in_ = tarnhost::readFpState();
+    if (outermost_) chosen().callingState = in_;
     chosen().calling = what;
 }
 
@@ -114,14 +118,21 @@ PluginCall::~PluginCall() {
     if (c.perCall) tarnhost::restoreFpState(own_);
 }
 
-
 void PluginCall::check() const {
     Chosen& c = chosen();
-    tarnhost::FpState out = tarnhost::readFpState();
-    if (c.inexactFlagAllowed) out.mxcsr = (out.mxcsr & ~kMxcsrInexactFlag) | (in_.mxcsr & kMxcsrInexactFlag);
+    const tarnhost::FpState out = tarnhost::readFpState();
     if (out != in_ && c.problem.empty())
         c.problem = std::string(what_) + " left the host's floating-point environment changed: " + in_.describe() +
                     " before, " + out.describe() + " after";
+}
+
+HostCallback::HostCallback(const char* what) {
+    Chosen& c = chosen();
+    if (c.calling == nullptr || !c.checked) return;
+    const tarnhost::FpState now = tarnhost::readFpState();
+    if (!sameControl(now, c.callingState) && c.problem.empty())
+        c.problem = std::string(c.calling) + " called the host back (" + what + ") in another floating-point environment than "
+                    "the host's: " + now.describe() + ", where the host had " + c.callingState.describe();
 }
 
 PluginLife::PluginLife() : own_(tarnhost::readFpState()) {
@@ -161,10 +172,6 @@ int renderInFpEnvironments(const FpChoice& choice, const Render& render, std::ve
     int runs = 0;
     for (const tarnhost::FpEnvironment& e : pluginFpEnvironments()) {
         if (std::strcmp(e.name, tarnhost::kDefaultFpEnvironment) == 0) continue;
-        if (std::find(choice.skipped.begin(), choice.skipped.end(), e.name) != choice.skipped.end()) {
-            std::printf("not run: the environment %s\n", e.name);
-            continue;
-        }
         for (const bool perCall : {false, true}) {
             chosen().problem.clear();
             FpChoice next = choice;

@@ -23,11 +23,6 @@ const std::vector<tarnhost::FpEnvironment>& pluginFpEnvironments();
 struct FpChoice {
     std::string name = tarnhost::kDefaultFpEnvironment;
     bool perCall = false;
-    // Where code outside the plug-in's own computes in the host's environment (DPF's wrappers
-    // convert parameter values themselves): environments "every" leaves out, by name, and whether
-    // a call may raise the inexact status flag.
-    std::vector<std::string> skipped;
-    bool inexactFlagAllowed = false;
     bool named = false;  // an option named an environment: only then is every call checked
 };
 
@@ -50,6 +45,16 @@ private:
     const char* what_;
     const char* outerWhat_;
     bool outermost_;
+};
+
+// [main or audio] Around the host's own code that a plug-in calls back from inside a call into it
+// (a stream it reads its state from, a queue of parameter changes): that code must find the
+// host's environment, as the call into the plug-in found it, not the plug-in's.
+class HostCallback {
+public:
+    explicit HostCallback(const char* what);
+    HostCallback(const HostCallback&) = delete;
+    HostCallback& operator=(const HostCallback&) = delete;
 };
 
 // [main] From before the plug-in is made until after it is freed.

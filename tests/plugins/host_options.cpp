@@ -54,8 +54,8 @@ bool parseEvent(const std::string& s, NoteEvent& e) {
 bool parseOptions(const std::vector<std::string>& args, size_t from, Options& o, std::string& error) {
     for (size_t i = from; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--watch" || a == "--fp-env-inexact-flag-allowed") {
-            (a == "--watch" ? o.watch : o.fp.inexactFlagAllowed) = true;
+        if (a == "--watch") {
+            o.watch = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -85,11 +85,6 @@ bool parseOptions(const std::vector<std::string>& args, size_t from, Options& o,
             o.fp.name = v;
             o.fp.perCall = a == "--fp-env-calls";
             o.fp.named = true;
-        } else if (a == "--fp-env-skip") {
-            for (size_t from = 0, comma; from <= v.size(); from = comma + 1) {
-                comma = std::min(v.find(',', from), v.size());
-                o.fp.skipped.push_back(v.substr(from, comma - from));
-            }
         } else if (a == "--note" && parseEvent(v, e)) {
             o.events.push_back(e);
         } else {

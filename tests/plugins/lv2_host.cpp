@@ -1,7 +1,7 @@
 // tarn-lv2-host: a small LV2 host on lilv for the plug-ins' checks. It provides what DPF's
 // plug-ins require (URID map, options, worker), connects every port, sets CV inputs in volts,
-// feeds notes, restores and saves state, and renders, compares state round trips or times
-// process calls:
+// streams onto control ports as the other test hosts stream onto parameters, feeds notes,
+// restores and saves state, and renders, compares state round trips or times process calls:
 //   tarn-lv2-host render URI --out FILE [render options]
 //   tarn-lv2-host state URI [render options]   (save, restore into a second instance, render both)
 //   tarn-lv2-host bench URI [--label TEXT] [--frames N]... [--set ...]   (the run call alone)
@@ -172,13 +172,26 @@ public:
         return true;
     }
 
-    bool input(const std::string& name, const std::string& path, std::string& error) {
+    // A file onto a CV or audio input, or onto a control port as a stream of calls (everyFrame:
+    // the calls split where it changes).
+    bool input(const std::string& name, const std::string& path, bool everyFrame,
+               std::vector<plugtest::ParameterStream>& streams, std::string& error) {
         Port* p = find(name);
-        if (p == nullptr || !p->input || (p->kind != Kind::Cv && p->kind != Kind::Audio)) {
+        if (p != nullptr && p->input && p->kind == Kind::Control) {
+            streams.push_back({static_cast<int>(p - ports_.data()), {}, everyFrame});
+            return plugtest::readFloats(path, streams.back().samples, error);
+        }
+        if (p == nullptr || !p->input || everyFrame || (p->kind != Kind::Cv && p->kind != Kind::Audio)) {
             error = "no CV or audio input \"" + name + "\"";
             return false;
         }
         return plugtest::readFloats(path, p->stream, error);
+    }
+
+    // [main] A control port's value from a stream, in volts.
+    void setControl(int port, double volts) {
+        const plugtest::HostWork number;
+        ports_[static_cast<size_t>(port)].value = static_cast<float>(volts);
     }
 
     // The plug-in's own state interface restores the shape text.
@@ -213,15 +226,14 @@ public:
         return lilv_instance_get_extension_data(instance_, uri);
     }
 
-    // One run of count frames starting at frame, with the events that fall in it.
+    // One run of count frames starting at frame, with its events (frames relative to it).
     // With watch, the library's counting is on for the plug-in's run alone.
-    void run(int64_t frame, int count, const std::vector<plugtest::NoteEvent>& events, size_t& next,
-             bool watch = false) {
+    void run(int64_t frame, int count, const std::vector<plugtest::NoteEvent>& events, bool watch = false) {
         for (Port& p : ports_) {
             if (p.input && (p.kind == Kind::Cv || p.kind == Kind::Audio)) {
                 for (int k = 0; k < count; ++k) p.buffer[k] = plugtest::streamAt(p.stream, frame + k, p.value);
             }
-            if (p.kind == Kind::Atom) prepareAtom(p, frame, count, events, next);
+            if (p.kind == Kind::Atom) prepareAtom(p, events);
         }
         {
             const plugtest::PluginCall call("run");
@@ -293,7 +305,7 @@ private:
     }
 
     // An input sequence with the block's MIDI events, or an empty output sequence.
-    void prepareAtom(Port& p, int64_t frame, int count, const std::vector<plugtest::NoteEvent>& events, size_t& next) {
+    void prepareAtom(Port& p, const std::vector<plugtest::NoteEvent>& events) {
         auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(p.atom.data());
         if (!p.input) {
             seq->atom.size = kAtomCapacity - sizeof(LV2_Atom);
@@ -304,12 +316,12 @@ private:
         seq->atom.size = sizeof(LV2_Atom_Sequence_Body);
         seq->body.unit = 0;
         seq->body.pad = 0;
-        for (; next < events.size() && events[next].frame < frame + count; ++next) {
+        for (const plugtest::NoteEvent& e : events) {
             auto* ev = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<char*>(&seq->body) + seq->atom.size);
-            ev->time.frames = std::max<int64_t>(events[next].frame - frame, 0);
+            ev->time.frames = e.frame;
             ev->body.type = midiType_;
             ev->body.size = 3;
-            std::memcpy(ev + 1, events[next].bytes, 3);
+            std::memcpy(ev + 1, e.bytes, 3);
             seq->atom.size += static_cast<uint32_t>(lv2_atom_pad_size(sizeof(LV2_Atom_Event) + 3));
         }
     }
@@ -381,7 +393,8 @@ bool restorePreset(World& w, const LilvPlugin* plugin, Instance& inst, const std
     return found;
 }
 
-std::unique_ptr<Instance> prepare(World& w, const std::string& uri, const Options& o, std::string& error) {
+std::unique_ptr<Instance> prepare(World& w, const std::string& uri, const Options& o,
+                                  std::vector<plugtest::ParameterStream>& streams, std::string& error) {
     const LilvPlugin* plugin = findPlugin(w, uri);
     if (plugin == nullptr) {
         error = "no LV2 plug-in " + uri + " in LV2_PATH";
@@ -395,8 +408,10 @@ std::unique_ptr<Instance> prepare(World& w, const std::string& uri, const Option
     for (const auto& kv : o.sets) {
         if (!inst->set(kv.first, kv.second, error)) return nullptr;
     }
-    for (const auto& kv : o.inputs) {
-        if (!inst->input(kv.first, kv.second, error)) return nullptr;
+    for (const auto* list : {&o.inputs, &o.frameInputs}) {
+        for (const auto& kv : *list) {
+            if (!inst->input(kv.first, kv.second, list == &o.frameInputs, streams, error)) return nullptr;
+        }
     }
     if (!o.preset.empty() && !restorePreset(w, plugin, *inst, o.preset)) {
         error = uri + ": no preset \"" + o.preset + "\"";
@@ -410,14 +425,14 @@ std::unique_ptr<Instance> prepare(World& w, const std::string& uri, const Option
     return inst;
 }
 
-void render(Instance& inst, const Options& o, std::vector<float>& out) {
+void render(Instance& inst, const Options& o, const std::vector<plugtest::ParameterStream>& streams,
+            std::vector<float>& out) {
     out.clear();
-    size_t next = 0;
-    for (int64_t frame = 0; frame < o.frames; frame += o.block) {
-        const int count = static_cast<int>(std::min<int64_t>(o.block, o.frames - frame));
-        inst.run(frame, count, o.events, next, o.watch);
-        out.insert(out.end(), inst.output(), inst.output() + count);
-    }
+    plugtest::planCalls(o, streams, [&](const plugtest::Call& call) {
+        for (const auto& [port, volts] : call.changes) inst.setControl(port, volts);
+        inst.run(call.from, call.count, call.notes, o.watch);
+        out.insert(out.end(), inst.output(), inst.output() + call.count);
+    });
 }
 
 int runRender(World& w, const std::string& uri, const Options& o) {
@@ -427,9 +442,10 @@ int runRender(World& w, const std::string& uri, const Options& o) {
         o.fp,
         [&](std::vector<float>& samples, std::string& why) {
             const plugtest::PluginLife life;
-            auto inst = prepare(w, uri, o, why);
+            std::vector<plugtest::ParameterStream> streams;
+            auto inst = prepare(w, uri, o, streams, why);
             if (inst == nullptr) return false;
-            render(*inst, o, samples);
+            render(*inst, o, streams, samples);
             return true;
         },
         out, error);
@@ -444,7 +460,8 @@ int runState(World& w, const std::string& uri, const Options& o) {
     if (!plugtest::chooseFpEnvironment(o.fp)) return plugtest::usage("no such floating-point environment");
     const plugtest::PluginLife life;
     std::string error;
-    auto first = prepare(w, uri, o, error);
+    std::vector<plugtest::ParameterStream> streams, none;
+    auto first = prepare(w, uri, o, streams, error);
     if (first == nullptr) return plugtest::usage(error.c_str());
     const LilvPlugin* plugin = findPlugin(w, uri);
     LilvState* saved = nullptr;
@@ -462,17 +479,17 @@ int runState(World& w, const std::string& uri, const Options& o) {
     }
     Options plain = o;
     plain.hasShape = false;
-    auto second = prepare(w, uri, plain, error);
+    auto second = prepare(w, uri, plain, none, error);
     if (second == nullptr) return plugtest::usage(error.c_str());
     {
         const plugtest::PluginCall call("restore");
         lilv_state_restore(loaded, second->lilv(), nullptr, nullptr, 0, second->features());
     }
-    auto fresh = prepare(w, uri, plain, error);  // no state: it must sound different
+    auto fresh = prepare(w, uri, plain, none, error);  // no state: it must sound different
     std::vector<float> a, b, c;
-    render(*first, o, a);
-    render(*second, o, b);
-    render(*fresh, o, c);
+    render(*first, o, streams, a);
+    render(*second, o, streams, b);
+    render(*fresh, o, streams, c);
     const bool same = a == b && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
     const bool carried = a.size() != c.size() || std::memcmp(a.data(), c.data(), a.size() * sizeof(float)) != 0;
     std::printf("%s\n%s: the restored instance renders %s\n", text, uri.c_str(), same ? "the same samples" : "DIFFERENT samples");
@@ -491,11 +508,11 @@ int runBench(World& w, const std::vector<std::string>& args) {
         Options o;
         o.block = frames;
         o.sets = sets;
-        auto inst = prepare(w, args[1], o, error);
+        std::vector<plugtest::ParameterStream> streams;
+        auto inst = prepare(w, args[1], o, streams, error);
         if (inst == nullptr) return -1.0;
         if (label.empty()) label = args[1];
-        size_t next = 0;
-        inst->run(0, frames, {}, next);
+        inst->run(0, frames, {});
         const LV2_Descriptor* descriptor = lilv_instance_get_descriptor(inst->lilv());
         LV2_Handle handle = lilv_instance_get_handle(inst->lilv());
         const auto count = static_cast<uint32_t>(frames);
@@ -509,7 +526,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const char* kUsage =
         "usage: tarn-lv2-host render URI --out FILE [--frames N] [--rate HZ] [--block N] [--set NAME=VALUE]\n"
-        "                     [--input NAME=FILE.f32] [--shape TEXT] [--preset LABEL] [--note FRAME:NOTE:VELOCITY] [--watch]\n"
+        "                     [--input NAME=FILE.f32] [--input-frames NAME=FILE.f32] [--shape TEXT] [--preset LABEL]\n"
+        "                     [--note FRAME:NOTE:VELOCITY] [--note FRAME:bend:VALUE] [--watch]\n"
         "                     [--fp-env NAME|every] [--fp-env-calls NAME]\n"
         "       tarn-lv2-host state URI [render options]\n"
         "       tarn-lv2-host bench URI [--label TEXT] [--frames N]... [--set NAME=VALUE]...";

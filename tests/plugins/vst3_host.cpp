@@ -1,11 +1,14 @@
 // tarn-vst3-host: a small VST3 host for the plug-ins' checks, on the VST3 interfaces DPF ships
 // (its "travesty" headers). The same commands and options as tarn-clap-host:
 //   tarn-vst3-host info BUNDLE.vst3
-//   tarn-vst3-host render BUNDLE.vst3 --out FILE [render options]
+//   tarn-vst3-host render BUNDLE.vst3 --out FILE [render options] [--program FRAME:NAME]
 //   tarn-vst3-host state BUNDLE.vst3 [render options]
 //   tarn-vst3-host window BUNDLE.vst3 [events]   Windows only: the plug-in's window (win/plugin_window.h)
 //   tarn-vst3-host bench BUNDLE.vst3 [--label TEXT] [--frames N]... [--set ...]   the process call alone
-// Parameters travel normalised, as VST3 has them; notes as note events (no pitch bend).
+// Parameters travel normalised, as VST3 has them; notes as note events; pitch bend on the
+// parameter the plug-in's MIDI mapping names, as a DAW sends it. --program chooses a program
+// through the controller from inside the process call's thread, as a DAW does for a MIDI program
+// change, and tells the processor too.
 // --fp-env NAME, --fp-env-calls NAME and --fp-env every: the host's floating-point environment
 // (fp_host.h).
 #include <algorithm>
@@ -64,6 +67,7 @@ public:
 const ByteStream::Table ByteStream::kTable{
     kUnknown,
     {[](void* p, void* buffer, int32_t n, int32_t* done) -> v3_result {
+         const plugtest::HostCallback check("the state stream's read");
          ByteStream* s = self<ByteStream>(p);
          const size_t k = std::min<size_t>(static_cast<size_t>(n), s->bytes.size() - s->at);
          std::memcpy(buffer, s->bytes.data() + s->at, k);
@@ -72,11 +76,13 @@ const ByteStream::Table ByteStream::kTable{
          return V3_OK;
      },
      [](void* p, void* buffer, int32_t n, int32_t* done) -> v3_result {
+         const plugtest::HostCallback check("the state stream's write");
          self<ByteStream>(p)->bytes.append(static_cast<const char*>(buffer), static_cast<size_t>(n));
          if (done != nullptr) *done = n;
          return V3_OK;
      },
      [](void* p, int64_t pos, int32_t mode, int64_t* result) -> v3_result {
+         const plugtest::HostCallback check("the state stream's seek");
          ByteStream* s = self<ByteStream>(p);
          const int64_t base = mode == 0 ? 0 : mode == 1 ? static_cast<int64_t>(s->at) : static_cast<int64_t>(s->bytes.size());
          s->at = static_cast<size_t>(std::clamp<int64_t>(base + pos, 0, static_cast<int64_t>(s->bytes.size())));
@@ -84,11 +90,12 @@ const ByteStream::Table ByteStream::kTable{
          return V3_OK;
      },
      [](void* p, int64_t* pos) -> v3_result {
+         const plugtest::HostCallback check("the state stream's tell");
          *pos = static_cast<int64_t>(self<ByteStream>(p)->at);
          return V3_OK;
      }}};
 
-// One parameter's changes in a call: a single point at the call's start.
+// One parameter's change in a call: a single point, at the call's start unless told.
 struct ValueQueue {
     struct Table {
         v3_funknown unknown;
@@ -98,17 +105,29 @@ struct ValueQueue {
     const Table* vtable = &kTable;
     v3_param_id id = 0;
     double value = 0;
+    int32_t offset = 0;
 };
 
 const ValueQueue::Table ValueQueue::kTable{
     kUnknown,
-    {[](void* p) { return self<ValueQueue>(p)->id; }, [](void*) { return int32_t{1}; },
+    {[](void* p) {
+         const plugtest::HostCallback check("a parameter queue's id");
+         return self<ValueQueue>(p)->id;
+     },
+     [](void*) {
+         const plugtest::HostCallback check("a parameter queue's point count");
+         return int32_t{1};
+     },
      [](void* p, int32_t, int32_t* offset, double* value) -> v3_result {
-         *offset = 0;
+         const plugtest::HostCallback check("a parameter queue's point");
+         *offset = self<ValueQueue>(p)->offset;
          *value = self<ValueQueue>(p)->value;
          return V3_OK;
      },
-     [](void*, int32_t, double, int32_t*) -> v3_result { return V3_OK; }}};
+     [](void*, int32_t, double, int32_t*) -> v3_result {
+         const plugtest::HostCallback check("a point added to a parameter queue");
+         return V3_OK;
+     }}};
 
 struct ParameterChanges {
     struct Table {
@@ -123,12 +142,17 @@ struct ParameterChanges {
 
 const ParameterChanges::Table ParameterChanges::kTable{
     kUnknown,
-    {[](void* p) { return static_cast<int32_t>(self<ParameterChanges>(p)->queues.size()); },
+    {[](void* p) {
+         const plugtest::HostCallback check("the parameter changes' count");
+         return static_cast<int32_t>(self<ParameterChanges>(p)->queues.size());
+     },
      [](void* p, int32_t i) -> v3_param_value_queue** {
+         const plugtest::HostCallback check("a parameter change's queue");
          return static_cast<v3_param_value_queue**>(static_cast<void*>(&self<ParameterChanges>(p)->queues[static_cast<size_t>(i)].vtable));
      },
      // What the plug-in reports back lands in one queue that keeps nothing.
      [](void*, v3_param_id*, int32_t* index) -> v3_param_value_queue** {
+         const plugtest::HostCallback check("a parameter change reported back");
          static ValueQueue discarded;
          if (index != nullptr) *index = 0;
          return static_cast<v3_param_value_queue**>(static_cast<void*>(&discarded.vtable));
@@ -147,8 +171,12 @@ struct EventList {
 
 const EventList::Table EventList::kTable{
     kUnknown,
-    {[](void* p) { return static_cast<uint32_t>(self<EventList>(p)->events.size()); },
+    {[](void* p) {
+         const plugtest::HostCallback check("the events' count");
+         return static_cast<uint32_t>(self<EventList>(p)->events.size());
+     },
      [](void* p, int32_t i, v3_event* e) -> v3_result {
+         const plugtest::HostCallback check("an event");
          *e = self<EventList>(p)->events[static_cast<size_t>(i)];
          return V3_OK;
      },
@@ -224,6 +252,36 @@ public:
     const std::string& name() const { return name_; }
     const std::vector<Parameter>& parameters() const { return parameters_; }
     int32_t programs() const { return programs_; }
+    v3_param_id programId() const { return programId_; }
+
+    // The parameter that carries a channel's pitch bend, as the plug-in maps it; false for none.
+    bool bendParameter(uint8_t channel, v3_param_id& id) const {
+        const plugtest::PluginCall call("get_midi_controller_assignment");
+        v3_midi_mapping** mapping = nullptr;
+        if (v3_cpp_obj_query_interface(controller_, v3_midi_mapping_iid, &mapping) != V3_OK || mapping == nullptr) return false;
+        constexpr int16_t kPitchBendController = 129;
+        return v3_cpp_obj(mapping)->get_midi_controller_assignment(mapping, 0, channel, kPitchBendController, &id) == V3_OK;
+    }
+
+    // A program by name: its normalised value, as the host chooses it; false for none.
+    bool programValue(const std::string& name, double& value) const {
+        for (int32_t k = 0; k < programs_; ++k) {
+            v3_str_128 text{};
+            {
+                const plugtest::HostWork number;
+                value = programs_ > 1 ? static_cast<double>(k) / (programs_ - 1) : 0.0;
+            }
+            const plugtest::PluginCall call("get_parameter_string_for_value");
+            v3_cpp_obj(controller_)->get_parameter_string_for_value(controller_, programId_, value, text);
+            if (ascii(text) == name) return true;
+        }
+        return false;
+    }
+    // [audio] What a DAW does on a MIDI program change: the controller chooses it.
+    void chooseProgram(double value) {
+        const plugtest::PluginCall call("set_parameter_normalised (a program)");
+        v3_cpp_obj(controller_)->set_parameter_normalised(controller_, programId_, value);
+    }
 
     const Parameter* find(const std::string& name) const {
         for (const Parameter& p : parameters_) {
@@ -330,11 +388,15 @@ public:
         return use(data);
     }
 
-    void process(int count, ParameterChanges& changes, EventList& events, bool watch) {
+    // program: a program's normalised value the controller chooses first, on the same thread.
+    void process(int count, ParameterChanges& changes, EventList& events, bool watch, const double* program = nullptr) {
         withCall(count, changes, events, [&](v3_process_data& data) {
-            const plugtest::PluginCall call("process");
             if (watch) plugtest::watchBegin();
-            v3_cpp_obj(processor_)->process(processor_, &data);
+            if (program != nullptr) chooseProgram(*program);
+            {
+                const plugtest::PluginCall call("process");
+                v3_cpp_obj(processor_)->process(processor_, &data);
+            }
             if (watch) plugtest::watchEnd();
         });
     }
@@ -355,7 +417,10 @@ private:
         for (int32_t i = 0; i < n; ++i) {
             v3_param_info info{};
             v3_cpp_obj(controller_)->get_parameter_info(controller_, i, &info);
-            if (info.flags & V3_PARAM_PROGRAM_CHANGE) programs_ = info.step_count + 1;
+            if (info.flags & V3_PARAM_PROGRAM_CHANGE) {
+                programs_ = info.step_count + 1;
+                programId_ = info.param_id;
+            }
             if (info.flags & (V3_PARAM_IS_HIDDEN | V3_PARAM_READ_ONLY | V3_PARAM_PROGRAM_CHANGE)) continue;
             parameters_.push_back({info.param_id, ascii(info.title), info.step_count, info.default_normalised_value});
         }
@@ -373,6 +438,7 @@ private:
     std::string name_;
     std::vector<Parameter> parameters_;
     int32_t programs_ = 0;
+    v3_param_id programId_ = 0;
     std::vector<float> output_;
 };
 
@@ -436,10 +502,18 @@ v3_event noteEvent(const plugtest::NoteEvent& n) {
     return e;
 }
 
+// A program chosen at a frame, by its normalised value.
+struct ProgramChoice {
+    int64_t frame;
+    double value;
+};
+
 // first: normalised values set before the first call.
 void render(Instance& inst, const Options& o, const std::vector<plugtest::ParameterStream>& streams,
-            std::vector<std::pair<int, double>> first, std::vector<float>& out) {
+            std::vector<std::pair<int, double>> first, std::vector<float>& out,
+            const std::vector<ProgramChoice>& programs = {}) {
     out.clear();
+    size_t nextProgram = 0;
     plugtest::planCalls(o, streams, [&](const plugtest::Call& call) {
         ParameterChanges changes;
         for (const auto& [index, value] : first) changes.queues.push_back({&ValueQueue::kTable, inst.parameters()[index].id, value});
@@ -449,10 +523,23 @@ void render(Instance& inst, const Options& o, const std::vector<plugtest::Parame
             changes.queues.push_back({&ValueQueue::kTable, p.id, inst.normalised(p, volts)});
         }
         EventList events;
+        v3_param_id bend = 0;
         for (const plugtest::NoteEvent& n : call.notes) {
-            if ((n.bytes[0] & 0xE0) == 0x80) events.events.push_back(noteEvent(n));
+            if ((n.bytes[0] & 0xE0) == 0x80) {
+                events.events.push_back(noteEvent(n));
+            } else if ((n.bytes[0] & 0xF0) == 0xE0 && inst.bendParameter(n.bytes[0] & 0x0F, bend)) {
+                constexpr double kBendSpan = 16383.0;
+                const plugtest::HostWork number;
+                changes.queues.push_back({&ValueQueue::kTable, bend, (n.bytes[1] | n.bytes[2] << 7) / kBendSpan,
+                                          static_cast<int32_t>(n.frame)});
+            }
         }
-        inst.process(call.count, changes, events, o.watch);
+        const double* program = nullptr;
+        if (nextProgram < programs.size() && programs[nextProgram].frame < call.from + call.count) {
+            program = &programs[nextProgram++].value;
+            changes.queues.push_back({&ValueQueue::kTable, inst.programId(), *program});
+        }
+        inst.process(call.count, changes, events, o.watch, program);
         out.insert(out.end(), inst.output(), inst.output() + call.count);
     });
 }
@@ -473,7 +560,7 @@ int runInfo(const std::string& bundle) {
     return 0;
 }
 
-int runRender(const std::string& bundle, const Options& o) {
+int runRender(const std::string& bundle, const Options& o, const std::vector<std::pair<int64_t, std::string>>& named) {
     std::vector<float> out;
     std::string error;
     const int status = plugtest::renderInFpEnvironments(
@@ -484,7 +571,15 @@ int runRender(const std::string& bundle, const Options& o) {
             std::vector<std::pair<int, double>> first;
             auto inst = prepare(bundle, o, streams, first, why);
             if (inst == nullptr) return false;
-            render(*inst, o, streams, first, samples);
+            std::vector<ProgramChoice> programs;
+            for (const auto& [frame, name] : named) {
+                programs.push_back({frame, 0.0});
+                if (!inst->programValue(name, programs.back().value)) {
+                    why = "no program \"" + name + "\"";
+                    return false;
+                }
+            }
+            render(*inst, o, streams, first, samples, programs);
             return true;
         },
         out, error);
@@ -548,7 +643,7 @@ int main(int argc, char** argv) {
         "usage: tarn-vst3-host info BUNDLE.vst3\n"
         "       tarn-vst3-host render BUNDLE.vst3 --out FILE [--frames N] [--rate HZ] [--block N] [--set NAME=VALUE]\n"
         "                      [--input NAME=FILE.f32] [--input-frames NAME=FILE.f32] [--shape TEXT]\n"
-        "                      [--note FRAME:NOTE:VELOCITY] [--watch]\n"
+        "                      [--note FRAME:NOTE:VELOCITY] [--note FRAME:bend:VALUE] [--program FRAME:NAME] [--watch]\n"
         "                      [--fp-env NAME|every] [--fp-env-calls NAME]\n"
         "       tarn-vst3-host state BUNDLE.vst3 [render options]\n"
         "       tarn-vst3-host bench BUNDLE.vst3 [--label TEXT] [--frames N]... [--set NAME=VALUE]...";
@@ -560,10 +655,22 @@ int main(int argc, char** argv) {
     while (!bundle.empty() && bundle.back() == '/') bundle.pop_back();
     if (args[0] == "info") return runInfo(bundle);
     if (args[0] == "bench") return runBench(bundle, args);
+    // --program is this host's own; the rest are the shared options.
+    std::vector<std::string> shared;
+    std::vector<std::pair<int64_t, std::string>> programs;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const size_t colon = i + 1 < args.size() ? args[i + 1].find(':') : std::string::npos;
+        if (args[i] == "--program" && colon != std::string::npos) {
+            programs.push_back({std::atoll(args[i + 1].substr(0, colon).c_str()), args[i + 1].substr(colon + 1)});
+            ++i;
+        } else {
+            shared.push_back(args[i]);
+        }
+    }
     Options o;
     std::string error;
-    if (!plugtest::parseOptions(args, 2, o, error)) return plugtest::usage(error.c_str());
-    if (args[0] == "render") return runRender(bundle, o);
+    if (!plugtest::parseOptions(shared, 2, o, error)) return plugtest::usage(error.c_str());
+    if (args[0] == "render") return runRender(bundle, o, programs);
     if (args[0] == "state") return runState(bundle, o);
     return plugtest::usage(kUsage);
 }

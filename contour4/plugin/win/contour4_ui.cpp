@@ -4,6 +4,8 @@
 // program the host sets goes back to the panel.
 //
 // [main] DPF calls all of it on the host's UI thread; nothing here touches the audio thread.
+// Each entry computes in the modules' floating-point environment, and the state the panel writes
+// goes to the host in the host's own (ui/win/panel_window.h).
 #include <string>
 
 #include "DistrhoUI.hpp"
@@ -26,8 +28,14 @@ public:
 protected:
     void parameterChanged(uint32_t, float) override {}
 
-    void programLoaded(uint32_t index) override { window_.panel().showProgram(index); }
-    void stateChanged(const char* key, const char* value) override { window_.panel().showState(key, value); }
+    void programLoaded(uint32_t index) override {
+        const tarn::NestedFpEntries::Entry entry(window_.entries());
+        window_.panel().showProgram(index);
+    }
+    void stateChanged(const char* key, const char* value) override {
+        const tarn::NestedFpEntries::Entry entry(window_.entries());
+        window_.panel().showState(key, value);
+    }
 
     uintptr_t getNativeWindowHandle() const noexcept override {
         return reinterpret_cast<uintptr_t>(window_.handle());
@@ -38,7 +46,9 @@ protected:
     void visibilityChanged(bool) override {}
 
 private:
-    void shapeWritten(const std::string& text) override { setState(tarn::kShapeStateKey, text.c_str()); }
+    void shapeWritten(const std::string& text) override {
+        window_.entries().inHostEnv([&] { setState(tarn::kShapeStateKey, text.c_str()); });
+    }
 
     tarn::PanelWindow window_;
 

@@ -212,7 +212,9 @@ else
 fi
 stop_host "$jalv"
 
-# 2. The saved session reopened: the same curve, and the samples of its text.
+# 2. The saved session reopened: the same curve, and the samples of its text (its Pitch and Level
+# set to 0 V in the session, so that it sounds from the first note on).
+sed -z -i -E 's/("(pitch|level)" ;\s*pset:value )[0-9.]+/\10.0/g' "$work/session-menus/state.ttl"
 launch jalv-reopened jalv.gtk3 -x --jack-name c4 -l "$work/session-menus" urn:tarn:contour4
 jalv=$last
 if read -r px py < <(panel_corner) && wait_port c4:lv2_output; then

@@ -19,6 +19,20 @@ TEST(HeldNotes, TheNewestHeldNoteSoundsAndReleasingItFallsBack) {
     EXPECT_TRUE(notes.empty());
 }
 
+// Ardour sets every hidden bend parameter to 0 (two semitones down) before the first note; only
+// a change of a channel's parameter bends.
+TEST(BendParameters, EachChannelsFirstValueIsItsStartAndBendsFromItsFirstChange) {
+    tarn::BendParameters bends;
+    EXPECT_FALSE(bends.isBend(0, 0));
+    EXPECT_FALSE(bends.isBend(1, 0));
+    EXPECT_FALSE(bends.isBend(0, 0));  // the start again
+    EXPECT_TRUE(bends.isBend(0, 12000));
+    EXPECT_TRUE(bends.isBend(0, 0));  // back to the start is a bend now
+    EXPECT_FALSE(bends.isBend(1, 0));
+    EXPECT_FALSE(bends.isBend(0x12, 5000));  // channel 2: the low four bits
+    EXPECT_TRUE(bends.isBend(2, 8192));
+}
+
 TEST(NoteVolts, NoteSixtyNineIsFiveVoltsAndTheBendSpansTwoSemitones) {
     EXPECT_EQ(tarn::noteVolts(69, tarn::kBendCentre), 5.0);
     EXPECT_EQ(tarn::noteVolts(81, tarn::kBendCentre), 6.0);

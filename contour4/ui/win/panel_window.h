@@ -3,7 +3,11 @@
 // a drag does not flicker), whose mouse goes to the panel, and which owns the panel's popup menu,
 // the real one (TrackPopupMenu).
 //
-// [main] Everything here runs on the thread that made the window: the host's UI thread.
+// [main] Everything here runs on the thread that made the window: the host's UI thread. Each
+// entry (a window message, and what the plug-in's window calls through entries()) computes in the
+// modules' floating-point environment; the panel is called in the host's, as the modular host
+// calls it, so that the popup menu's message loop, which runs the host's windows and timers, runs
+// there too.
 #pragma once
 
 #include <windows.h>
@@ -35,6 +39,8 @@ public:
     HWND handle() const { return hwnd_; }
     // What the host shows the panel: its shape, a state, a program.
     PanelLink& panel() { return link_; }
+    // The calls from the host into the window, and its calls to the host.
+    NestedFpEntries& entries() { return entries_; }
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp);
@@ -48,6 +54,7 @@ private:
     void captureChanged(bool captured) override;
 
     Listener& listener_;
+    NestedFpEntries entries_;
     PanelLink link_;
     HWND hwnd_ = nullptr;
     int lastX_ = 0;

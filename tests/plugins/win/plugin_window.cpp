@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "fp_host.h"
 #include "gui_census.h"
+#include "host/core/fp_environments.h"
 #include "host/core/menu_driver.h"
 #include "host/io/png_file.h"
 
@@ -24,7 +26,7 @@ struct Failure : std::runtime_error {
 };
 
 struct Event {
-    enum Kind { PRESS, MOVE, RELEASE, MENU, MENU_DISMISS, CLOSE_IN_MENU } kind;
+    enum Kind { PRESS, MOVE, RELEASE, MENU, MENU_DISMISS, CLOSE_IN_MENU, PROGRAM } kind;
     int x = 0;
     int y = 0;
     std::string path = {};
@@ -36,6 +38,7 @@ struct WindowOptions {
     std::vector<Event> events;
     std::string png;
     int cycles = 0;
+    std::string fpEnv;  // empty: the host's own
 };
 
 bool parsePoint(const std::string& text, int& x, int& y) {
@@ -56,7 +59,7 @@ WindowOptions parseWindowOptions(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool takesValue = a == "--shape" || a == "--press" || a == "--move" || a == "--menu" ||
-                                a == "--png" || a == "--cycles";
+                                a == "--png" || a == "--cycles" || a == "--program" || a == "--fp-env";
         if (takesValue && i + 1 >= args.size()) throw Failure(a + " needs a value", 2);
         Event e{Event::PRESS};
         if (a == "--release") {
@@ -71,6 +74,10 @@ WindowOptions parseWindowOptions(const std::vector<std::string>& args) {
             o.events.push_back(e);
         } else if (a == "--menu") {
             o.events.push_back({Event::MENU, kMenuStripX, kMenuStripY, args[++i]});
+        } else if (a == "--program") {
+            o.events.push_back({Event::PROGRAM, 0, 0, args[++i]});
+        } else if (a == "--fp-env") {
+            o.fpEnv = args[++i];
         } else if (a == "--shape") {
             o.hasShape = true;
             o.shape = args[++i];
@@ -142,11 +149,16 @@ void settle() {
 
 LPARAM at(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
 
-// A press with the menu driver running: it picks `path`, or dismisses any menu that opens.
+// A press with the menu driver running: it picks `path`, or dismisses any menu that opens. The
+// press is a call into the plug-in as tarn-host makes one into a module's panel: the driver's
+// timer, the host's code inside the menu's loop, must find the host's environment there.
 void pressWithMenu(HWND editor, int x, int y, const std::string& path, bool mustOpen) {
     tarnhost::MenuDriver driver;
     driver.start(path.empty() ? std::vector<std::string>{} : tarnhost::MenuDriver::splitPath(path));
-    SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
+    {
+        const tarnhost::HostFpPolicy::Call call("a press on the editor");
+        SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
+    }
     const tarnhost::MenuDriver::Outcome outcome = driver.finish();
     if (outcome == tarnhost::MenuDriver::Outcome::NOT_FOUND)
         throw Failure("the menu has no item \"" + driver.missing() + "\"", 2);
@@ -154,10 +166,31 @@ void pressWithMenu(HWND editor, int x, int y, const std::string& path, bool must
         throw Failure("the press at (" + std::to_string(x) + ", " + std::to_string(y) + ") opened no menu", 1);
 }
 
-void runEvents(HWND editor, const std::vector<Event>& events) {
+// The host's thread's messages until the editor has painted, with a time limit for a plug-in
+// that never does.
+void settleUntilPainted(HWND editor) {
+    constexpr UINT kPatienceMs = 60000;
+    const UINT_PTR deadline = SetTimer(nullptr, 0, kPatienceMs, nullptr);
+    MSG msg;
+    bool painted = false;
+    while (!painted && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == deadline) break;
+        painted = msg.message == WM_PAINT && msg.hwnd == editor;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    KillTimer(nullptr, deadline);
+    if (!painted) throw Failure("the editor never painted the program the host chose", 1);
+}
+
+void runEvents(PluginView& view, HWND editor, const std::vector<Event>& events) {
     int x = 0, y = 0;
     for (const Event& e : events) {
         switch (e.kind) {
+        case Event::PROGRAM:
+            if (!view.loadProgram(e.path)) throw Failure("the plug-in has no program \"" + e.path + "\"", 2);
+            settleUntilPainted(editor);
+            break;
         case Event::PRESS: pressWithMenu(editor, e.x, e.y, "", false); break;
         case Event::MOVE: SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, at(e.x, e.y)); break;
         case Event::RELEASE: SendMessageA(editor, WM_LBUTTONUP, 0, at(x, y)); break;
@@ -176,7 +209,7 @@ void runEvents(HWND editor, const std::vector<Event>& events) {
             if (IsWindow(editor)) throw Failure("the editor's window outlived its close", 1);
             return;
         }
-        if (e.kind != Event::RELEASE) {
+        if (e.kind != Event::RELEASE && e.kind != Event::PROGRAM) {
             x = e.x;
             y = e.y;
         }
@@ -287,42 +320,70 @@ bool replaceStateField(std::string& state, const std::string& key, const std::st
 
 namespace {
 
-int runWindow(PluginView& view, const std::vector<std::string>& args) {
-    try {
-        const WindowOptions o = parseWindowOptions(args);
-        if (o.hasShape && !view.loadShape(o.shape)) throw Failure("the plug-in's state took no shape", 1);
-        int width = 0, height = 0;
-        createEditor(view, width, height);
-        ParentWindow parent(width, height);
-        gView = &view;
-        if (o.cycles > 0) {
-            view.destroy();
-            return runCycles(view, parent.handle(), o.cycles);
-        }
-        OpenEditor open(view, parent.handle());
-        runEvents(open.editor(), o.events);
-        std::printf("shape: %s\n", view.savedShape().c_str());
-        std::fflush(stdout);
-        if (!o.png.empty()) writePixels(open.editor(), o.png);
-        return 0;
-    } catch (const Failure& f) {
-        std::fprintf(stderr, "%s\n", f.what());
-        return f.code;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+// Puts one of the test hosts' environments in force on this thread for what follows, the
+// plug-in's whole life: every press a call that tarn-host's policy checks, every trap noted.
+void holdFpEnvironment(const std::string& name) {
+    for (const tarnhost::FpEnvironment& e : pluginFpEnvironments()) {
+        if (name != e.name) continue;
+        tarnhost::HostFpPolicy::instance().choose(e);
+        tarnhost::setFpControl(e.control);
+        return;
+    }
+    throw Failure("no floating-point environment \"" + name + "\"", 2);
+}
+
+// A run fails on a trap or a call that broke the environment's promise.
+int fpVerdict(int status) {
+    const tarnhost::HostFpPolicy& p = tarnhost::HostFpPolicy::instance();
+    if (p.traps() > 0) {
+        std::printf("FAIL %lld floating-point traps in %s, the first %s\n", p.traps(), p.chosen().name, p.firstTrap().c_str());
         return 1;
     }
+    if (!p.problem().empty()) {
+        std::printf("FAIL in %s: %s\n", p.chosen().name, p.problem().c_str());
+        return 1;
+    }
+    return status;
+}
+
+int runWindow(PluginView& view, const WindowOptions& o) {
+    if (o.hasShape && !view.loadShape(o.shape)) throw Failure("the plug-in's state took no shape", 1);
+    int width = 0, height = 0;
+    createEditor(view, width, height);
+    ParentWindow parent(width, height);
+    gView = &view;
+    if (o.cycles > 0) {
+        view.destroy();
+        return runCycles(view, parent.handle(), o.cycles);
+    }
+    OpenEditor open(view, parent.handle());
+    runEvents(view, open.editor(), o.events);
+    std::printf("shape: %s\n", view.savedShape().c_str());
+    std::fflush(stdout);
+    if (!o.png.empty()) writePixels(open.editor(), o.png);
+    return 0;
 }
 
 template <class MakeView>
 int runWindowOf(const std::vector<std::string>& args, MakeView makeView) {
-    std::string error;
-    std::unique_ptr<PluginView> view = makeView(args[1], error);
-    if (view == nullptr) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
+    const tarnhost::FpState own = tarnhost::readFpState();
+    int status = 1;
+    try {
+        const WindowOptions o = parseWindowOptions(std::vector<std::string>(args.begin() + 2, args.end()));
+        if (!o.fpEnv.empty()) holdFpEnvironment(o.fpEnv);
+        std::string error;
+        std::unique_ptr<PluginView> view = makeView(args[1], error);
+        if (view == nullptr) throw Failure(error, 1);
+        status = runWindow(*view, o);
+    } catch (const Failure& f) {
+        std::fprintf(stderr, "%s\n", f.what());
+        status = f.code;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        status = 1;
     }
-    return runWindow(*view, std::vector<std::string>(args.begin() + 2, args.end()));
+    tarnhost::restoreFpState(own);
+    return fpVerdict(status);
 }
 
 }  // namespace

@@ -8,6 +8,11 @@
 //   window PLUGIN [events] --close-in-menu              the host closes the editor from its own
 //                                                       timer while the popup menu is open
 //   window PLUGIN --cycles N                            GDI and USER objects before and after
+// --program NAME (an event): the host chooses a program, and waits until the editor has painted
+// it. --fp-env NAME: the host's thread in one of the test hosts' floating-point environments
+// (fp_host.h) for the plug-in's whole life; every press runs as tarn-host makes a call into a
+// module's panel, its own code inside the popup menu (a timer) checked to find that environment,
+// and a floating-point trap anywhere fails the run.
 #pragma once
 
 #include <windows.h>
@@ -34,6 +39,11 @@ public:
     virtual void destroy() = 0;
     // A timer the plug-in asked for fired on the parent window.
     virtual void timer(UINT_PTR id) { static_cast<void>(id); }
+    // Chooses one of the plug-in's programs by its name, as a host does; false where there is none.
+    virtual bool loadProgram(const std::string& name) {
+        static_cast<void>(name);
+        return false;
+    }
 };
 
 // A DPF state field: the text after its key, each ended by a zero byte.

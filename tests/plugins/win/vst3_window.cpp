@@ -1,6 +1,7 @@
 // A VST3 plug-in's editor as a Windows DAW opens it: a host application that makes messages for
-// the editor and its controller to talk through, the component and its separate controller
-// connected to each other, the controller's view attached to an HWND, and the component's state.
+// the editor and its controller to talk through, the component and its controller (the component
+// itself where it is one, else a separate one connected to it), the controller's view attached to
+// an HWND, and the component's state.
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -271,17 +272,23 @@ public:
         }
         component_ = static_cast<v3_component**>(made);
         v3_cpp_obj_initialize(component_, gHost.handle());
-        v3_tuid controllerId{};
-        v3_cpp_obj(component_)->get_controller_class_id(component_, controllerId);
-        if (v3_cpp_obj(factory)->create_instance(factory, controllerId, v3_edit_controller_iid, &made) != V3_OK) {
-            error = "the library made no controller";
-            return;
+        controller_ = queryInterface<v3_edit_controller>(component_, v3_edit_controller_iid);
+        if (controller_ == nullptr) {
+            v3_tuid controllerId{};
+            v3_cpp_obj(component_)->get_controller_class_id(component_, controllerId);
+            if (v3_cpp_obj(factory)->create_instance(factory, controllerId, v3_edit_controller_iid, &made) != V3_OK) {
+                error = "the library made no controller";
+                return;
+            }
+            controller_ = static_cast<v3_edit_controller**>(made);
+            v3_cpp_obj_initialize(controller_, gHost.handle());
+            separate_ = true;
         }
-        controller_ = static_cast<v3_edit_controller**>(made);
-        v3_cpp_obj_initialize(controller_, gHost.handle());
         // Each side's connection point told of the other's, as a DAW does.
-        componentPoint_ = queryInterface<v3_connection_point>(component_, v3_connection_point_iid);
-        controllerPoint_ = queryInterface<v3_connection_point>(controller_, v3_connection_point_iid);
+        if (separate_) {
+            componentPoint_ = queryInterface<v3_connection_point>(component_, v3_connection_point_iid);
+            controllerPoint_ = queryInterface<v3_connection_point>(controller_, v3_connection_point_iid);
+        }
         if (componentPoint_ != nullptr && controllerPoint_ != nullptr) {
             v3_cpp_obj(componentPoint_)->connect(componentPoint_, controllerPoint_);
             v3_cpp_obj(controllerPoint_)->connect(controllerPoint_, componentPoint_);
@@ -298,10 +305,8 @@ public:
         }
         release(componentPoint_);
         release(controllerPoint_);
-        if (controller_ != nullptr) {
-            v3_cpp_obj_terminate(controller_);
-            release(controller_);
-        }
+        if (controller_ != nullptr && separate_) v3_cpp_obj_terminate(controller_);
+        release(controller_);
         if (component_ != nullptr) {
             v3_cpp_obj_terminate(component_);
             release(component_);
@@ -319,6 +324,26 @@ public:
         const bool loaded = v3_cpp_obj(component_)->set_state(component_, stream->handle()) == V3_OK;
         Stream::unref(stream);
         return loaded && tellController(state);
+    }
+
+    // The program parameter's value whose text is the name, set as a host sets it.
+    bool loadProgram(const std::string& name) override {
+        const int32_t count = v3_cpp_obj(controller_)->get_parameter_count(controller_);
+        for (int32_t i = 0; i < count; ++i) {
+            v3_param_info info{};
+            v3_cpp_obj(controller_)->get_parameter_info(controller_, i, &info);
+            if (!(info.flags & V3_PARAM_PROGRAM_CHANGE) || info.step_count < 1) continue;
+            for (int32_t k = 0; k <= info.step_count; ++k) {
+                const double value = static_cast<double>(k) / info.step_count;
+                v3_str_128 text{};
+                v3_cpp_obj(controller_)->get_parameter_string_for_value(controller_, info.param_id, value, text);
+                std::string ascii;
+                for (int c = 0; c < 128 && text[c] != 0; ++c) ascii += static_cast<char>(text[c]);
+                if (ascii == name)
+                    return v3_cpp_obj(controller_)->set_parameter_normalised(controller_, info.param_id, value) == V3_OK;
+            }
+        }
+        return false;
     }
 
     std::string savedShape() override {
@@ -372,6 +397,7 @@ private:
     bool entered_ = false;
     v3_component** component_ = nullptr;
     v3_edit_controller** controller_ = nullptr;
+    bool separate_ = false;  // a controller of its own, not the component
     v3_connection_point** componentPoint_ = nullptr;
     v3_connection_point** controllerPoint_ = nullptr;
     v3_plugin_view** view_ = nullptr;

@@ -1,18 +1,20 @@
-// The CLAP plug-ins' entry, which puts every call a host makes into DPF's CLAP wrapper in the
-// modules' floating-point environment and gives the host's back exactly.
+// The CLAP entry of every module, on both systems, in front of DPF's (compiled under another name
+// in clap_dpf.cpp). It mends two things of DPF 1.6:
 //
-// DPF's wrapper computes in its own code before our plug-in class sees a call: it turns a
-// parameter event's double into a float, in the host's rounding (and, with inexact unmasked,
-// traps there). So DPF's entry is compiled under another name (tarn_dpf_clap_entry; see
-// cmake/tarn_plugins.cmake) and this one, exported as clap_entry, stands in front of it: its
-// factory hands out a plug-in of ours for each of DPF's, whose entries and whose params and state
-// extensions call DPF's in a scope. DPF's other extensions (ports, window, timer) compute nothing
-// of the sound and are handed out as they are; they read DPF's plug-in from plugin_data, which
-// ours shares. A host callback DPF makes from inside a call runs in the modules' environment.
+// - The floating-point environment. DPF's wrapper computes in its own code before our plug-in
+//   class sees a call: it turns a parameter event's double into a float, in the host's rounding
+//   (and, with inexact unmasked, traps there). This entry's factory hands out a plug-in of ours
+//   for each of DPF's, whose entries and whose params and state extensions call DPF's in the
+//   modules' environment and give the host's back exactly. DPF's other extensions (ports, window,
+//   timer) compute nothing of the sound and are handed out as they are; they read DPF's plug-in
+//   from plugin_data, which ours shares. A host callback DPF makes from inside a call runs in the
+//   modules' environment.
+// - The version, which DPF leaves empty in the plug-in's descriptor: the module's description's.
 #include <cstring>
 #include <new>
 #include <type_traits>
 
+#include "DistrhoPluginInfo.h"
 #include "common/fp_env.h"
 #include "src/clap/entry.h"
 #include "src/clap/ext/params.h"
@@ -108,14 +110,24 @@ const void* getExtension(const clap_plugin_t* plugin, const char* id) {
     return extension;
 }
 
+// [main] DPF's descriptor with the version; the library holds one plug-in.
+const clap_plugin_descriptor_t* versionedDescriptor() {
+    static const clap_plugin_descriptor_t versioned = [] {
+        const tarn::ModuleFpScope environment;
+        clap_plugin_descriptor_t d = *dpfFactory->get_plugin_descriptor(dpfFactory, 0);
+        d.version = TARN_PLUGIN_DESCRIPTION.version;
+        return d;
+    }();
+    return &versioned;
+}
+
 uint32_t pluginCount(const clap_plugin_factory_t*) {
     const tarn::ModuleFpScope environment;
     return dpfFactory->get_plugin_count(dpfFactory);
 }
 
 const clap_plugin_descriptor_t* pluginDescriptor(const clap_plugin_factory_t*, uint32_t index) {
-    const tarn::ModuleFpScope environment;
-    return dpfFactory->get_plugin_descriptor(dpfFactory, index);
+    return index == 0 ? versionedDescriptor() : nullptr;
 }
 
 // [main] DPF's plug-in, and ours in front of it.
@@ -129,6 +141,7 @@ const clap_plugin_t* createPlugin(const clap_plugin_factory_t*, const clap_host_
         return nullptr;
     }
     clap_plugin_t& face = plugin->face;
+    face.desc = versionedDescriptor();
     face.init = scoped<pluginTable, &clap_plugin_t::init>;
     face.destroy = &destroy;
     face.activate = scoped<pluginTable, &clap_plugin_t::activate>;
