@@ -79,10 +79,9 @@ def plugins(doc):
 module in the modular host.</p>""" if linux else ""
     return f"""
 <h3>In a DAW</h3>
-<p>Tarn LFO makes a control signal: it has <b>no audio input</b> and one output. Hosts list it as
-an effect (CLAP &ldquo;audio-effect&rdquo;, VST3 &ldquo;Fx|Generator&rdquo;{", LV2 an oscillator" if linux else ""}),
-but on an audio track it <b>replaces the track's sound</b> with its slow wave (&plusmn;0.5 at full
-swing, 5 V), which is nothing to listen to. Use it where a DAW takes modulation from audio: put it on
+<p>Tarn LFO makes a control signal: it has <b>no audio input</b> and one output. DAWs list it
+among effects, but on an audio track it <b>replaces the track's sound</b> with its slow wave
+(&plusmn;5 V at full swing, samples of &plusmn;0.5), which is nothing to listen to. Use it where a DAW takes modulation from audio: put it on
 a track or bus of its own whose output goes nowhere audible (mute it or send it to no output), and
 use that track as the modulation source, as a side-chain input of a plug-in that takes one or a
 DAW's audio-to-parameter modulation (REAPER's parameter modulation, Bitwig's audio-rate modulators,

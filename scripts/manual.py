@@ -362,7 +362,7 @@ def lv2_ports(form, uri):
         if points:
             line += ": " + ", ".join('%d "%s"' % p for p in points)
         lines.append(line)
-    presets = re.findall(r"^\t\t(\S.*)$", text.split("Presets:")[1].split("\n\tPort")[0], re.M)
+    presets = re.findall(r"^\t {9}(.*)$", text.split("Presets:")[1].split("\n\tPort")[0], re.M)
     if presets:
         lines.append('and %d presets: %s' % (len(presets), ", ".join('"%s"' % p for p in presets)))
     return "\n".join(lines)
@@ -398,7 +398,7 @@ th { background: #ece8da; text-align: left; } code, pre { background: #f0ede2; }
 pre { padding: .6em; overflow-x: auto; white-space: pre-wrap; word-break: break-all; }
 .sheet { display: flex; flex-wrap: wrap; gap: .6em; } figure { margin: .6em 0; }
 figcaption { font-size: .85em; max-width: 480px; } footer { margin-top: 3em; font-size: .85em; color: #555; }
-nav ul { list-style: none; padding-left: 1.2em; } nav > ul { padding-left: 0; }
+nav { font-size: .9em; } nav ul { list-style: none; padding-left: 0; margin: .3em 0; }
 .modular { border-left: 4px solid #c9a227; padding-left: .6em; }
 .tag { background: #c9a227; color: #fff; font-size: .8em; padding: .05em .4em; border-radius: .2em; }
 """
@@ -421,17 +421,16 @@ def contents(body):
         return '<h%s id="%s">%s</h%s>' % (level, ident, title, level)
 
     body = re.sub(r"<h([23])>(.*?)</h\1>", anchor, body)
-    out, open_sub = ["<nav><h2>Contents</h2><ul>"], False
+    # One line a section, its subsections after it, so that the install stays on the first screen.
+    rows = []
     for level, ident, title in entries:
-        if level == "3" and not open_sub:
-            out.append("<ul>")
-            open_sub = True
-        elif level == "2" and open_sub:
-            out.append("</ul>")
-            open_sub = False
-        out.append('<li><a href="#%s">%s</a></li>' % (ident, re.sub(r"<[^>]+>", "", title)))
-    out.append("</ul>" * (2 if open_sub else 1) + "</nav>")
-    return "\n".join(out), body
+        link = '<a href="#%s">%s</a>' % (ident, re.sub(r"<[^>]+>", "", title))
+        if level == "2":
+            rows.append([link])
+        else:
+            rows[-1].append(link)
+    items = "".join("<li><b>%s</b>%s</li>" % (r[0], ": " + " &middot; ".join(r[1:]) if r[1:] else "") for r in rows)
+    return '<nav><b>Contents</b><ul>%s</ul></nav>' % items, body
 
 
 def manual(package, pics, version, modules):
@@ -458,9 +457,9 @@ def manual(package, pics, version, modules):
     toc, body = contents(body)
     page = f"""
 <h1>Tarn modules {html.escape(version)} {TITLES[package]}</h1>
+{toc}
 <p>Version {html.escape(version)}. The modules:</p>
 <ul>{listed}</ul>
-{toc}
 {body}
 <footer>Tarn modules {html.escape(version)}, {package_name(package, version)}: {what}. Licence: MIT (see
 LICENSE). The pictures and measurements in this manual were drawn by the modules' libraries,
