@@ -87,7 +87,7 @@ holds &ldquo;Edit&rdquo; (Invert, Reverse, Rotate Left), then &ldquo;Sine&rdquo;
 &ldquo;Saw&rdquo;, &ldquo;Triangle&rdquo;, &ldquo;Pulse&rdquo; and &ldquo;Various&rdquo;,
 &ldquo;Ramp&rdquo; and, last, &ldquo;Random&rdquo; (new random heights each time). Every preset,
 as the panel draws it:</p>
-{"" if doc.modular else preset_names_note()}
+{"" if doc.modular else preset_names_note(doc)}
 {preset_section(doc)}
 <h4>Menu &rsaquo; Edit</h4>
 <ul>
@@ -126,8 +126,9 @@ relative to the fundamental. Lower is cleaner.</p>
 """
 
 
-def preset_names_note():
-    return """<p>As LV2 presets and VST3 programs the shapes keep their group in their names
+def preset_names_note(doc):
+    kinds = "LV2 presets and VST3 programs" if doc.package == "linux" else "VST3 programs"
+    return f"""<p>As {kinds} the shapes keep their group in their names
 (&ldquo;Pulse 50%&rdquo;, not &ldquo;50%&rdquo;), and &ldquo;Random&rdquo;, which draws new heights
 each time from the panel's menu, is one fixed random curve as a preset or program, the same each
 time it is chosen, and named so.</p>"""
@@ -158,8 +159,8 @@ then on it is silent between notes. To keep it silent until the first note, set 
 <p>The panel is the plug-in's window: drag nodes, and click the strip along its top for the menu of
 presets and edits{" (drawn by the window itself: work it with the mouse, or with the arrow keys, Enter and Escape)" if linux else " (Windows' own popup menu)"}.
 A drag or a menu command changes the shape, which the session saves; a preset or a session the host
-loads shows on the panel. The 27 shapes of the menu are also LV2 presets and VST3 programs; DPF's
-CLAP format has no presets.</p>
+loads shows on the panel. The 27 shapes of the menu are also {"LV2 presets and " if linux else ""}VST3
+programs; DPF's CLAP format has no presets.</p>
 {doc.figure(os.path.join(os.path.dirname(HERE), "docs", "panel_linux.png"),
             "The panel as the 32-bit module shows it under Wine, as the LV2 plug-in shows it in jalv, and its drawn menu", 804) if linux else ""}
 {cv}"""
