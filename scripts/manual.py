@@ -237,7 +237,7 @@ def win32_install(modules, version):
 <p>This package, <code>{package_name("win32", version)}.zip</code>, holds the modules' libraries:
 {codes(m.library + ".dll" for m in modules)}. Each is a <b>32-bit Windows module</b> (PE32, i386) for
 the modular synthesizer host: it loads in that 32-bit host, not in a 64-bit program or a DAW (for
-DAWs there are the plug-in packages, below).</p>
+DAWs there are the plug-in packages: &ldquo;The other packages&rdquo;).</p>
 <ol>
 <li>Copy the <code>.dll</code> files into the folder in which your host looks for plug-in modules (see
 your host's documentation).</li>
