@@ -367,11 +367,16 @@ function(tarn_native_suite modules)
 
   tarn_add_test(docs.module_list LABELS docs COMMAND ${TARN_PYTHON} ${TARN_ROOT}/scripts/manual.py --check-readme
     ${TARN_ROOT}/README.md ${CMAKE_BINARY_DIR}/modules.txt)
+  set(readme_check ${TARN_PYTHON} ${TARN_ROOT}/tests/docs/readme_check.py)
+  tarn_add_test(docs.readme_commonmark LABELS docs COMMAND ${readme_check} commonmark ${TARN_ROOT}/README.md)
+  # Its commands reach into the builds and the staged Linux package.
+  tarn_add_test(docs.readme_commands LABELS docs COMMAND ${readme_check} commands ${TARN_ROOT}/README.md ${TARN_ROOT}
+    PROPERTIES FIXTURES_REQUIRED package)
 
   set(check ${TARN_ROOT}/tests/package/package_check.sh)
   tarn_add_test(package.build LABELS "package;wine" COMMAND ${TARN_ROOT}/scripts/package.sh ${CMAKE_BINARY_DIR}/modules.txt
     PROPERTIES FIXTURES_SETUP package FIXTURES_REQUIRED wine TIMEOUT 1800)
-  foreach(name files checksums product-dlls linux-tarball manual-in-browser readme-pictures windows-zip)
+  foreach(name files checksums product-dlls linux-tarball manual-in-browser readme-pictures windows-zip versions)
     tarn_add_test(package.${name} LABELS package COMMAND ${check} ${name} ${CMAKE_BINARY_DIR}/modules.txt
       PROPERTIES FIXTURES_REQUIRED package)
   endforeach()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Redraws the README's pictures (docs/) and rewrites its list of modules and the modules' parts
-# (the measured-sound table), from the modules' descriptions, the DLLs of the Windows build that
-# runs here and the LV2 bundles. Usage: docs.sh MODULES_TXT (./run docs).
+# (the notes on playing the plug-ins, the measured-sound table), from the modules' descriptions and
+# manual.py files and the DLLs of the Windows build that runs here. Usage: docs.sh MODULES_TXT
+# (./run docs).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 pics=$ROOT/build/docs
@@ -12,6 +13,5 @@ mkdir -p "$ROOT/docs"
 for f in $(grep -oE 'docs/[A-Za-z0-9_]+\.png' "$ROOT/README.md" | sort -u); do
   if [ -f "$pics/${f#docs/}" ]; then cp "$pics/${f#docs/}" "$ROOT/$f"; fi
 done
-bash "$ROOT/plugins/port_list_picture.sh"
 python3 "$ROOT/scripts/manual.py" --readme "$ROOT/README.md" "$1" "$pics"
 echo "docs: docs/*.png, and the list of modules and the modules' parts in README.md"

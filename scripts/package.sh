@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The release packages, from what the builds made: dist/tarn-modules-VERSION-win32.zip (the i686
-# DLLs without debug information, the manual with every picture drawn by the Windows build that
+# DLLs without debug information, its manual with every picture drawn by the Windows build that
 # runs here, the licence, checksums) and dist/tarn-modules-VERSION-linux-x86_64.tar.gz (the
-# plug-ins, stripped, one folder per format, with the manual, the licence and an install note);
+# plug-ins, stripped, one folder per format, with its manual, the licence and an install note);
 # and the x86-64 Windows plug-ins as dist/tarn-modules-VERSION-windows-x86_64.zip and an installer
-# (package_windows.sh).
+# (package_windows.sh). Each package's MANUAL.html is its own (scripts/manual.py).
 # Usage: package.sh MODULES_TXT (the build's list of modules). Writes their paths into
 # build/package/packages.txt.
 set -euo pipefail
@@ -34,7 +34,7 @@ fi
 rm -rf "$work"
 mkdir -p "$work"
 bash "$ROOT/scripts/pictures.sh" "$work/pictures" "$modules"
-python3 "$ROOT/scripts/manual.py" "$work/pictures" "$version" "$work/MANUAL.html" "$modules"
+python3 "$ROOT/scripts/manual.py" "$work/pictures" "$version" "$work" "$modules"
 
 name=tarn-modules-$version-win32
 stage=$work/$name
@@ -45,7 +45,8 @@ while read -r module _; do
   i686-w64-mingw32-strip --strip-all -o "$stage/$module.dll" "$ROOT/dist/$module.dll"
   files+=("$module.dll")
 done < "$modules"
-cp "$work/MANUAL.html" "$ROOT/LICENSE" "$stage/"
+cp "$work/MANUAL-win32.html" "$stage/MANUAL.html"
+cp "$ROOT/LICENSE" "$stage/"
 files+=(MANUAL.html LICENSE)
 (cd "$stage" && sha256sum "${files[@]}" > SHA256SUMS)
 rm -f "$zip"
@@ -57,7 +58,9 @@ tarball=$ROOT/dist/$name.tar.gz
 mkdir -p "$stage"
 cp -r "$ROOT/dist/plugins/"{lv2,lv2-cv,clap,vst3,jack} "$stage/"
 find "$stage" -type f \( -name '*.so' -o -name '*.clap' -o -path '*/jack/*' \) -exec strip --strip-unneeded {} +
-cp "$work/MANUAL.html" "$ROOT/LICENSE" "$ROOT/plugins/INSTALL.txt" "$stage/"
+cp "$work/MANUAL-linux.html" "$stage/MANUAL.html"
+cp "$ROOT/LICENSE" "$stage/"
+python3 "$ROOT/scripts/manual.py" --install linux "$ROOT/plugins/INSTALL.txt" "$stage/INSTALL.txt" "$modules"
 (cd "$stage" && find . -type f ! -name SHA256SUMS | sort | xargs sha256sum > SHA256SUMS)
 tar -C "$work" --owner=0 --group=0 -czf "$tarball" "$name"
 windows=$(bash "$ROOT/scripts/package_windows.sh" "$modules" "$version" "$work")

@@ -4,8 +4,8 @@
 # and CLAP file, stripped, the manual, the licence, the install note with Windows line ends, and
 # checksums) and the installer dist/tarn-modules-VERSION-windows-x86_64-setup.exe, built with
 # NSIS from the same files (plugins/windows/installer.nsi).
-# Usage: package_windows.sh MODULES_TXT VERSION WORK_DIR (which holds MANUAL.html); prints the
-# zip's path, then the installer's.
+# Usage: package_windows.sh MODULES_TXT VERSION WORK_DIR (which holds MANUAL-windows.html); prints
+# the zip's path, then the installer's.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 modules=$1 version=$2 work=$3
@@ -23,8 +23,10 @@ while read -r module _; do
   x86_64-w64-mingw32-strip --strip-all -o "$stage/vst3/$binary" "$plugins/vst3/$binary"
   x86_64-w64-mingw32-strip --strip-all -o "$stage/clap/$module.clap" "$plugins/clap/$module.clap"
 done < "$modules"
-cp "$work/MANUAL.html" "$ROOT/LICENSE" "$stage/"
-sed 's/$/\r/' "$ROOT/plugins/windows/INSTALL.txt" > "$stage/INSTALL.txt"
+cp "$work/MANUAL-windows.html" "$stage/MANUAL.html"
+cp "$ROOT/LICENSE" "$stage/"
+python3 "$ROOT/scripts/manual.py" --install windows "$ROOT/plugins/windows/INSTALL.txt" "$work/INSTALL-windows.txt" "$modules"
+sed 's/$/\r/' "$work/INSTALL-windows.txt" > "$stage/INSTALL.txt"
 (cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | sort | xargs sha256sum > SHA256SUMS)
 rm -f "$zip"
 (cd "$stage" && zip -q -X -r "$zip" .)

@@ -11,9 +11,9 @@ default_windows_build
 OUT=$1
 mkdir -p "$OUT"
 if [ "$TARN_WIN_ARCH" = win64 ]; then
-  echo "the x86-64 Windows build (64-bit Wine), which renders the same samples as the i686 DLLs" > "$OUT/build.txt"
+  echo "the x86-64 Windows build (under 64-bit Wine), which renders the same samples as the i686 DLLs" > "$OUT/build.txt"
 else
-  echo "the i686 DLLs of this package (32-bit Wine)" > "$OUT/build.txt"
+  echo "the i686 DLLs (under 32-bit Wine)" > "$OUT/build.txt"
 fi
 while read -r name dir; do
   [ -x "$ROOT/$dir/pictures.sh" ] || continue

@@ -1,5 +1,6 @@
-// Opens a manual page in headless Chromium: every image must have loaded, no console error and
-// no page error may occur, and the first screen is kept as a screenshot.
+// Opens a manual page in headless Chromium: every image must have loaded and stand in a figure
+// with a caption, every link of the contents must reach its heading, no console error and no page
+// error may occur, and the first screen is kept as a screenshot.
 // Usage: node check_manual.js MANUAL.html SCREENSHOT.png
 'use strict';
 const path = require('path');
@@ -27,12 +28,23 @@ async function main() {
       alt: img.alt, loaded: img.complete && img.naturalWidth > 0, external: !img.src.startsWith('data:'),
     })));
     if (images.length === 0) problems.push('the page has no images');
+    const uncaptioned = await page.evaluate(() => Array.from(document.images).filter((img) => {
+      const caption = img.closest('figure') && img.closest('figure').querySelector('figcaption');
+      return !caption || caption.textContent.trim() === '';
+    }).map((img) => img.alt));
+    for (const alt of uncaptioned) problems.push('picture without a caption: ' + alt);
+    const links = await page.evaluate(() => Array.from(document.querySelectorAll('nav a')).map((a) => ({
+      text: a.textContent, reaches: !!document.getElementById(a.getAttribute('href').slice(1)),
+    })));
+    if (links.length === 0) problems.push('the page has no contents');
+    for (const link of links) if (!link.reaches) problems.push('contents link to nowhere: ' + link.text);
     for (const img of images) {
       if (!img.loaded) problems.push('image did not load: ' + img.alt);
       if (img.external) problems.push('image is not embedded: ' + img.alt);
     }
     await page.screenshot({ path: screenshot });
-    console.log(`${images.length} images, ${images.filter((i) => i.loaded).length} loaded; ` +
+    console.log(`${path.basename(path.dirname(path.resolve(manual)))}: ${images.length} images, ` +
+                `${images.filter((i) => i.loaded).length} loaded, ${links.length} contents links; ` +
                 `first screen in ${screenshot}`);
   } finally {
     await browser.close();

@@ -5,7 +5,9 @@
 #   checksums          sha256sum -c in both packages
 #   product-dlls       the zip's DLLs: PE32 i386, two exports, system imports, no debug sections
 #   linux-tarball      one folder per plug-in format holding every module, the install note
-#   manual-in-browser  the manual in headless Chromium: every image loaded, no console error
+#   manual-in-browser  each package's manual in headless Chromium: every image loaded and captioned,
+#                      every link of its contents reaching its heading, no console error
+#   versions           every version a user can see is VERSION's (versions.py)
 #   readme-pictures    every picture the README names exists
 #   windows-zip        the Windows zip: every module's VST3 bundle and CLAP file (PE32+ x86-64, the
 #                      format's entry points, system imports, no debug sections), the documents
@@ -46,7 +48,14 @@ case "$check" in
     for file in INSTALL.txt MANUAL.html LICENSE; do [ -f "$linux/$file" ] || { echo "missing: $file"; exit 1; }; done
     echo "lv2 (both forms), clap, vst3 and jack for $(wc -w <<< "$names") modules, with the manual and the install note" ;;
   manual-in-browser)
-    node "$root/tests/browser/check_manual.js" "$tmp/zip/MANUAL.html" "$root/build/package/manual-first-screen.png" ;;
+    unzip -q "$windows_zip" -d "$tmp/windows" || exit 1
+    for package in zip:win32 "$(basename "$linux"):linux" windows:windows; do
+      node "$root/tests/browser/check_manual.js" "$tmp/${package%%:*}/MANUAL.html" \
+        "$root/build/package/manual-first-screen-${package##*:}.png" || exit 1
+    done ;;
+  versions)
+    unzip -q "$windows_zip" -d "$tmp/windows" || exit 1
+    python3 "$root/tests/package/versions.py" "$root" "$list" "$linux" "$tmp/zip" "$tmp/windows" ;;
   readme-pictures)
     n=0 missing=()
     for path in $(grep -oE '\(docs/[^)]+\)|src="docs/[^"]+"' "$root/README.md" | sed -E 's/^\(|^src="|\)$|"$//g'); do

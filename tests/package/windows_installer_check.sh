@@ -44,6 +44,8 @@ formats_before=$(ls -d "$common/VST3" "$common/CLAP" 2> /dev/null)
 for file in "${installed[@]}"; do [ -f "$file" ] || fail "not installed: ${file#"$drive"/}"; done
 uninstall=$("${run[@]}" reg query "$key" /v QuietUninstallString 2> /dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 [ "$uninstall" = '"C:\Program Files\Tarn\uninstall.exe" /S' ] || fail "registered to uninstall with: $uninstall"
+shown=$("${run[@]}" reg query "$key" /v DisplayVersion 2> /dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+[ "$shown" = "$(head -n 1 "$root/VERSION")" ] || fail "registered as version \"$shown\", not VERSION's"
 [ "$failed" -eq 0 ] && echo "ok installed: ${#installed[@]} files, the uninstaller registered"
 
 for name in $names; do
