@@ -69,7 +69,7 @@ plug-in) names the port "NAME CV" with the symbol "SYMBOL_cv"; where the input i
 alone, the port keeps NAME and SYMBOL. Symbols are lower case letters, digits and "_", begin with
 a letter, do not begin with "lv2" (DPF's own ports) and do not end in "_cv"; no two names,
 symbols or CV forms in a module are equal. So a name or a symbol always means one thing,
-whichever form a host lists.
+whichever form a host lists (tests/plugins/check_lv2_names.py checks the installed bundles).
 
 Usage:
   module_description.py generate DESCRIPTION FOLDER VERSION OUTDIR

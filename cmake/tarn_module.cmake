@@ -383,6 +383,8 @@ function(tarn_native_suite modules)
   if(TARN_HAVE_DPF)
     get_property(uris GLOBAL PROPERTY TARN_LV2_URIS)
     tarn_plugin_test(lv2.tools ${TARN_PLUGIN_CHECKS}/check_lv2_tools.sh ${TARN_PLUGIN_DIR}/lv2:${TARN_PLUGIN_DIR}/lv2-cv ${uris})
+    tarn_plugin_test(lv2.unique_names ${TARN_PLUGIN_CHECKS}/check_lv2_names.py ${TARN_PLUGIN_DIR}/lv2
+      ${TARN_PLUGIN_DIR}/lv2-cv)
   endif()
 
   tarn_add_test(docs.module_list LABELS docs COMMAND ${TARN_PYTHON} ${TARN_ROOT}/scripts/manual.py --check-readme

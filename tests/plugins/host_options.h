@@ -46,7 +46,10 @@ bool writeFloats(const std::string& path, const std::vector<float>& samples, std
 // A stream held at its last value past its end; empty: the constant.
 float streamAt(const std::vector<float>& stream, int64_t frame, float constant);
 
-// Volts as the modular host reads them: the decimal text, divided by ten in double.
+// A decimal number, whatever the C library's locale; false for any other text.
+bool numberFromText(const std::string& text, double& value);
+
+// Volts as the modular host reads them (common/pin_values.h) to signal units.
 bool signalFromText(const std::string& text, float& signal);
 
 // The watch of a preloaded counting library, if there is one: calls counted between begin and
