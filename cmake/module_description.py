@@ -48,6 +48,8 @@ spaces, an empty text); it holds no double quote.
   flags       the host's pin flags, hexadecimal; 0 without
   state       yes: plug-ins save the pin as their state (text pins), not as a parameter
   gate        audio inputs: at or below this many volts the module is silent and may sleep
+  every-frame yes: the module reads the audio input at every frame, not once a block (so checks
+              that hand it to a plug-in's parameter change the parameter at its own frames)
   doc         what the pin does, for the manual
 
   A text input's grammar, all optional, for a host's checks (tarn-host validate --describe):
@@ -79,6 +81,7 @@ Usage:
       OUTDIR/FOLDER/plugin/DistrhoPluginInfo.h  with a core: what DPF builds its plug-in as
       Each is rewritten only when it changes. A malformed description exits 1 with FILE:LINE.
   module_description.py choices DESCRIPTION PIN     the choice names of a pin, one a line
+  module_description.py every-frame DESCRIPTION     the inputs read at every frame, one a line
   module_description.py uri DESCRIPTION [cv]        the plug-ins' URI, or the modular LV2 form's
 Scripts import it: read_description(path) gives a Module with its pins.
 """
@@ -100,7 +103,7 @@ NODE_KEYS = ["node", "number-range", "exponents", "odd-numbers", "written-decima
 TEXT_KEYS = ["steady", "first", "second", "edge-text"]
 GRAMMAR_KEYS = ["nodes"] + NODE_KEYS + TEXT_KEYS
 PIN_KEYS = {"direction", "type", "symbol", "default", "unit", "range", "choices", "flags", "state",
-            "gate", "doc"} | set(GRAMMAR_KEYS)
+            "gate", "every-frame", "doc"} | set(GRAMMAR_KEYS)
 REPEATED = {"about", "edge-text"}
 QUOTED = re.compile(r'^"[^"]*"$')
 QUOTED_LIST = re.compile(r'^"[^"]*"([ \t]+"[^"]*")*$')
@@ -223,6 +226,11 @@ class Pin:
                 s.fail("only an audio input has a gate", f.line)
             self.gate = decimal(s, "gate", f.value, f.line)
         self.cv = self.type == "audio" and self.direction == "in"
+        self.every_frame = False
+        if s.has("every-frame"):
+            if not self.cv:
+                s.fail("only an audio input is read at every frame", s.field("every-frame").line)
+            self.every_frame = s.check("every-frame", lambda v: v in ("yes", "no"), "yes or no") == "yes"
         self.grammar = self.check_grammar(s)
 
     def check_grammar(self, s):
@@ -606,6 +614,10 @@ def main(argv):
         elif len(argv) == 3 and argv[0] == "choices":
             for name, _ in read_description(argv[1]).pin(argv[2]).choices:
                 print(name)
+        elif len(argv) == 2 and argv[0] == "every-frame":
+            for pin in read_description(argv[1]).pins:
+                if pin.every_frame:
+                    print(pin.name)
         elif len(argv) in (2, 3) and argv[0] == "uri" and argv[2:] in ([], ["cv"]):
             module = read_description(argv[1])
             print(module.cv_uri if argv[2:] else module.uri)
