@@ -574,6 +574,8 @@ def cmake(module):
                       "set(TARN_MODULE_URI %s)" % module.uri,
                       "set(TARN_MODULE_CV_URI %s)" % module.cv_uri,
                       "set(TARN_MODULE_HAS_CORE %s)" % ("ON" if module.core else "OFF"),
+                      "set(TARN_MODULE_CORE %s)" % (module.core[0] if module.core else ""),
+                      "set(TARN_MODULE_CORE_HEADER %s)" % (module.core[1] if module.core else ""),
                       'set(TARN_MODULE_RECORD "%s")' % record.replace('"', '\\"'), ""])
 
 

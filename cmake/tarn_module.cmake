@@ -15,7 +15,8 @@
 #   <folder>/tests/*_test.cpp    unit tests (GoogleTest)              ctest <folder>.<stem>.*
 #                                (<folder>_test.cpp: ctest <folder>.*)
 #   <folder>/tests/CMakeLists.txt    the module's own test support (tarn_<folder>_test_support)
-#   <folder>/tests/fuzz/*_fuzz.cpp   libFuzzer targets, corpus in tests/fuzz/corpus/<stem>/
+#   <folder>/tests/fuzz/*_fuzz.cpp   libFuzzer targets, corpus in tests/fuzz/corpus/<stem>/ (a
+#                                module with a core gets host_calls, its CoreModule's, as well)
 #   <folder>/tests/win/*.py|*.sh     checks through tarn-host          ctest <arch>.<folder>.<stem>
 #   <folder>/tests/render_cases.txt  renders every build and format must agree on
 #   <folder>/tests/plugins.cmake     checks of its plug-ins beyond the common ones
@@ -251,13 +252,25 @@ function(tarn__plugins name m dir)
     UI_SOURCES ${ui} UI_LIBRARIES ${ui_libraries})
 endfunction()
 
+# A module's fuzz targets: its own, and a module with a core the host-call target of its
+# CoreModule (tests/fuzz/core_fuzz.cpp), named host_calls.
 function(tarn__fuzz m dir)
   file(GLOB targets CONFIGURE_DEPENDS ${dir}/tests/fuzz/*_fuzz.cpp)
+  if(TARN_MODULE_HAS_CORE AND NOT EXISTS ${dir}/tests/fuzz/host_calls_fuzz.cpp)
+    list(APPEND targets ${TARN_ROOT}/tests/fuzz/core_fuzz.cpp)
+  endif()
   foreach(source ${targets})
     get_filename_component(stem ${source} NAME_WE)
     string(REGEX REPLACE "_fuzz$" "" stem ${stem})
+    if(source STREQUAL ${TARN_ROOT}/tests/fuzz/core_fuzz.cpp)
+      set(stem host_calls)
+    endif()
     set(target fuzz_${m}_${stem})
     add_executable(${target} ${source})
+    if(stem STREQUAL host_calls AND TARN_MODULE_HAS_CORE)
+      target_compile_definitions(${target} PRIVATE TARN_FUZZ_CORE=${TARN_MODULE_CORE}
+        TARN_FUZZ_CORE_HEADER="${TARN_MODULE_CORE_HEADER}")
+    endif()
     target_link_libraries(${target} PRIVATE tarn_${m} tarn_fuzz_support)
     target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
     tarn__test_name(test ${m} ${stem})
