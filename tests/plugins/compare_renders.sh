@@ -35,11 +35,11 @@ one_case() {
     return
   fi
   if [ ! -s "$reference" ]; then missing=$reference; return; fi
-  # Through a parameter (every form but the CV one), an input the module reads at every frame
-  # changes at its own frames: the host splits its call there.
+  # Through a parameter, an input the module reads at every frame changes at its own frames: the
+  # host splits its call there (a CV port takes every frame anyway).
   for i in "${!args[@]}"; do
     for pin in "${every_frame[@]}"; do
-      if [ "$format" != lv2-cv ] && [ "${args[$i]}" = --input ] && [[ "${args[$((i + 1))]}" == "$pin"=* ]]; then
+      if [ "${args[$i]}" = --input ] && [[ "${args[$((i + 1))]}" == "$pin"=* ]]; then
         args[$i]=--input-frames
       fi
     done

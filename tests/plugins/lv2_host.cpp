@@ -179,8 +179,8 @@ public:
         return true;
     }
 
-    // A file onto a CV or audio input, or onto a control port as a stream of calls (everyFrame:
-    // the calls split where it changes).
+    // A file onto a CV or audio input (which takes every frame as it is), or onto a control port
+    // as a stream of calls (everyFrame: the calls split where it changes).
     bool input(const std::string& name, const std::string& path, bool everyFrame,
                std::vector<plugtest::ParameterStream>& streams, std::string& error) {
         Port* p = find(name, error);
@@ -189,7 +189,7 @@ public:
             streams.push_back({static_cast<int>(p - ports_.data()), {}, everyFrame});
             return plugtest::readFloats(path, streams.back().samples, error);
         }
-        if (p == nullptr || !p->input || everyFrame || (p->kind != Kind::Cv && p->kind != Kind::Audio)) {
+        if (p == nullptr || !p->input || (p->kind != Kind::Cv && p->kind != Kind::Audio)) {
             error = "no CV or audio input \"" + name + "\"";
             return false;
         }
