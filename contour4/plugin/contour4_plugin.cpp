@@ -24,7 +24,7 @@ START_NAMESPACE_DISTRHO
 
 namespace {
 
-const tarn::ModuleDescription& kModule = tarn::contour4::kDescription;
+constexpr const tarn::ModuleDescription& kModule = tarn::contour4::kDescription;
 
 constexpr char kStateSeparator = '\xff';
 constexpr char kStateEnd = '\xfe';
