@@ -201,7 +201,7 @@ private:
         if (notes_.empty()) {
             level_.set(0.0f);
         } else {
-            pitch_.set(static_cast<float>(tarn::noteVolts(notes_.newest(), bend_) / 10.0));
+            pitch_.set(tarn::signalFromWrittenVolts(tarn::noteVolts(notes_.newest(), bend_)));
             level_.set(noteLevel_);
         }
         return true;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/pin_values.h"
 #include "fp_host.h"
 #include "plugin_library.h"
 
@@ -141,7 +142,7 @@ void planCalls(const Options& o, const std::vector<ParameterStream>& streams, On
                 for (size_t k = 0; k < streams.size(); ++k) {
                     if (!streams[k].everyFrame && from != block) continue;
                     const float v = streamAt(streams[k].samples, from, 0);
-                    if (!sent[k] || v != last[k]) call.changes.push_back({streams[k].parameter, static_cast<double>(v) * 10.0});
+                    if (!sent[k] || v != last[k]) call.changes.push_back({streams[k].parameter, tarn::voltsFromSignal(v)});
                     last[k] = v;
                     sent[k] = true;
                 }
