@@ -22,7 +22,15 @@ spaces, an empty text); it holds no double quote.
               "NAME CV"
   clap-id     the CLAP id, in reverse-domain form
   plugin-id   four characters: the plug-ins' unique id
-  signal      the signal object's class and its header: `tarn::Class in folder/header.h`
+  core        the signal core's class and header (`tarn::Class in folder/header.h`; the core as
+              frame/core_module.h serves it): the library's signal object is CoreModule<core>,
+              and the plug-ins are plugins/described_plugin.h's, made from this description
+  signal      instead of core (or beside it, for the library): a signal object of the module's own
+  plugin-text what the plug-ins say the module is; without it the summary
+  parameters  the plug-ins' parameters, every audio and choice input's symbol once, in the order
+              hosts keep them by; without it the pins' order
+  lv2-category, vst3-categories, clap-features  how the plug-ins of a core present themselves
+              (clap-features space separated); without them a utility, "Fx", "audio-effect"
   panel       the panel's class, header and size: `tarn::Class in folder/header.h, 256x100`
   scratch     bytes of a buffer handed to the host at open (HOST_SCRATCH_BUFFER)
   shared-generator  a word: the choices and panel menu items whose names hold it draw from the C
@@ -40,6 +48,8 @@ spaces, an empty text); it holds no double quote.
   flags       the host's pin flags, hexadecimal; 0 without
   state       yes: plug-ins save the pin as their state (text pins), not as a parameter
   gate        audio inputs: at or below this many volts the module is silent and may sleep
+  every-frame yes: the module reads the audio input at every frame, not once a block (so checks
+              that hand it to a plug-in's parameter change the parameter at its own frames)
   doc         what the pin does, for the manual
 
   A text input's grammar, all optional, for a host's checks (tarn-host validate --describe):
@@ -55,19 +65,23 @@ spaces, an empty text); it holds no double quote.
   edge-text   a text that overflows, underflows or says nothing, in double quotes; repeat for
               more; the last is the one the checks drag a panel with
 
-Names in the plug-ins: a pin is a parameter (or a port) named NAME with the symbol SYMBOL; an
-audio input also has a CV form (a CV port in LV2) named "NAME CV" with the symbol "SYMBOL_cv".
-Symbols are lower case letters, digits and "_", begin with a letter, do not begin with "lv2"
-(DPF's own ports) and do not end in "_cv"; no two names, symbols or CV forms in a module are
-equal. So a name or a symbol always means one thing, whichever form a host lists.
+Names in the plug-ins: a pin is a parameter (or a port) named NAME with the symbol SYMBOL. An
+audio input that a plug-in makes both a parameter and a CV port (the modular LV2 form of a core's
+plug-in) names the port "NAME CV" with the symbol "SYMBOL_cv"; where the input is a CV port
+alone, the port keeps NAME and SYMBOL. Symbols are lower case letters, digits and "_", begin with
+a letter, do not begin with "lv2" (DPF's own ports) and do not end in "_cv"; no two names,
+symbols or CV forms in a module are equal. So a name or a symbol always means one thing,
+whichever form a host lists (tests/plugins/check_lv2_names.py checks the installed bundles).
 
 Usage:
   module_description.py generate DESCRIPTION FOLDER VERSION OUTDIR
       OUTDIR/FOLDER/description.h      the description as C++ constants (common/module_description.h)
       OUTDIR/FOLDER/FOLDER_entry.cpp   the library's two exports
       OUTDIR/FOLDER/description.cmake  what tarn_add_module reads
+      OUTDIR/FOLDER/plugin/DistrhoPluginInfo.h  with a core: what DPF builds its plug-in as
       Each is rewritten only when it changes. A malformed description exits 1 with FILE:LINE.
   module_description.py choices DESCRIPTION PIN     the choice names of a pin, one a line
+  module_description.py every-frame DESCRIPTION     the inputs read at every frame, one a line
   module_description.py uri DESCRIPTION [cv]        the plug-ins' URI, or the modular LV2 form's
 Scripts import it: read_description(path) gives a Module with its pins.
 """
@@ -79,14 +93,17 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 MODULE_KEYS = {"name", "id", "library", "frame", "magic", "flags", "about", "summary", "uri",
-               "clap-id", "plugin-id", "signal", "panel", "scratch", "shared-generator"}
+               "clap-id", "plugin-id", "signal", "core", "panel", "scratch", "shared-generator",
+               "plugin-text", "parameters", "lv2-category", "vst3-categories", "clap-features"}
 MODULE_REQUIRED = ["name", "id", "library", "frame", "magic", "about", "summary", "uri", "clap-id",
-                   "plugin-id", "signal"]
+                   "plugin-id"]
+# What the plug-ins of a module with a core say of it, where its description does not.
+PLUGIN_DEFAULTS = {"lv2-category": "lv2:UtilityPlugin", "vst3-categories": "Fx", "clap-features": "audio-effect"}
 NODE_KEYS = ["node", "number-range", "exponents", "odd-numbers", "written-decimals"]
 TEXT_KEYS = ["steady", "first", "second", "edge-text"]
 GRAMMAR_KEYS = ["nodes"] + NODE_KEYS + TEXT_KEYS
 PIN_KEYS = {"direction", "type", "symbol", "default", "unit", "range", "choices", "flags", "state",
-            "gate", "doc"} | set(GRAMMAR_KEYS)
+            "gate", "every-frame", "doc"} | set(GRAMMAR_KEYS)
 REPEATED = {"about", "edge-text"}
 QUOTED = re.compile(r'^"[^"]*"$')
 QUOTED_LIST = re.compile(r'^"[^"]*"([ \t]+"[^"]*")*$')
@@ -209,6 +226,11 @@ class Pin:
                 s.fail("only an audio input has a gate", f.line)
             self.gate = decimal(s, "gate", f.value, f.line)
         self.cv = self.type == "audio" and self.direction == "in"
+        self.every_frame = False
+        if s.has("every-frame"):
+            if not self.cv:
+                s.fail("only an audio input is read at every frame", s.field("every-frame").line)
+            self.every_frame = s.check("every-frame", lambda v: v in ("yes", "no"), "yes or no") == "yes"
         self.grammar = self.check_grammar(s)
 
     def check_grammar(self, s):
@@ -296,7 +318,13 @@ class Module:
         self.cv_uri = self.uri + ":cv"
         self.clap_id = s.text("clap-id")
         self.plugin_id = s.check("plugin-id", lambda v: len(v) == 4 and v.isascii(), "four characters")
-        self.signal = self.class_in_header(s, "signal")
+        if not s.has("signal") and not s.has("core"):
+            s.fail("[module] needs a signal object or a core: signal = ... or core = ...")
+        self.core = self.class_in_header(s, "core") if s.has("core") else None
+        self.signal = self.class_in_header(s, "signal") if s.has("signal") else None
+        capitalised = self.summary[:1].upper() + self.summary[1:]
+        self.plugin_text = s.text("plugin-text") if s.has("plugin-text") else capitalised + "."
+        self.plugin_kinds = {key: s.optional(key, value) for key, value in PLUGIN_DEFAULTS.items()}
         self.panel = None
         self.panel_size = (0, 0)
         if s.has("panel"):
@@ -316,6 +344,20 @@ class Module:
         if len(described) > 1:
             s.fail("only one text input has a grammar: [pin %s] is a second" % described[1].name, described[1].line)
         self.check_names_differ()
+        self.parameters = self.read_parameters(s)
+
+    def read_parameters(self, s):
+        """The pins the plug-ins make parameters, in the order hosts keep them by."""
+        inputs = [p for p in self.pins if p.direction == "in" and p.type in ("audio", "choice")]
+        if not s.has("parameters"):
+            return inputs
+        f = s.field("parameters")
+        by_symbol = {p.symbol: p for p in inputs}
+        symbols = f.value.split()
+        if sorted(symbols) != sorted(by_symbol):
+            s.fail("parameters must name each audio and choice input's symbol once: %s"
+                   % " ".join(p.symbol for p in inputs), f.line)
+        return [by_symbol[symbol] for symbol in symbols]
 
     @staticmethod
     def class_in_header(s, key, value=None):
@@ -448,7 +490,10 @@ def header(module, folder, version, source):
             "// count), host flags, state, gated, gate, CV name and symbol",
             "inline constexpr PinDescription kPins[PIN_COUNT] = {"]
     out += [pin_cpp(p) for p in module.pins]
+    parameters = ", ".join(identifier(p.symbol) for p in module.parameters) or "PIN_COUNT"
     out += ["};", "",
+            "// The plug-ins' parameters by index: the pins they are.",
+            "inline constexpr int32_t kParameterPins[] = {%s};" % parameters, "",
             "inline constexpr ModuleDescription kDescription = {",
             "    %s, %s, %s," % (c_string(module.name), c_string(module.id), c_string(module.library)),
             "    %d, 0x%08Xu, %s, 0x%X," % (module.frame, module.magic,
@@ -459,6 +504,8 @@ def header(module, folder, version, source):
             "    %s, %d, %d, %d," % (c_string("%d.%d.%d" % version), major, minor, patch),
             "    %d, %d, %d," % (module.panel_size + (module.scratch,)),
             "    kPins, PIN_COUNT,",
+            "    %s," % c_string(module.plugin_text),
+            "    kParameterPins, %d," % len(module.parameters),
             "};", "",
             "}  // namespace %s" % folder, "}  // namespace tarn", ""]
     return "\n".join(out)
@@ -467,13 +514,53 @@ def header(module, folder, version, source):
 def entry(module, source):
     out = ["// The two exports of the %s library. Written by cmake/module_description.py from"
            % module.name, "// %s when the build is configured." % source,
-           '#include "frame/module_exports.h"', '#include "%s"' % module.signal[1]]
+           '#include "frame/module_exports.h"']
+    if module.signal:
+        out.append('#include "%s"' % module.signal[1])
+        signal = module.signal[0]
+    else:
+        out += ['#include "frame/core_module.h"', '#include "%s"' % module.core[1]]
+        signal = "tarn::CoreModule<%s>" % module.core[0]
     panel = "tarn::NoPanel"
     if module.panel:
         out.append('#include "%s"' % module.panel[1])
         panel = module.panel[0]
-    out += ["", "TARN_MODULE_EXPORTS(%s, %s)" % (module.signal[0], panel), ""]
+    out += ["", "TARN_MODULE_EXPORTS(%s, %s)" % (signal, panel), ""]
     return "\n".join(out)
+
+
+def plugin_info(module, folder, source):
+    """DPF's DistrhoPluginInfo.h for the plug-in DPF builds of the module's core
+    (plugins/described_plugin.cpp)."""
+    inputs = [p for p in module.pins if p.cv]
+    outputs = [p for p in module.pins if p.type == "audio" and p.direction == "out"]
+    features = ", ".join(c_string(f) for f in module.plugin_kinds["clap-features"].split())
+    return "\n".join([
+        "// What DPF builds %s as: the plug-in of its core. Written by" % module.name,
+        "// cmake/module_description.py from %s when the build is configured." % source,
+        "#pragma once", "",
+        '#include "%s/description.h"' % folder, "",
+        "#define TARN_PLUGIN_CORE %s" % module.core[0],
+        "#define TARN_PLUGIN_CORE_HEADER %s" % c_string(module.core[1]),
+        "// What the format entries of ours (plugins/*_entry.cpp) read of the module.",
+        "#define TARN_PLUGIN_DESCRIPTION ::tarn::%s::kDescription" % folder, "",
+        "// The modular LV2 form (TARN_PLUGIN_CV) has the audio inputs as CV inputs.",
+        "#ifdef TARN_PLUGIN_CV",
+        "#define DISTRHO_PLUGIN_NAME %s" % macro(folder, "CV_NAME"),
+        "#define DISTRHO_PLUGIN_URI %s" % macro(folder, "CV_URI"),
+        "#define DISTRHO_PLUGIN_NUM_INPUTS %d" % len(inputs),
+        "#else",
+        "#define DISTRHO_PLUGIN_NAME %s" % macro(folder, "NAME"),
+        "#define DISTRHO_PLUGIN_URI %s" % macro(folder, "URI"),
+        "#define DISTRHO_PLUGIN_NUM_INPUTS 0",
+        "#endif",
+        "#define DISTRHO_PLUGIN_CLAP_ID %s" % macro(folder, "CLAP_ID"),
+        "#define DISTRHO_PLUGIN_NUM_OUTPUTS %d" % len(outputs),
+        "#define DISTRHO_PLUGIN_IS_RT_SAFE 1",
+        "#define DISTRHO_PLUGIN_HAS_UI 0",
+        "#define DISTRHO_PLUGIN_LV2_CATEGORY %s" % c_string(module.plugin_kinds["lv2-category"]),
+        "#define DISTRHO_PLUGIN_VST3_CATEGORIES %s" % c_string(module.plugin_kinds["vst3-categories"]),
+        "#define DISTRHO_PLUGIN_CLAP_FEATURES %s" % features, ""])
 
 
 def cmake(module):
@@ -486,6 +573,9 @@ def cmake(module):
                       "set(TARN_MODULE_FRAME %d)" % module.frame,
                       "set(TARN_MODULE_URI %s)" % module.uri,
                       "set(TARN_MODULE_CV_URI %s)" % module.cv_uri,
+                      "set(TARN_MODULE_HAS_CORE %s)" % ("ON" if module.core else "OFF"),
+                      "set(TARN_MODULE_CORE %s)" % (module.core[0] if module.core else ""),
+                      "set(TARN_MODULE_CORE_HEADER %s)" % (module.core[1] if module.core else ""),
                       'set(TARN_MODULE_RECORD "%s")' % record.replace('"', '\\"'), ""])
 
 
@@ -514,6 +604,9 @@ def generate(path, folder, version_text, outdir):
                      header(module, folder, tuple(int(g) for g in m.groups()), source))
     write_if_changed(os.path.join(target, folder + "_entry.cpp"), entry(module, source))
     write_if_changed(os.path.join(target, "description.cmake"), cmake(module))
+    if module.core:
+        os.makedirs(os.path.join(target, "plugin"), exist_ok=True)
+        write_if_changed(os.path.join(target, "plugin", "DistrhoPluginInfo.h"), plugin_info(module, folder, source))
 
 
 def main(argv):
@@ -523,6 +616,10 @@ def main(argv):
         elif len(argv) == 3 and argv[0] == "choices":
             for name, _ in read_description(argv[1]).pin(argv[2]).choices:
                 print(name)
+        elif len(argv) == 2 and argv[0] == "every-frame":
+            for pin in read_description(argv[1]).pins:
+                if pin.every_frame:
+                    print(pin.name)
         elif len(argv) in (2, 3) and argv[0] == "uri" and argv[2:] in ([], ["cv"]):
             module = read_description(argv[1])
             print(module.cv_uri if argv[2:] else module.uri)

@@ -8,13 +8,15 @@
 #   <folder>/editor/*.cpp        its panel, if it has one             tarn_<folder>_editor
 #   <folder>/*.cpp               its own glue to the frame, if any    tarn_<folder>
 #   <folder>/plugin/*_plugin.cpp the plug-in formats (DPF), with       NAME in dist/plugins/<format>/
+#                                (without it, a module with a core gets plugins/described_plugin.h's)
 #   <folder>/plugin/*_ui.cpp     its window, on the panel's Cairo drawing (<folder>/ui/*.cpp),
 #   <folder>/plugin/*.cpp        and what both share                  tarn_<folder>_plugin_glue
 #   <folder>/plugin/win/*_ui.cpp its window on Windows (x86-64 build), on <folder>/ui/win/*.cpp
 #   <folder>/tests/*_test.cpp    unit tests (GoogleTest)              ctest <folder>.<stem>.*
 #                                (<folder>_test.cpp: ctest <folder>.*)
 #   <folder>/tests/CMakeLists.txt    the module's own test support (tarn_<folder>_test_support)
-#   <folder>/tests/fuzz/*_fuzz.cpp   libFuzzer targets, corpus in tests/fuzz/corpus/<stem>/
+#   <folder>/tests/fuzz/*_fuzz.cpp   libFuzzer targets, corpus in tests/fuzz/corpus/<stem>/ (a
+#                                module with a core gets host_calls, its CoreModule's, as well)
 #   <folder>/tests/win/*.py|*.sh     checks through tarn-host          ctest <arch>.<folder>.<stem>
 #   <folder>/tests/render_cases.txt  renders every build and format must agree on
 #   <folder>/tests/plugins.cmake     checks of its plug-ins beyond the common ones
@@ -116,9 +118,15 @@ endmacro()
 
 function(tarn__cores m dir frame)
   file(GLOB signal CONFIGURE_DEPENDS ${dir}/signal/*.cpp)
-  add_library(tarn_${m}_signal STATIC ${signal})
-  target_link_libraries(tarn_${m}_signal PUBLIC tarn_common)
-  set_target_properties(tarn_${m}_signal PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  if(signal)
+    add_library(tarn_${m}_signal STATIC ${signal})
+    target_link_libraries(tarn_${m}_signal PUBLIC tarn_common)
+    set_target_properties(tarn_${m}_signal PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  else()
+    # A core in headers alone.
+    add_library(tarn_${m}_signal INTERFACE)
+    target_link_libraries(tarn_${m}_signal INTERFACE tarn_common)
+  endif()
 
   file(GLOB editor CONFIGURE_DEPENDS ${dir}/editor/*.cpp)
   set(glue_links tarn_frame_${frame} tarn_${m}_signal)
@@ -191,7 +199,7 @@ function(tarn__native name m dir)
     target_link_libraries(tarn_bench_${m}_${stem} PRIVATE ${links} tarn_bench_support benchmark::benchmark_main)
   endforeach()
 
-  if(TARN_HAVE_DPF AND EXISTS ${dir}/plugin)
+  if(TARN_HAVE_DPF AND (EXISTS ${dir}/plugin OR TARN_MODULE_HAS_CORE))
     tarn__plugins(${name} ${m} ${dir})
     tarn_plugin_checks(${name} ${m} ${dir})
   endif()
@@ -215,9 +223,22 @@ function(tarn__plugin_libraries out m dir)
   set(${out} ${libraries} PARENT_SCOPE)
 endfunction()
 
+# A module's plug-in class and the folder of its DistrhoPluginInfo.h: its own (plugin/*_plugin.cpp),
+# or else the one its description makes of its core (plugins/described_plugin.cpp).
+function(tarn__plugin_class m dir dsp_var folder_var)
+  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
+  set(folder ${dir}/plugin)
+  if(NOT dsp)
+    set(dsp ${TARN_ROOT}/plugins/described_plugin.cpp)
+    set(folder ${TARN_GENERATED}/${m}/plugin)
+  endif()
+  set(${dsp_var} ${dsp} PARENT_SCOPE)
+  set(${folder_var} ${folder} PARENT_SCOPE)
+endfunction()
+
 # The plug-in formats: the DSP part and the window compiled per format, what both share once.
 function(tarn__plugins name m dir)
-  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
+  tarn__plugin_class(${m} ${dir} dsp folder)
   file(GLOB ui CONFIGURE_DEPENDS ${dir}/plugin/*_ui.cpp)
   tarn__plugin_libraries(libraries ${m} ${dir})
   set(ui_libraries "")
@@ -227,17 +248,29 @@ function(tarn__plugins name m dir)
     target_link_libraries(tarn_${m}_ui PUBLIC ${libraries} PkgConfig::TARN_CAIRO)
     set(ui_libraries tarn_${m}_ui ${libraries} tarn_gui_frame)
   endif()
-  tarn_add_plugins(${name} FOLDER ${dir}/plugin SOURCES ${dsp} LIBRARIES ${libraries}
+  tarn_add_plugins(${name} FOLDER ${folder} SOURCES ${dsp} LIBRARIES ${libraries}
     UI_SOURCES ${ui} UI_LIBRARIES ${ui_libraries})
 endfunction()
 
+# A module's fuzz targets: its own, and a module with a core the host-call target of its
+# CoreModule (tests/fuzz/core_fuzz.cpp), named host_calls.
 function(tarn__fuzz m dir)
   file(GLOB targets CONFIGURE_DEPENDS ${dir}/tests/fuzz/*_fuzz.cpp)
+  if(TARN_MODULE_HAS_CORE AND NOT EXISTS ${dir}/tests/fuzz/host_calls_fuzz.cpp)
+    list(APPEND targets ${TARN_ROOT}/tests/fuzz/core_fuzz.cpp)
+  endif()
   foreach(source ${targets})
     get_filename_component(stem ${source} NAME_WE)
     string(REGEX REPLACE "_fuzz$" "" stem ${stem})
+    if(source STREQUAL ${TARN_ROOT}/tests/fuzz/core_fuzz.cpp)
+      set(stem host_calls)
+    endif()
     set(target fuzz_${m}_${stem})
     add_executable(${target} ${source})
+    if(stem STREQUAL host_calls AND TARN_MODULE_HAS_CORE)
+      target_compile_definitions(${target} PRIVATE TARN_FUZZ_CORE=${TARN_MODULE_CORE}
+        TARN_FUZZ_CORE_HEADER="${TARN_MODULE_CORE_HEADER}")
+    endif()
     target_link_libraries(${target} PRIVATE tarn_${m} tarn_fuzz_support)
     target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
     tarn__test_name(test ${m} ${stem})
@@ -285,7 +318,7 @@ function(tarn__windows name m dir)
     set_target_properties(tarn_bench_win_${m} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   endif()
 
-  if(TARN_HAVE_WINDOWS_PLUGINS AND EXISTS ${dir}/plugin)
+  if(TARN_HAVE_WINDOWS_PLUGINS AND (EXISTS ${dir}/plugin OR TARN_MODULE_HAS_CORE))
     tarn_windows_plugins(${name} ${m} ${dir})
   endif()
 endfunction()
@@ -363,6 +396,8 @@ function(tarn_native_suite modules)
   if(TARN_HAVE_DPF)
     get_property(uris GLOBAL PROPERTY TARN_LV2_URIS)
     tarn_plugin_test(lv2.tools ${TARN_PLUGIN_CHECKS}/check_lv2_tools.sh ${TARN_PLUGIN_DIR}/lv2:${TARN_PLUGIN_DIR}/lv2-cv ${uris})
+    tarn_plugin_test(lv2.unique_names ${TARN_PLUGIN_CHECKS}/check_lv2_names.py ${TARN_PLUGIN_DIR}/lv2
+      ${TARN_PLUGIN_DIR}/lv2-cv)
   endif()
 
   tarn_add_test(docs.module_list LABELS docs COMMAND ${TARN_PYTHON} ${TARN_ROOT}/scripts/manual.py --check-readme

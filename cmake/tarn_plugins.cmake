@@ -267,15 +267,19 @@ endfunction()
 # ${CMAKE_BINARY_DIR}/tsan/, not among the products.
 function(tarn_plugin_tsan_clap name m dir)
   set(target ${name}-clap-tsan)
-  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
-  tarn__sources_of(sources tarn_${m}_plugin_glue tarn_${m}_signal tarn_format_glue)
+  tarn__plugin_class(${m} ${dir} dsp folder)
+  set(glue "")
+  if(TARGET tarn_${m}_plugin_glue)
+    set(glue tarn_${m}_plugin_glue)
+  endif()
+  tarn__sources_of(sources ${glue} tarn_${m}_signal tarn_format_glue)
   add_library(${target} MODULE ${CMAKE_SOURCE_DIR}/plugins/clap_dpf.cpp ${CMAKE_SOURCE_DIR}/plugins/clap_entry.cpp
     ${dsp} ${sources})
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${name} SUFFIX .clap
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tsan POSITION_INDEPENDENT_CODE ON
     C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_compile_definitions(${target} PRIVATE DISTRHO_PLUGIN_TARGET_CLAP)
-  target_include_directories(${target} PRIVATE ${dir}/plugin ${TARN_DPF_DIR}/distrho ${CMAKE_SOURCE_DIR})
+  target_include_directories(${target} PRIVATE ${folder} ${TARN_DPF_DIR}/distrho ${CMAKE_SOURCE_DIR})
   target_compile_options(${target} PRIVATE -fsanitize=thread)
   target_link_options(${target} PRIVATE -fsanitize=thread
     -Wl,--version-script=${TARN_DPF_DIR}/utils/symbols/clap.version -Wl,--no-undefined)

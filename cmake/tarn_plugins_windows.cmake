@@ -59,10 +59,10 @@ function(tarn__windows_plugin_target name format folder sources libraries ui_sou
   add_dependencies(tarn_windows_plugins ${target})
 endfunction()
 
-# Every format of a module whose folder has plugin/: what its formats link (tarn_module.cmake's
+# Every format of a module whose folder has plugin/, or that has a core: what its formats link (tarn_module.cmake's
 # tarn__plugin_libraries, as on Linux), the window's library once, then each format.
 function(tarn_windows_plugins name m dir)
-  file(GLOB dsp CONFIGURE_DEPENDS ${dir}/plugin/*_plugin.cpp)
+  tarn__plugin_class(${m} ${dir} dsp folder)
   file(GLOB ui CONFIGURE_DEPENDS ${dir}/plugin/win/*_ui.cpp)
   file(GLOB window CONFIGURE_DEPENDS ${dir}/ui/win/*.cpp)
   tarn__plugin_libraries(libraries ${m} ${dir})
@@ -73,7 +73,7 @@ function(tarn_windows_plugins name m dir)
     set(ui_libraries tarn_${m}_window)
   endif()
   foreach(format ${TARN_WINDOWS_PLUGIN_FORMATS})
-    tarn__windows_plugin_target(${name} ${format} ${dir}/plugin "${dsp}" "${libraries}" "${ui}" "${ui_libraries}")
+    tarn__windows_plugin_target(${name} ${format} ${folder} "${dsp}" "${libraries}" "${ui}" "${ui_libraries}")
   endforeach()
   tarn_windows_plugin_checks(${name} ${m} ${dir})
 endfunction()

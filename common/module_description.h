@@ -64,6 +64,9 @@ struct ModuleDescription {
     int32_t scratchBytes;   // a buffer handed to the host at open; 0: none
     const PinDescription* pins;  // in index order
     int32_t pinCount;
+    const char* pluginText;      // what the plug-ins say the module is
+    const int32_t* parameters;   // the plug-ins' parameters by index: the pins they are
+    int32_t parameterCount;
 };
 
 }  // namespace tarn

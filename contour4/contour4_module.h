@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "contour4/signal/pins.h"
+#include "contour4/description.h"
 #include "contour4/signal/voice.h"
 #include "contour4/signal/wave_table.h"
 #include "frame/described_module.h"
@@ -19,8 +19,8 @@ public:
     static constexpr float kCurveBlockFill = -1.0f;
 
     enum PinIndex : int32_t {
-        PIN_SHAPE = tarn::PIN_SHAPE, PIN_PITCH = tarn::PIN_PITCH, PIN_SYNC = tarn::PIN_SYNC,
-        PIN_LEVEL = tarn::PIN_LEVEL, PIN_OUTPUT = tarn::PIN_OUTPUT
+        PIN_SHAPE = contour4::PIN_SHAPE, PIN_PITCH = contour4::PIN_PITCH, PIN_SYNC = contour4::PIN_SYNC,
+        PIN_LEVEL = contour4::PIN_LEVEL, PIN_OUTPUT = contour4::PIN_OUTPUT
     };
     static_assert(contour4::kPins[PIN_LEVEL].gated && contour4::kPins[PIN_LEVEL].gate == kLevelGate,
                   "the Level pin's gate is the voice's");

@@ -21,14 +21,16 @@ struct EntryState {
     int32_t depth = 0;             // calls from the host under way
     bool closing = false;          // the host closed the object; it goes when depth is 0
 
-    // Runs `call` in the host's environment, whose changes there the host keeps: a callback, or
-    // a system call that runs the host's code, as a popup menu's message loop does.
+    // [main or audio: the thread of the call under way] Runs `call` in the host's environment,
+    // whose changes there the host keeps: a callback, or a system call that runs the host's code,
+    // as a popup menu's message loop does.
     template <class Call>
     auto inHostEnv(Call call) -> decltype(call()) {
         if (hostEnv == nullptr) return call();  // not inside a call from the host
         return inHostFpEnv(*hostEnv, call);
     }
-    // Calls the host (`call` is the callback) in the host's environment; 0 once closing.
+    // [main or audio: the thread of the call under way] Calls the host (`call` is the callback) in
+    // the host's environment; 0 once closing.
     template <class Call>
     HostWord callHost(Call call) {
         if (closing) return 0;
@@ -43,12 +45,14 @@ struct EntryState {
 template <class Object>
 class ObjectEntry {
 public:
+    // [main or audio: the entry's]
     ObjectEntry(Object* object, HostFpEnv& hostEnv) noexcept
         : object_(object), outerEnv_(object->entryState().hostEnv) {
         EntryState& s = object_->entryState();
         s.hostEnv = &hostEnv;
         ++s.depth;
     }
+    // [main or audio: the entry's] The outermost call's end finishes a close.
     ~ObjectEntry() {
         EntryState& s = object_->entryState();
         s.hostEnv = outerEnv_;
@@ -62,7 +66,7 @@ public:
     ObjectEntry(const ObjectEntry&) = delete;
     ObjectEntry& operator=(const ObjectEntry&) = delete;
 
-    // The host closed the object earlier: nothing of this call runs.
+    // [main or audio: the entry's] The host closed the object earlier: nothing of this call runs.
     bool closing() const { return object_->entryState().closing; }
 
 private:

@@ -62,12 +62,14 @@ using EntryType = std::remove_cv_t<std::remove_reference_t<decltype(Table(nullpt
 template <auto Table, auto Member>
 constexpr EntryType<Table, Member> scoped = &Forward<EntryType<Table, Member>>::template call<Table, Member>;
 
+// [main], but flush: [audio] while the plug-in is active.
 const clap_plugin_params_t kParams = {
     scoped<paramsTable, &clap_plugin_params_t::count>,         scoped<paramsTable, &clap_plugin_params_t::get_info>,
     scoped<paramsTable, &clap_plugin_params_t::get_value>,     scoped<paramsTable, &clap_plugin_params_t::value_to_text>,
     scoped<paramsTable, &clap_plugin_params_t::text_to_value>, scoped<paramsTable, &clap_plugin_params_t::flush>,
 };
 
+// [main]
 const clap_plugin_state_t kState = {
     scoped<stateTable, &clap_plugin_state_t::save>,
     scoped<stateTable, &clap_plugin_state_t::load>,
@@ -121,11 +123,13 @@ const clap_plugin_descriptor_t* versionedDescriptor() {
     return &versioned;
 }
 
+// [any]
 uint32_t pluginCount(const clap_plugin_factory_t*) {
     const tarn::ModuleFpScope environment;
     return dpfFactory->get_plugin_count(dpfFactory);
 }
 
+// [any]
 const clap_plugin_descriptor_t* pluginDescriptor(const clap_plugin_factory_t*, uint32_t index) {
     return index == 0 ? versionedDescriptor() : nullptr;
 }
@@ -157,16 +161,19 @@ const clap_plugin_t* createPlugin(const clap_plugin_factory_t*, const clap_host_
 
 const clap_plugin_factory_t kFactory = {&pluginCount, &pluginDescriptor, &createPlugin};
 
+// [main]
 bool init(const char* path) {
     const tarn::ModuleFpScope environment;
     return tarn_dpf_clap_entry.init(path);
 }
 
+// [main]
 void deinit() {
     const tarn::ModuleFpScope environment;
     tarn_dpf_clap_entry.deinit();
 }
 
+// [any]
 const void* getFactory(const char* id) {
     const void* factory = nullptr;
     {

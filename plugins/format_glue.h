@@ -1,4 +1,4 @@
-// What the format glue of both modules shares: volts as a user gives them, parameters in volts,
+// What the format glue of every module shares: its identity as DPF packs it, parameters in volts,
 // and inputs that two sources can set. (A process call runs in the module's floating-point environment through
 // common/fp_env.h, as the DLLs' entries do.)
 //
@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "common/module_description.h"
+#include "common/pin_values.h"
 
 namespace tarn {
 
@@ -25,20 +26,14 @@ constexpr int64_t dpfUniqueId(const ModuleDescription& d) {
     return id;
 }
 
-// A parameter in volts to signal units (10 V = 1.0) as the modular host turns what a user
-// types into a pin value: the shortest decimal that reads back as the parameter, divided by
-// ten in double precision, then rounded to float. So 8.3 on a knob is the host's "8.3".
-float signalFromVolts(float volts);
-
-// A default from a pin table ("5", "-0.5") in volts; 0 for no text.
-float voltsFromText(const char* text);
-
 // Parameters in volts that any thread may set (a host's audio or main thread, a state it
 // restores) and the audio thread reads in signal units from a block's start: converted there, in
-// the module's floating-point environment, after any of them changed. A block costs one load.
+// the module's floating-point environment, after any of them changed, as the modular host turns
+// what a user types (so 8.3 on a knob is the host's "8.3"). A block costs one load.
 template <size_t N>
 class VoltsParameters {
 public:
+    // [any]
     void set(size_t index, float volts) {
         volts_[index].store(volts, std::memory_order_relaxed);
         changed_.store(true, std::memory_order_release);
@@ -47,7 +42,7 @@ public:
     // [audio]
     const float* signals() {
         if (changed_.load(std::memory_order_relaxed) && changed_.exchange(false, std::memory_order_acquire)) {
-            for (size_t i = 0; i < N; ++i) signals_[i] = signalFromVolts(volts_[i].load(std::memory_order_relaxed));
+            for (size_t i = 0; i < N; ++i) signals_[i] = signalFromVoltsSetting(volts_[i].load(std::memory_order_relaxed));
         }
         return signals_;
     }

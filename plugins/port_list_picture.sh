@@ -24,7 +24,7 @@ trap 'rm -f "$text"' EXIT
         /^\tPresets:/ { flush(); presets = 1; next }
         presets && NF == 0 { presets = 0 }
         presets { count++ }
-        END { flush(); if (count) printf "  and %d presets, from \"Sine\" to \"Random\"\n", count; print "" }'
+        END { flush(); if (count) printf "  and %d presets\n", count; print "" }'
     done
   done
 } > "$text"

@@ -190,6 +190,7 @@ auto inModuleEnv(Plugin& plugin, Call call, tarn::X87Status status = tarn::X87St
         return v3_cpp_obj(Plugin::of<T>(self).part)->entry(Plugin::of<T>(self).part, proxy.object());  \
     })
 
+// [main] Every call of this table but where one says otherwise.
 const v3_component_cpp Plugin::kComponent = [] {
     using T = v3_component_cpp;
     T t{};
@@ -220,6 +221,7 @@ const v3_component_cpp Plugin::kComponent = [] {
     return t;
 }();
 
+// [main] Every call of this table but where one says otherwise.
 const v3_audio_processor_cpp Plugin::kProcessor = [] {
     using T = v3_audio_processor_cpp;
     T t{};
@@ -248,6 +250,7 @@ const v3_audio_processor_cpp Plugin::kProcessor = [] {
     return t;
 }();
 
+// [main] Every call of this table but where one says otherwise.
 const v3_edit_controller_cpp Plugin::kController = [] {
     using T = v3_edit_controller_cpp;
     T t{};

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "contour4/editor/presets.h"
-#include "contour4/signal/pins.h"
+#include "contour4/description.h"
 #include "contour4/signal/shape_text.h"
 #include "frame/gui_base.h"
 
@@ -18,7 +18,7 @@ class Contour4Gui : public GuiBase {
 public:
     static constexpr int32_t kPanelWidth = contour4::kDescription.panelWidth;
     static constexpr int32_t kPanelHeight = contour4::kDescription.panelHeight;
-    static constexpr int32_t kShapePin = PIN_SHAPE;
+    static constexpr int32_t kShapePin = contour4::PIN_SHAPE;
     static constexpr int32_t kMenuStripHeight = 12;
     static constexpr float kMinDragHeight = 15.0f;  // +3.5 V
     static constexpr float kMaxDragHeight = 85.0f;  // -3.5 V

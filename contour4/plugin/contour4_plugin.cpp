@@ -13,10 +13,10 @@
 #include "contour4/plugin/held_notes.h"
 #include "contour4/plugin/programs.h"
 #include "contour4/plugin/shape_state.h"
-#include "contour4/signal/pins.h"
 #include "contour4/signal/shape_text.h"
 #include "contour4/signal/voice.h"
 #include "common/fp_env.h"
+#include "plugins/described_plugin.h"
 #include "plugins/format_glue.h"
 #include "plugins/vst3_entry.h"
 
@@ -24,7 +24,7 @@ START_NAMESPACE_DISTRHO
 
 namespace {
 
-using tarn::kContour4Pins;
+constexpr const tarn::ModuleDescription& kModule = tarn::contour4::kDescription;
 
 constexpr char kStateSeparator = '\xff';
 constexpr char kStateEnd = '\xfe';
@@ -32,11 +32,8 @@ constexpr char kInertCharacter = '?';
 
 // Parameters, where the format has no CV: index = pin index - 1, after the VST3 placeholder.
 constexpr uint32_t kVoltsInputs = 3;
-constexpr tarn::Contour4Pin kInputPins[kVoltsInputs] = {tarn::PIN_PITCH, tarn::PIN_SYNC, tarn::PIN_LEVEL};
-constexpr const char* kInputSymbols[kVoltsInputs] = {"pitch", "sync", "level"};
-// The CV form's ranges in signal units, as lv2:minimum and lv2:maximum: 0...10 V, -10...10 V, 0...10 V.
-constexpr uint32_t kInputRanges[kVoltsInputs] = {kCVPortHasPositiveUnipolarRange, kCVPortHasBipolarRange,
-                                                 kCVPortHasPositiveUnipolarRange};
+constexpr tarn::contour4::Pin kInputPins[kVoltsInputs] = {tarn::contour4::PIN_PITCH, tarn::contour4::PIN_SYNC,
+                                                           tarn::contour4::PIN_LEVEL};
 constexpr uint32_t kFirstInput = tarn::kVst3Placeholders;
 #ifdef TARN_PLUGIN_CV
 constexpr uint32_t kParameterCount = 0;
@@ -52,30 +49,21 @@ constexpr uint8_t kAllSoundOff = 120, kAllNotesOff = 123;
 // Every entry that computes runs in the modules' floating-point environment, as the DLL's do: a
 // host's rounding, precision or unmasked exceptions would otherwise reach the volts, the phase
 // increment and the programs' texts (the table build keeps its own).
-class Contour4Plugin : public Plugin {
+class Contour4Plugin : public tarn::DescribedPluginBase {
 public:
-    Contour4Plugin() : Plugin(kParameterCount, tarn::kProgramCount, 1) {
+    Contour4Plugin() : DescribedPluginBase(kModule, kParameterCount, tarn::kProgramCount, 1) {
         const tarn::ModuleFpScope environment;
-        for (uint32_t i = 0; i < kVoltsInputs; ++i) volts_.set(i, tarn::voltsFromText(kContour4Pins[kInputPins[i]].defaultText));
-        noteLevel_ = tarn::signalFromVolts(volts_.volts(2));
+        for (uint32_t i = 0; i < kVoltsInputs; ++i) volts_.set(i, kModule.pins[kInputPins[i]].defaultValue);
+        noteLevel_ = tarn::signalFromVoltsSetting(volts_.volts(2));
     }
 
 protected:
-    const char* getLabel() const override { return "TarnContour4"; }
-    const char* getDescription() const override {
-        return "An oscillator whose cycle is a curve through 25 nodes, played from ten smoothed "
-               "wave tables chosen by pitch (1 V/octave, 5 V = 440 Hz).";
-    }
-    const char* getMaker() const override { return "Tarn"; }
-    const char* getLicense() const override { return "MIT"; }
-    uint32_t getVersion() const override { return tarn::dpfVersion(tarn::contour4::kDescription); }
-    int64_t getUniqueId() const override { return tarn::dpfUniqueId(tarn::contour4::kDescription); }
-
+    // The CV form's inputs are CV ports alone: they keep the pins' names.
     void initAudioPort(bool input, uint32_t index, AudioPort& port) override {
-        const tarn::Contour4Pin pin = input ? kInputPins[index] : tarn::PIN_OUTPUT;
-        port.name = kContour4Pins[pin].name;
-        port.symbol = input ? kInputSymbols[index] : "output";
-        if (input) port.hints = kAudioPortIsCV | kInputRanges[index];
+        const tarn::PinDescription& pin = kModule.pins[input ? kInputPins[index] : tarn::contour4::PIN_OUTPUT];
+        port.name = pin.name;
+        port.symbol = pin.symbol;
+        if (input) port.hints = kAudioPortIsCV | tarn::cvRangeHint(pin);
     }
 
     void initParameter(uint32_t index, Parameter& parameter) override {
@@ -84,16 +72,8 @@ protected:
             parameter.symbol = "placeholder";
             return;
         }
-        index -= kFirstInput;
         const tarn::ModuleFpScope environment;
-        const tarn::VoltsPin& pin = kContour4Pins[kInputPins[index]];
-        parameter.hints = kParameterIsAutomatable;
-        parameter.name = pin.name;
-        parameter.symbol = kInputSymbols[index];
-        parameter.unit = "V";
-        parameter.ranges.def = tarn::voltsFromText(pin.defaultText);
-        parameter.ranges.min = pin.minVolts;
-        parameter.ranges.max = pin.maxVolts;
+        tarn::describeParameter(kModule.pins[kInputPins[index - kFirstInput]], parameter);
     }
 
     float getParameterValue(uint32_t index) const override {
@@ -156,6 +136,7 @@ protected:
         asleep_ = false;
     }
 
+    // [audio]
     void run(const float** inputs, float** outputs, uint32_t frames, const MidiEvent* events,
              uint32_t eventCount) override {
         const tarn::ModuleFpScope environment(tarn::X87Status::LeftToTheCode);
@@ -220,7 +201,7 @@ private:
         if (notes_.empty()) {
             level_.set(0.0f);
         } else {
-            pitch_.set(static_cast<float>(tarn::noteVolts(notes_.newest(), bend_) / 10.0));
+            pitch_.set(tarn::signalFromWrittenVolts(tarn::noteVolts(notes_.newest(), bend_)));
             level_.set(noteLevel_);
         }
         return true;

@@ -6,6 +6,8 @@
 #include "contour4/signal/shape_text.h"
 #include "frame/crt_random.h"
 
+#include <cstdio>
+
 #if defined(_WIN32)
 #include <cstdlib>
 #include <thread>
@@ -16,9 +18,28 @@ namespace tarn {
 namespace {
 
 struct Program {
-    const char* name;
+    char name[48];  // fixed, so that no thread that first asks allocates
     int32_t command;
 };
+
+// The label of a preset outside the panel's menu: where the menu's text names no shape by itself
+// ("50%" in "Pulse"), the submenu's name in front ("Pulse 50%"); and "Random", one fixed curve as a
+// program, says so (the menu's draws a new one each time).
+void labelProgram(const MenuRow& row, Program& program) {
+    const char* group = "";
+    const char* space = "";
+    bool namesShape = false;
+    for (const char* c = row.text; *c != '\0'; ++c) namesShape |= (*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z');
+    for (int i = 0; i < kMenuRowCount && !namesShape && row.menu != MENU_MAIN; ++i) {
+        if (kMenuRows[i].command == 0 && kMenuRows[i].text != nullptr && kMenuRows[i].submenu == row.menu) {
+            group = kMenuRows[i].text;
+            space = " ";
+        }
+    }
+    std::snprintf(program.name, sizeof program.name, "%s%s%s%s", group, space, row.text,
+                  row.command == CMD_RANDOM ? " (fixed curve)" : "");
+    program.command = row.command;
+}
 
 struct ProgramList {
     Program items[kProgramCount] = {};
@@ -27,7 +48,7 @@ struct ProgramList {
         for (int i = 0; i < kMenuRowCount && n < kProgramCount; ++i) {
             const MenuRow& row = kMenuRows[i];
             if (row.text != nullptr && row.command != 0 && row.command < CMD_INVERT) {
-                items[n++] = Program{row.text, row.command};
+                labelProgram(row, items[n++]);
             }
         }
     }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "bench_host.h"
-#include "lfo/lfo_module.h"
+#include "lfo/description.h"
 
 extern "C" void* TARN_CDECL makeModule(int32_t index, int32_t kind, HostCallback callback, int32_t hostData);
 

@@ -4,24 +4,12 @@
 
 #include <cstdint>
 
-#include "lfo/description.h"
-
 namespace tarn {
 
 enum LfoWave : int16_t {
     LFO_SINE = 0, LFO_SAW, LFO_RAMP, LFO_PULSE_100, LFO_PULSE_50, LFO_PULSE_25, LFO_FAST_RAND, LFO_SLOW_RAND
 };
 constexpr int32_t kLfoWaveCount = 8;
-
-// The pins as the plug-in glue reads them, from the module's description.
-constexpr const char* kLfoSpeedName = lfo::kPins[lfo::PIN_SPEED].name;
-constexpr const char* kLfoSpeedDefault = lfo::kPins[lfo::PIN_SPEED].defaultText;
-constexpr float kLfoSpeedMinVolts = lfo::kPins[lfo::PIN_SPEED].minimum;
-constexpr float kLfoSpeedMaxVolts = lfo::kPins[lfo::PIN_SPEED].maximum;
-constexpr const char* kLfoWaveName = lfo::kPins[lfo::PIN_WAVE].name;
-constexpr const char* kLfoWaveDefault = lfo::kPins[lfo::PIN_WAVE].defaultText;
-constexpr const char* kLfoWaveList = lfo::kPins[lfo::PIN_WAVE].choiceList;
-constexpr const char* kLfoOutputName = lfo::kPins[lfo::PIN_OUTPUT].name;
 
 // The phase step per frame per unit of speed; one cycle is a phase travel of 1.0.
 constexpr float kLfoIncrementPerSpeed = 0.00025f;

@@ -10,10 +10,12 @@
 
 #include "frame/crt_random.h"
 #include "host/core/fp_environments.h"
-#include "lfo/lfo_module.h"
+#include "frame/core_module.h"
+#include "lfo/signal/lfo_core.h"
 #include "module_harness.h"
 
-using tarn::LfoModule;
+// The module as its library makes it from its core.
+using LfoModule = tarn::CoreModule<tarn::LfoCore>;
 using tarntest::TestHost;
 using tarntest::ModuleHarness;
 

@@ -46,8 +46,12 @@ CASES = [
     ("a name another pin's CV form has",) + replaced("[pin Wave]", ["[pin Speed CV]"]) + ("already names pin",),
     ("a gate on an output",) + added("[pin Output]", ["gate = 0.1"]) + ("only an audio input",),
     ("a text grammar on an audio input",) + added("[pin Speed]", ["nodes = 3"]) + ("only a text input",),
-    ("a header that is not there",) + replaced("signal = tarn::LfoModule in lfo/lfo_module.h",
-                                               ["signal = tarn::LfoModule in lfo/nowhere.h"]) + ("does not exist",),
+    ("a header that is not there",) + replaced("core = tarn::LfoCore in lfo/signal/lfo_core.h",
+                                               ["core = tarn::LfoCore in lfo/nowhere.h"]) + ("does not exist",),
+    ("neither a core nor a signal object",) + (replaced("core = tarn::LfoCore in lfo/signal/lfo_core.h", [])[0],
+                                                line_of("[module]") + 1, "needs a signal object or a core"),
+    ("parameters that leave an input out",) + replaced("parameters = wave speed", ["parameters = wave"])
+    + ("each audio and choice input",),
 ]
 
 

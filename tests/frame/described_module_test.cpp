@@ -28,7 +28,8 @@ constexpr PinDescription kPins[PINS] = {
     {"Right", "right", PinType::Audio, true, nullptr, 0.0f, "V", 0.0f, 0.0f, nullptr, nullptr, 0, 0x0, false, false, 0.0f, nullptr, nullptr},
 };
 constexpr tarn::ModuleDescription kTest = {"Test", "Test", "Test", 2230, 0x12345678u, false, 0, "about", "a test",
-                                           "urn:test", "test", "Test", "1.0.0", 1, 0, 0, 0, 0, 8, kPins, PINS};
+                                           "urn:test", "test", "Test", "1.0.0", 1, 0, 0, 0, 0, 8, kPins, PINS,
+                                           "A test.", nullptr, 0};
 
 // Left is In plus the choice, Right the text's length; counts its calls.
 struct TestCore {

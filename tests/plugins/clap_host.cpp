@@ -150,12 +150,7 @@ public:
 
     // A number, or the label that the plug-in shows for one of the parameter's whole values.
     bool valueOf(const Parameter& p, const std::string& text, double& value) const {
-        {
-            const plugtest::HostWork number;
-            char* end = nullptr;
-            value = std::strtod(text.c_str(), &end);
-            if (!text.empty() && *end == '\0') return true;
-        }
+        if (plugtest::numberFromText(text, value)) return true;
         for (double v = std::ceil(p.min); v <= p.max; v += 1.0) {
             char shown[256] = {};
             const plugtest::PluginCall call("value_to_text");

@@ -1,17 +1,20 @@
-// The format glue's own rules: volts as a user types them, inputs with two sources.
+// The format glue's own rules: knobs in volts as a user types them, inputs with two sources.
 #include <gtest/gtest.h>
 
 #include "plugins/format_glue.h"
 
 namespace {
 
-TEST(SignalFromVolts, GivesTheModularHostsValueForWhatAUserTypes) {
+TEST(VoltsParameters, GiveTheModularHostsValueForWhatAUserTypes) {
     // 8.3 V: the float nearest 8.3 divided by ten is not the float nearest 0.83.
-    EXPECT_EQ(tarn::signalFromVolts(8.3f), static_cast<float>(8.3 / 10.0));
-    EXPECT_NE(static_cast<float>(static_cast<double>(8.3f) / 10.0), static_cast<float>(8.3 / 10.0));
-    for (const double v : {0.0, 5.0, 3.7, -10.0, 9.4, 0.05}) {
-        EXPECT_EQ(tarn::signalFromVolts(static_cast<float>(v)), static_cast<float>(v / 10.0)) << v;
-    }
+    tarn::VoltsParameters<6> knobs;
+    const double typed[6] = {8.3, 5.0, 3.7, -10.0, 9.4, 0.05};
+    for (size_t i = 0; i < 6; ++i) knobs.set(i, static_cast<float>(typed[i]));
+    const float* signals = knobs.signals();
+    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(signals[i], static_cast<float>(typed[i] / 10.0)) << typed[i];
+    EXPECT_NE(static_cast<float>(static_cast<double>(8.3f) / 10.0), signals[0]);
+    knobs.set(0, 1.0f);
+    EXPECT_EQ(knobs.signals()[0], 0.1f) << "a change reaches the next block";
 }
 
 TEST(TwoSourceInput, FollowsWhicheverSourceChangedLast) {

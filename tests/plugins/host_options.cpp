@@ -2,10 +2,12 @@
 #include "host_options.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
+#include "common/pin_values.h"
 #include "plugin_library.h"
 
 namespace plugtest {
@@ -121,12 +123,20 @@ float streamAt(const std::vector<float>& stream, int64_t frame, float constant) 
     return frame < static_cast<int64_t>(stream.size()) ? stream[frame] : stream.back();
 }
 
-bool signalFromText(const std::string& text, float& signal) {
+bool numberFromText(const std::string& text, double& value) {
     const HostWork arithmetic;
-    char* end = nullptr;
-    const double volts = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0') return false;
-    signal = static_cast<float>(volts / 10.0);
+    const char* first = text.c_str();
+    const char* last = first + text.size();
+    if (first != last && *first == '+') ++first;
+    const auto read = std::from_chars(first, last, value);
+    return first != last && read.ec == std::errc() && read.ptr == last;
+}
+
+bool signalFromText(const std::string& text, float& signal) {
+    double volts = 0.0;
+    if (!numberFromText(text, volts)) return false;
+    const HostWork arithmetic;
+    signal = tarn::signalFromWrittenVolts(volts);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/pin_values.h"
 #include "fp_host.h"
 #include "plugin_library.h"
 
@@ -46,7 +47,10 @@ bool writeFloats(const std::string& path, const std::vector<float>& samples, std
 // A stream held at its last value past its end; empty: the constant.
 float streamAt(const std::vector<float>& stream, int64_t frame, float constant);
 
-// Volts as the modular host reads them: the decimal text, divided by ten in double.
+// A decimal number, whatever the C library's locale; false for any other text.
+bool numberFromText(const std::string& text, double& value);
+
+// Volts as the modular host reads them (common/pin_values.h) to signal units.
 bool signalFromText(const std::string& text, float& signal);
 
 // The watch of a preloaded counting library, if there is one: calls counted between begin and
@@ -138,7 +142,7 @@ void planCalls(const Options& o, const std::vector<ParameterStream>& streams, On
                 for (size_t k = 0; k < streams.size(); ++k) {
                     if (!streams[k].everyFrame && from != block) continue;
                     const float v = streamAt(streams[k].samples, from, 0);
-                    if (!sent[k] || v != last[k]) call.changes.push_back({streams[k].parameter, static_cast<double>(v) * 10.0});
+                    if (!sent[k] || v != last[k]) call.changes.push_back({streams[k].parameter, tarn::voltsFromSignal(v)});
                     last[k] = v;
                     sent[k] = true;
                 }

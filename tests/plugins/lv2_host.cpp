@@ -153,16 +153,23 @@ public:
     const LV2_Feature* const* features() const { return features_.data(); }
 
     bool set(const std::string& name, const std::string& text, std::string& error) {
-        Port* p = find(name);
+        Port* p = find(name, error);
         if (p == nullptr || !p->input) {
-            error = "no input port \"" + name + "\"";
+            if (error.empty()) error = "no input port \"" + name + "\"";
             return false;
         }
         if (p->kind == Kind::Control) {
-            const plugtest::HostWork number;
             auto c = p->choices.find(text);
-            if (c != p->choices.end()) p->value = c->second;
-            else p->value = static_cast<float>(std::strtod(text.c_str(), nullptr));
+            double number = 0.0;
+            if (c != p->choices.end()) {
+                p->value = c->second;
+            } else if (plugtest::numberFromText(text, number)) {
+                const plugtest::HostWork conversion;
+                p->value = static_cast<float>(number);
+            } else {
+                error = "port \"" + name + "\" takes a number or one of its labels, not \"" + text + "\"";
+                return false;
+            }
             return true;
         }
         if (!plugtest::signalFromText(text, p->value)) {
@@ -172,16 +179,17 @@ public:
         return true;
     }
 
-    // A file onto a CV or audio input, or onto a control port as a stream of calls (everyFrame:
-    // the calls split where it changes).
+    // A file onto a CV or audio input (which takes every frame as it is), or onto a control port
+    // as a stream of calls (everyFrame: the calls split where it changes).
     bool input(const std::string& name, const std::string& path, bool everyFrame,
                std::vector<plugtest::ParameterStream>& streams, std::string& error) {
-        Port* p = find(name);
+        Port* p = find(name, error);
+        if (!error.empty()) return false;
         if (p != nullptr && p->input && p->kind == Kind::Control) {
             streams.push_back({static_cast<int>(p - ports_.data()), {}, everyFrame});
             return plugtest::readFloats(path, streams.back().samples, error);
         }
-        if (p == nullptr || !p->input || everyFrame || (p->kind != Kind::Cv && p->kind != Kind::Audio)) {
+        if (p == nullptr || !p->input || (p->kind != Kind::Cv && p->kind != Kind::Audio)) {
             error = "no CV or audio input \"" + name + "\"";
             return false;
         }
@@ -252,11 +260,18 @@ public:
     }
 
 private:
-    Port* find(const std::string& name) {
+    // The port a name or a symbol means; null, and why, where it means none or two.
+    Port* find(const std::string& name, std::string& error) {
+        Port* found = nullptr;
         for (Port& p : ports_) {
-            if (p.symbol == name || p.name == name) return &p;
+            if (p.symbol != name && p.name != name) continue;
+            if (found != nullptr) {
+                error = "\"" + name + "\" names two ports: \"" + found->symbol + "\" and \"" + p.symbol + "\"";
+                return nullptr;
+            }
+            found = &p;
         }
-        return nullptr;
+        return found;
     }
 
     // The host's own reading of the plug-in's description.

@@ -305,15 +305,13 @@ public:
     }
     // A number (plain), or the label of one of a stepped parameter's values; normalised.
     bool valueOf(const Parameter& p, const std::string& text, double& value) const {
-        char* end = nullptr;
         double v = 0.0;
         std::vector<double> steps;
         {
             const plugtest::HostWork number;
-            v = std::strtod(text.c_str(), &end);
             for (int32_t k = 0; k <= p.steps && p.steps > 0; ++k) steps.push_back(static_cast<double>(k) / p.steps);
         }
-        if (!text.empty() && *end == '\0') {
+        if (plugtest::numberFromText(text, v)) {
             value = normalised(p, v);
             return true;
         }

@@ -210,7 +210,9 @@ TEST(GdiLines, LeaveOutTheEndPixelAndBreakTiesByOctant) {
 
 TEST(Programs, AreTheMenusPresetsOnTheCurrentXPositionsTheSameEveryTime) {
     EXPECT_STREQ(tarn::programName(0), "Sine");
-    EXPECT_STREQ(tarn::programName(tarn::kProgramCount - 1), "Random");
+    EXPECT_STREQ(tarn::programName(tarn::kProgramCount - 1), "Random (fixed curve)");
+    EXPECT_STREQ(tarn::programName(13), "Pulse 50%") << "a bare value keeps its group";
+    EXPECT_STREQ(tarn::programName(1), "Digital Saw");
     const std::string random = tarn::programShapeText("", tarn::kProgramCount - 1);
     EXPECT_EQ(tarn::programShapeText("", tarn::kProgramCount - 1), random);
     tarn::Node nodes[tarn::kNodeCount];
