@@ -130,8 +130,8 @@ def preset_names_note(doc):
     kinds = "LV2 presets and VST3 programs" if doc.package == "linux" else "VST3 programs"
     return f"""<p>As {kinds} the shapes keep their group in their names
 (&ldquo;Pulse 50%&rdquo;, not &ldquo;50%&rdquo;), and &ldquo;Random&rdquo;, which draws new heights
-each time from the panel's menu, is one fixed random curve as a preset or program, the same each
-time it is chosen, and named so.</p>"""
+each time from the panel's menu, is one fixed random curve as a preset or program,
+&ldquo;Random (fixed curve)&rdquo;, the same each time it is chosen.</p>"""
 
 
 def plugins(doc):
