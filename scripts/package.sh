@@ -33,6 +33,8 @@ if unchanged; then
 fi
 rm -rf "$work"
 mkdir -p "$work"
+# Packages of another version or commit would be taken for these ones.
+find "$ROOT/dist" -maxdepth 1 -name 'tarn-modules-*' -exec rm -rf {} +
 bash "$ROOT/scripts/pictures.sh" "$work/pictures" "$modules"
 python3 "$ROOT/scripts/manual.py" "$work/pictures" "$version" "$work" "$modules"
 
