@@ -54,6 +54,7 @@ curve the module builds ten progressively smoother wave tables and plays the one
 pitch, so that high notes stay clean.</p>
 {doc.pins_heading()}
 {doc.pins()}
+{on_insert(doc)}
 <h3>Pitch and frequency</h3>
 <p>One volt per octave: 5 V is A4 = 440 Hz, 4 V an octave lower, 6 V an octave higher; 0 V is 13.75 Hz.
 Each pitch plays one of ten table bands: band 0 below 4 V, then a band per half octave up to band 9
@@ -124,6 +125,17 @@ relative to the fundamental. Lower is cleaner.</p>
 {doc.figure("measured_sound.png", "The strongest alias against pitch, for the Digital Saw and the 50% Pulse at 44.1 and 48 kHz")}
 {doc.figure("spectrogram.png", "Spectrogram of the Digital Saw at 5 V (440 Hz), 44.1 kHz")}
 """
+
+
+def on_insert(doc):
+    """What the module sounds with nothing patched (the plug-ins' manuals say it for each format)."""
+    if not doc.modular:
+        return ""
+    pitch, level = doc.module.pin("Pitch").default_value, doc.module.pin("Level")
+    hz = 440.0 * 2.0 ** (pitch - 5.0)
+    return f"""<p><b>On insert, with nothing patched</b>, it sounds: its inputs stand at their defaults
+(Pitch {pitch:g} V, Level {level.default_value:g} V), so it plays a {hz:g} Hz tone of its default
+curve, the rising line, at once. To keep it silent, patch or set Level to {level.gate:g} V or less.</p>"""
 
 
 def preset_names_note(doc):
