@@ -236,10 +236,16 @@ def readme(doc):
     parts = {"plug-in notes": README_PLUGIN_NOTES.rstrip("\n")}
     if doc.pics is None:
         return parts
-    lines = ["| Pitch | Hz | band | Digital Saw 44.1 kHz | Digital Saw 48 kHz | 50% Pulse 44.1 kHz | 50% Pulse 48 kHz |",
+    lines = ["### Tarn Contour4", "", "The Digital Saw preset at 5 V:", "",
+             "![Spectrogram of the Digital Saw at 5 V](docs/spectrogram.png)", "",
+             "How clean it is: the strongest component that is not a harmonic of the played note (an alias),",
+             "relative to the fundamental, for the Digital Saw and the 50% Pulse presets, and the table band",
+             "each pitch plays. Measured by `contour4/measure_alias.py` (numpy) from renders of the real DLL.", "",
+             "| Pitch | Hz | band | Digital Saw 44.1 kHz | Digital Saw 48 kHz | 50% Pulse 44.1 kHz | 50% Pulse 48 kHz |",
              "|---|---|---|---|---|---|---|"]
     for r in measured(doc)["rows"]:
         lines.append("| %d V | %.1f | %d | %s |" % (r["volts"], r["hz"], r["band"],
                                                    " | ".join("%.1f dB" % r[k] for k in KINDS)))
-    parts["measured-sound table"] = "\n".join(lines)
+    lines += ["", "![Alias level against pitch](docs/measured_sound.png)"]
+    parts["pictures"] = "\n".join(lines)
     return parts

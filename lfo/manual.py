@@ -112,10 +112,13 @@ from audio. Wave chooses one of eight waves; Speed sets the rate (a cycle lasts 
 
 
 def readme(doc):
-    return {"plug-in notes": """\
+    parts = {"plug-in notes": """\
 - **Tarn LFO**: Wave is an enumerated parameter with the eight names, Speed a parameter in volts
   (in the CV form also a CV input, added to the parameter); one output, audio (CV in the CV form).
   It has no audio input: on an audio track it replaces the track's sound, so put it on a track of
   its own where the DAW takes modulation from audio, or use the CV form in a modular LV2 host. Its
   default Speed, 0 V, is its slowest cycle, %s at 44.1 kHz: start from Speed %d V (about
   5.5 Hz).""" % (minutes(SLOWEST_CYCLE_FRAMES, 44100), START_SPEED_VOLTS)}
+    if doc.pics is not None:
+        parts["pictures"] = "### Tarn LFO\n\nIts eight waves:\n\n![The eight Tarn LFO waves](docs/lfo_waves.png)"
+    return parts

@@ -506,7 +506,7 @@ def readme(path, modules, pics):
     parts = {MODULE_LIST: module_list(modules)}
     for m in modules:
         for name, part in m.part("readme", Doc(m, pics, "win32"), {}).items():
-            parts[name] = parts[name] + "\n" + part if name in parts else part
+            parts[name] = parts[name] + "\n\n" + part if name in parts else part
     with open(path, encoding="utf-8") as f:
         text = f.read()
     for name, part in parts.items():
