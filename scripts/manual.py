@@ -15,6 +15,8 @@ and may have
                    "<!-- NAME: ./run docs writes it -->" and "<!-- end of the NAME -->"
                    (doc.pics is None where no pictures were drawn)
 where doc is a Doc (below): the module's description, the package, its pictures and helpers.
+The plug-in manuals' port lists are read from the built plug-ins in dist/plugins/: LV2 with lv2info,
+CLAP and VST3 with the native build's test hosts (build/native/tests/plugins).
 Usage: manual.py PICTURES_DIR VERSION OUT_DIR MODULES_TXT
            OUT_DIR/MANUAL-<package>.html for each package (win32, linux, windows)
        manual.py --install PACKAGE TEMPLATE OUT MODULES_TXT
