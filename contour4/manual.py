@@ -54,6 +54,7 @@ curve the module builds ten progressively smoother wave tables and plays the one
 pitch, so that high notes stay clean.</p>
 {doc.pins_heading()}
 {doc.pins()}
+{on_insert(doc)}
 <h3>Pitch and frequency</h3>
 <p>One volt per octave: 5 V is A4 = 440 Hz, 4 V an octave lower, 6 V an octave higher; 0 V is 13.75 Hz.
 Each pitch plays one of ten table bands: band 0 below 4 V, then a band per half octave up to band 9
@@ -124,6 +125,17 @@ relative to the fundamental. Lower is cleaner.</p>
 {doc.figure("measured_sound.png", "The strongest alias against pitch, for the Digital Saw and the 50% Pulse at 44.1 and 48 kHz")}
 {doc.figure("spectrogram.png", "Spectrogram of the Digital Saw at 5 V (440 Hz), 44.1 kHz")}
 """
+
+
+def on_insert(doc):
+    """What the module sounds with nothing patched (the plug-ins' manuals say it for each format)."""
+    if not doc.modular:
+        return ""
+    pitch, level = doc.module.pin("Pitch").default_value, doc.module.pin("Level")
+    hz = 440.0 * 2.0 ** (pitch - 5.0)
+    return f"""<p><b>On insert, with nothing patched</b>, it sounds: its inputs stand at their defaults
+(Pitch {pitch:g} V, Level {level.default_value:g} V), so it plays a {hz:g} Hz tone of its default
+curve, the rising line, at once. To keep it silent, patch or set Level to {level.gate:g} V or less.</p>"""
 
 
 def preset_names_note(doc):
@@ -224,10 +236,16 @@ def readme(doc):
     parts = {"plug-in notes": README_PLUGIN_NOTES.rstrip("\n")}
     if doc.pics is None:
         return parts
-    lines = ["| Pitch | Hz | band | Digital Saw 44.1 kHz | Digital Saw 48 kHz | 50% Pulse 44.1 kHz | 50% Pulse 48 kHz |",
+    lines = ["### Tarn Contour4", "", "The Digital Saw preset at 5 V:", "",
+             "![Spectrogram of the Digital Saw at 5 V](docs/spectrogram.png)", "",
+             "How clean it is: the strongest component that is not a harmonic of the played note (an alias),",
+             "relative to the fundamental, for the Digital Saw and the 50% Pulse presets, and the table band",
+             "each pitch plays. Measured by `contour4/measure_alias.py` (numpy) from renders of the real DLL.", "",
+             "| Pitch | Hz | band | Digital Saw 44.1 kHz | Digital Saw 48 kHz | 50% Pulse 44.1 kHz | 50% Pulse 48 kHz |",
              "|---|---|---|---|---|---|---|"]
     for r in measured(doc)["rows"]:
         lines.append("| %d V | %.1f | %d | %s |" % (r["volts"], r["hz"], r["band"],
                                                    " | ".join("%.1f dB" % r[k] for k in KINDS)))
-    parts["measured-sound table"] = "\n".join(lines)
+    lines += ["", "![Alias level against pitch](docs/measured_sound.png)"]
+    parts["pictures"] = "\n".join(lines)
     return parts

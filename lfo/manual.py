@@ -88,11 +88,17 @@ DAW's audio-to-parameter modulation (REAPER's parameter modulation, Bitwig's aud
 Carla's CV routing){"; or use the CV form in a modular LV2 host (below)" if linux else ""}.</p>
 <p><b>On insert</b> it starts at 0 V on its default wave, Saw, at its default Speed, 0 V: the slowest
 cycle, {slowest} at 44.1 kHz ({minutes(SLOWEST_CYCLE_FRAMES, 48000)} at 48 kHz), so it rises from 0 V by
-about 0.1 mV in a tenth of a second and seems to do nothing. Set <b>Speed</b> first: {START_SPEED_VOLTS} V gives a
+{start_rise(doc)} in a tenth of a second and seems to do nothing. Set <b>Speed</b> first: {START_SPEED_VOLTS} V gives a
 cycle of 8,001 frames (about 5.5 Hz at 44.1 kHz, a vibrato), 1 V about 1.1 Hz, 0.1 V one cycle in
 about 9 s; each volt more is a faster cycle (see the table below). Wave and Speed are parameters a
 host can automate; a change of Wave keeps the running phase.</p>
 {cv}"""
+
+
+def start_rise(doc):
+    """How far the wave has risen at frame 4410 (0.1 s at 44.1 kHz) at the defaults, measured."""
+    with open(doc.path("lfo_start.txt")) as f:
+        return "%.1f mV" % (float(f.read()) * 1000)
 
 
 def install(doc):
@@ -106,10 +112,13 @@ from audio. Wave chooses one of eight waves; Speed sets the rate (a cycle lasts 
 
 
 def readme(doc):
-    return {"plug-in notes": """\
+    parts = {"plug-in notes": """\
 - **Tarn LFO**: Wave is an enumerated parameter with the eight names, Speed a parameter in volts
   (in the CV form also a CV input, added to the parameter); one output, audio (CV in the CV form).
   It has no audio input: on an audio track it replaces the track's sound, so put it on a track of
   its own where the DAW takes modulation from audio, or use the CV form in a modular LV2 host. Its
   default Speed, 0 V, is its slowest cycle, %s at 44.1 kHz: start from Speed %d V (about
   5.5 Hz).""" % (minutes(SLOWEST_CYCLE_FRAMES, 44100), START_SPEED_VOLTS)}
+    if doc.pics is not None:
+        parts["pictures"] = "### Tarn LFO\n\nIts eight waves:\n\n![The eight Tarn LFO waves](docs/lfo_waves.png)"
+    return parts

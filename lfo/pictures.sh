@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Tarn LFO's pictures, from renders of its DLL (TARN_DLL) through tarn-host (TARN_HOST): each wave
-# over two cycles at Speed 5 V, all eight together, and periods measured from the Saw's wraps.
+# over two cycles at Speed 5 V, all eight together, periods measured from the Saw's wraps, and
+# the start at the defaults.
 # With --sounds, also each wave as a WAV. Usage: pictures.sh OUTDIR [--sounds]
 #   OUTDIR/lfo/waveN.png, lfo_waves.png, lfo_periods.tsv      each wave, all eight, periods
+#   OUTDIR/lfo_start.txt     the volts at frame 4410 (0.1 s at 44.1 kHz) at the defaults
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 OUT=$1
@@ -58,6 +60,14 @@ wraps = [n for n in range(1, len(x)) if x[n] < x[n - 1]]
 print("%s\t%d" % (sys.argv[2], wraps[1] - wraps[0]))
 PY
 done
+# How far the default Saw at the default Speed (the slowest rate) has risen after a tenth of a
+# second at 44.1 kHz, in volts: the manual's word on how still it seems.
+host render "$LFO" --frames 4411 --out "$OUT/renders/start.f32"
+python3 - "$OUT/renders/start.f32" > "$OUT/lfo_start.txt" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+print("%.9g" % (struct.unpack_from("<f", data, 4410 * 4)[0] * 10))
+PY
 
 rm -rf "$OUT/renders"
 echo "Tarn LFO: pictures in $OUT"

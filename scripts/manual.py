@@ -15,6 +15,8 @@ and may have
                    "<!-- NAME: ./run docs writes it -->" and "<!-- end of the NAME -->"
                    (doc.pics is None where no pictures were drawn)
 where doc is a Doc (below): the module's description, the package, its pictures and helpers.
+The plug-in manuals' port lists are read from the built plug-ins in dist/plugins/: LV2 with lv2info,
+CLAP and VST3 with the native build's test hosts (build/native/tests/plugins).
 Usage: manual.py PICTURES_DIR VERSION OUT_DIR MODULES_TXT
            OUT_DIR/MANUAL-<package>.html for each package (win32, linux, windows)
        manual.py --install PACKAGE TEMPLATE OUT MODULES_TXT
@@ -80,7 +82,7 @@ def number(value):
     return ("%g" % value).replace("-", "&minus;")
 
 
-def pin_row(pin):
+def pin_row(pin, modular):
     if pin.type == "choice":
         span = ", ".join(html.escape(name) for name, _ in pin.choices)
         default = next((html.escape(n) for n, v in pin.choices if str(v) == pin.default), "&ndash;")
@@ -92,30 +94,19 @@ def pin_row(pin):
     what = html.escape(pin.doc)
     if pin.gate is not None:
         what += "; at %s V or below the module is silent and may sleep" % number(pin.gate)
+    if pin.type == "text" and not modular:
+        what += ('. <span class="tag">Modular host only</span>: typing or pasting a text into it (a'
+                 ' plug-in host has no text field; the text is the saved state)')
     return [html.escape(pin.name), pin.kind, span, default, what]
 
 
-def plain(value):
-    return "%g" % value
+# The test hosts that list a built plug-in's ports and parameters as a CLAP or VST3 host sees them.
+TEST_HOSTS = os.path.join(ROOT, "build", "native", "tests", "plugins")
 
 
-def parameter_lines(module):
-    """What a CLAP or VST3 host lists of a module, one line a parameter or port, as text to copy."""
-    lines = []
-    for pin in module.pins:
-        if pin.direction == "out":
-            lines.append('output     "%s" (%s), audio' % (pin.name, pin.symbol))
-        elif pin.state:
-            lines.append('state      "%s": the %s, saved with the session' % (pin.name, pin.type))
-        elif pin.type == "choice":
-            names = ", ".join('%d "%s"' % (v, n) for n, v in pin.choices)
-            default = next(n for n, v in pin.choices if str(v) == pin.default)
-            lines.append('parameter  "%s" (%s): %s; default "%s"' % (pin.name, pin.symbol, names, default))
-        else:
-            low, high = pin.range
-            lines.append('parameter  "%s" (%s): %s ... %s V, default %s V'
-                         % (pin.name, pin.symbol, plain(low), plain(high), plain(pin.default_value)))
-    return lines
+def host_info(host, path):
+    return subprocess.run([os.path.join(TEST_HOSTS, host), "info", path], capture_output=True, text=True,
+                          check=True).stdout.strip()
 
 
 class Module:
@@ -161,7 +152,7 @@ class Doc:
     escape = staticmethod(html.escape)
 
     def pins(self):
-        return table(["pin", "kind", "range", "default", "what it does"], [pin_row(p) for p in self.module.pins])
+        return table(["pin", "kind", "range", "default", "what it does"], [pin_row(p, self.modular) for p in self.module.pins])
 
     def pins_heading(self):
         """The pins are the module's as the modular host shows them; the plug-ins show them as
@@ -177,9 +168,6 @@ class Doc:
         if cv_form and self.package == "linux":
             where += ", or the LV2 CV form (<code>lv2-cv/</code>) in a modular LV2 host"
         return '<p class="modular"><span class="tag">Modular host only</span> (%s): %s</p>' % (where, text)
-
-    def parameters(self):
-        return "<pre>%s</pre>" % html.escape("\n".join(parameter_lines(self.module)))
 
 
 def read_modules(modules_txt):
@@ -291,9 +279,10 @@ PipeWire's libjack is not the system's).</li>
 </ul>
 <h3>The JACK programs</h3>
 <p>Each program is a JACK client named after its module, with an audio output
-<code>output</code> and, for an instrument, a MIDI input. Start one, then list the ports and connect
-a MIDI source (a keyboard, a sequencer) to its MIDI input and its output to your speakers, with a
-patchbay (<code>qjackctl</code>, <code>qpwgraph</code>, Carla) or on the command line:</p>
+<code>output</code> and a MIDI input <code>events-in</code> (every program has one; an instrument
+plays its notes). Start one, then list the ports and connect a MIDI source (a keyboard, a
+sequencer) to its MIDI input and its output to your speakers, with a patchbay
+(<code>qjackctl</code>, <code>qpwgraph</code>, Carla) or on the command line:</p>
 <pre>jack/{first} &amp;
 jack_lsp -t                                  # every port, with its type
 jack_connect "system:midi_capture_1" "{html.escape(modules[0].description.name)}:events-in"
@@ -301,6 +290,10 @@ jack_connect "{html.escape(modules[0].description.name)}:output" system:playback
 <p>A hardware MIDI keyboard shows as <code>system:midi_capture_N</code> with JACK's ALSA MIDI bridge
 (<code>jackd -X seq</code>, or <code>a2jmidid</code>, where it is <code>a2j:&hellip;</code>); under
 PipeWire it is listed as it is named. The names <code>jack_lsp</code> prints are the ones to use.</p>
+<p>A program whose module has a panel opens it as its window, which needs an X display
+(<code>DISPLAY</code> set; under Wayland, XWayland). Without one the program says so (DPF's
+&ldquo;Failed to create Pugl view&rdquo;, with assertion messages before it) and keeps running
+headless, without a window, its ports <code>output</code> and <code>events-in</code> in place.</p>
 <p>On CV and audio ports 1.0 is 10 V.</p>
 """
 
@@ -369,20 +362,26 @@ def lv2_ports(form, uri):
 
 
 def port_lists(modules, package):
-    """The ports and parameters each plug-in shows a host, as text to copy."""
+    """The ports and parameters each plug-in shows a host, read from the built plug-ins, as text."""
+    linux = package == "linux"
     parts = ["<h2>Ports and parameters</h2>",
-             "<p>Each plug-in as a host lists it: %s" % (
-                 "CLAP, VST3 and the JACK programs show the parameters by name; LV2 hosts show the "
-                 "ports of the built bundles, as <code>lv2info</code> lists them (direction, kind, "
-                 "symbol, name, range and default).</p>" if package == "linux" else
-                 "the parameters by name, with their range and default.</p>")]
+             "<p>Each plug-in as a host lists it, read from the built plug-ins: CLAP and VST3 as our test "
+             "hosts list them (<code>tarn-clap-host info</code>, <code>tarn-vst3-host info</code>: audio ports, "
+             "parameters with range, default and choices, VST3 programs)%s</p>" % (
+                 "; LV2 as <code>lv2info</code> lists the bundles (direction, kind, symbol, name, range "
+                 "and default). Each JACK program is a JACK client named after its module with an audio "
+                 "output <code>output</code> and a MIDI input <code>events-in</code>." if linux else
+                 ". They are read from the Linux build of the same source; the checks of the Windows "
+                 "build find the same output and parameters in its CLAP and VST3 plug-ins.")]
     for m in modules:
         d = m.description
+        clap = os.path.join(PLUGINS, "clap", m.library + ".clap")
+        vst3 = os.path.join(PLUGINS, "vst3", m.library + ".vst3")
         parts.append("<h3>%s</h3>" % html.escape(d.name))
-        parts.append("<p>CLAP <code>%s</code>%s:</p><pre>%s</pre>"
-                     % (html.escape(d.clap_id), ", VST3 and JACK" if package == "linux" else " and VST3",
-                        html.escape("\n".join(parameter_lines(d)))))
-        if package == "linux":
+        parts.append("<p>CLAP <code>%s</code>:</p><pre>%s</pre>"
+                     % (html.escape(d.clap_id), html.escape(host_info("tarn-clap-host", clap))))
+        parts.append("<p>VST3:</p><pre>%s</pre>" % html.escape(host_info("tarn-vst3-host", vst3)))
+        if linux:
             for form, uri, name in (("lv2", d.uri, d.name), ("lv2-cv", d.cv_uri, d.name + " CV")):
                 parts.append("<p>LV2 &ldquo;%s&rdquo; <code>%s</code> (<code>%s/</code>):</p><pre>%s</pre>"
                              % (html.escape(name), html.escape(uri), form, html.escape(lv2_ports(form, uri))))
@@ -509,7 +508,7 @@ def readme(path, modules, pics):
     parts = {MODULE_LIST: module_list(modules)}
     for m in modules:
         for name, part in m.part("readme", Doc(m, pics, "win32"), {}).items():
-            parts[name] = parts[name] + "\n" + part if name in parts else part
+            parts[name] = parts[name] + "\n\n" + part if name in parts else part
     with open(path, encoding="utf-8") as f:
         text = f.read()
     for name, part in parts.items():

@@ -27,12 +27,23 @@ unchanged() {
   [ "$(cat "$work/inputs" 2> /dev/null)" = "$inputs" ] && [ -s "$work/packages.txt" ] || return 1
   while read -r package; do [ -f "$package" ] || return 1; done < "$work/packages.txt"
 }
+# Packages of another version or commit would be taken for these ones: only the packages of
+# packages.txt stay in dist/ (none before a new packaging).
+remove_stale() {
+  local path
+  for path in "$ROOT"/dist/tarn-modules-*; do
+    [ -e "$path" ] || continue
+    grep -qxF "$path" "$work/packages.txt" 2> /dev/null || rm -rf "$path"
+  done
+}
 if unchanged; then
+  remove_stale
   sed 's/^/package (unchanged): /' "$work/packages.txt"
   exit 0
 fi
 rm -rf "$work"
 mkdir -p "$work"
+remove_stale
 bash "$ROOT/scripts/pictures.sh" "$work/pictures" "$modules"
 python3 "$ROOT/scripts/manual.py" "$work/pictures" "$version" "$work" "$modules"
 

@@ -20,6 +20,10 @@ foreach(format lv2 lv2-cv clap vst3)
     RESOURCE_LOCK plugin_renders_${m})
 endforeach()
 
+# The Level pin's documented formula and its example, against a flat curve as CLAP plays it.
+tarn_plugin_test(${m}.docs.level_formula ${TARN_PYTHON} ${here}/check_level_doc.py ${dir}/description.txt
+  ${clap_host} ${contour4_clap})
+
 tarn_plugin_test(${m}.vst3.bends ${here}/check_bends.sh ${clap_host} ${contour4_clap} ${vst3_host} ${contour4_vst3})
 
 # The shape text saved and restored into a second instance, which then plays the same samples.

@@ -9,7 +9,8 @@
       folder, each program must be there and runnable, each file a command reads must exist
       (outputs and the home folder excepted), and each `./run COMMAND` must be one that ./run
       lists. A `cd` into a release package's folder enters the staged one under build/package.
-      Nothing is run but `./run` alone, which prints its commands."""
+      Run are `./run` alone, which prints its commands, and a program's commands that only print
+      (`info`, `--help`), which must exit 0."""
 import glob
 import html.parser
 import os
@@ -19,10 +20,15 @@ import shutil
 import subprocess
 import sys
 
-RAW_MARKDOWN = re.compile(r"^\s*([-*+]\s|\d+[.)]\s|#{1,6}\s)|\*\*\S")
+# A heading also when its space is missing ("##Quick start"), which CommonMark leaves as text.
+RAW_MARKDOWN = re.compile(r"^\s*([-*+]\s|\d+[.)]\s|#{1,6}(\s|\w))|\*\*\S")
 OUTPUT_FLAGS = {"--out", "--png", "-o", ">", "2>"}
 NOT_PATHS = {"--menu", "--shape", "--set", "--only", "-R"}  # flags whose values are no files
 NO_PATH_ARGS = {"mkdir", "echo", "ctest", "cmake", "jack_connect", "jack_lsp"}
+# A program's quick commands that only print: the README's uses of them are run, so that a wrong
+# option or a missing file fails here.
+QUICK = {"info", "--help"}
+QUICK_SECONDS = 60
 
 
 class Text(html.parser.HTMLParser):
@@ -111,6 +117,10 @@ def check_line(root, cwd, line, commands, problems):
             problems.append("%s: %s is not a program in %s" % (line, program, os.path.relpath(cwd, root)))
     if program == "./run" and args and args[0] not in commands:
         problems.append("%s: ./run has no command %s" % (line, args[0]))
+    elif "/" in program and args and args[0] in QUICK and os.path.isfile(os.path.join(cwd, program)):
+        ran = subprocess.run(words, cwd=cwd, capture_output=True, text=True, timeout=QUICK_SECONDS)
+        if ran.returncode != 0:
+            problems.append("%s: exits %d: %s" % (line, ran.returncode, (ran.stderr or ran.stdout).strip()[:200]))
     if program in NO_PATH_ARGS:
         return cwd
     reads = args[:-1] if program == "cp" else args
