@@ -137,10 +137,15 @@ function(tarn__plugin_target bundle format folder sources libraries ui_sources u
     C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   if(dpf_format STREQUAL lv2)
     add_dependencies(${target} tarn_lv2_ttl_generator)
-    # The description DPF writes names the programs interface that our entry leaves out.
+    # The description DPF writes names the programs interface that our entry leaves out. Its
+    # presets set every input port as well, to the value it had when the program loaded: a preset
+    # would bring back a Level the user had turned down. A program changes only the shape, so a
+    # preset keeps only its state.
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND $<TARGET_FILE:tarn_lv2_ttl_generator> $<TARGET_FILE:${target}> > /dev/null
       COMMAND sed -z -i "s| ,\\n *<http://kxstudio.sf.net/ns/lv2ext/programs#Interface> ;| ;|" ${lv2_name}_dsp.ttl
+      COMMAND find . -maxdepth 1 -name presets.ttl -exec
+        sed -z -i "s|] ;\\n\\n    lv2:port \\[[^]]*]\\( ,\\n    \\[[^]]*]\\)* \\.|] .|g" {} +
       WORKING_DIRECTORY ${lv2_dir} VERBATIM)
   endif()
   add_dependencies(tarn_plugins ${target})

@@ -210,17 +210,21 @@ README_PLUGIN_NOTES = """\
   VST3 and the JACK program (there on its first program, "Sine"), as the DLL does with nothing
   patched; set Level to 0 V to keep it silent until the first note. The CV form reads its CV
   inputs, 0 V where nothing is patched, so it is silent until a note.
-- A VST3 host delivers pitch bend on hidden parameters, one a channel, and a DAW may set them to
-  any start value before a note (Ardour to 0, a full bend down); the first value of each is taken as
-  where it starts, so a note plays at its pitch until a real bend arrives.
+- A VST3 host delivers pitch bend on hidden parameters, one a channel, which default to and read
+  as the centre (no bend); Ardour sends each that value before the first note. A host that starts
+  them at 0 (a full bend down) instead gets no bend from it: a 0 before a channel's first other
+  value is taken as where its parameter starts. Every other value bends at once, so a host need not
+  send a start value, and a note plays at its pitch until a real bend arrives. Only a full bend down
+  sent before any other value on its channel cannot be told from such a start, and is lost.
 - The shape text is the plug-in's saved state: a session stores and restores it, and a stored text
   that is not a valid shape gets the module's own answer to it (the lenient parser; silence where
   the table would not be finite). The 27 shapes of the panel's menu are LV2 presets and VST3
   programs with the menu's names (DPF's CLAP format has no presets; the JACK program starts on the
-  first, "Sine"). A program changes only the shape; an LV2 preset, as DPF writes it, also sets Pitch,
-  Sync and Level to their defaults. A program a host chooses on its audio thread (a MIDI program
-  change in the JACK program or a DAW) is built on a thread of the plug-in's own; no format loads a
-  program, sets a state or builds a table on an audio thread.
+  first, "Sine"). A preset or program changes only the shape: Pitch, Sync and Level stay where they
+  are (the LV2 presets DPF writes set every input too; the build takes those values out). A program
+  a host chooses on its audio thread (a MIDI program change in the JACK program or a DAW) is built
+  on a thread of the plug-in's own; no format loads a program, sets a state or builds a table on an
+  audio thread.
 - **The panel** is the window of every format: the same panel code as in the DLL, drawn with Cairo
   (DGL's Cairo backend), at the same size, with the same colours, grid, nodes and curve (pixel for
   pixel outside the " Menu " button, whose text comes in another font). Drag nodes with the mouse;

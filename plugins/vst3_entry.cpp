@@ -11,6 +11,8 @@
 //   not Pitch, Sync and Level), keeps, saves and restores them all, and complains of each beyond
 //   the 512th on reopening a session. A host delivers a controller or a bend only on a parameter
 //   it lists, and Contour4 needs only the bends. The placeholder of vst3_entry.h is left out too.
+//   The bends default to and read as the centre, where DPF has a full bend down, which a DAW
+//   sends as their start.
 // - No restart from inside a program change. DPF asks the host to re-read every parameter from
 //   inside the host's own call that chooses a program, where Ardour waits on a lock it holds. A
 //   program of ours changes no parameter, so that request is dropped.
@@ -75,6 +77,18 @@ int32_t dpfIndex(int32_t shown) {
     if (shown < kInternal + kBends) return kInternal + (shown - kInternal) * kControllersPerChannel + kBendController;
     return shown + kHidden;
 }
+
+// The bend parameters: DPF gives them no default, reads them as 0 (a full bend down, which Ardour
+// sends each of them before any note) and gives them a controller's 127 steps. Ours default to
+// and read as the centre, with a bend's 16383 steps.
+bool isBend(int32_t shown) { return shown >= kInternal && shown < kInternal + kBends; }
+bool isBendId(v3_param_id id) {
+    for (int32_t shown = kInternal; shown < kInternal + kBends; ++shown) {
+        if (id == static_cast<v3_param_id>(dpfIndex(shown))) return true;
+    }
+    return false;
+}
+constexpr double kBendDefault = static_cast<double>(tarn::kBendCentre) / tarn::kBendMax;
 
 #if DISTRHO_PLUGIN_WANT_PROGRAMS
 constexpr v3_param_id kProgramId = DISTRHO_NAMESPACE::kVst3InternalParameterProgram;
@@ -266,7 +280,12 @@ const v3_edit_controller_cpp Plugin::kController = [] {
     t.ctrl.get_state = [](void* self, v3_bstream** s) { return TARN_DPF_STREAM(T, dpfController, get_state, s); };
     t.ctrl.get_parameter_count = [](void* self) { return TARN_DPF(T, dpfController, get_parameter_count) - kHidden; };
     t.ctrl.get_parameter_info = [](void* self, int32_t index, v3_param_info* info) {
-        return TARN_DPF(T, dpfController, get_parameter_info, index < 0 ? index : dpfIndex(index), info);
+        const v3_result result = TARN_DPF(T, dpfController, get_parameter_info, index < 0 ? index : dpfIndex(index), info);
+        if (result == V3_OK && isBend(index)) {
+            info->default_normalised_value = kBendDefault;
+            info->step_count = tarn::kBendMax;
+        }
+        return result;
     };
     t.ctrl.get_parameter_string_for_value = [](void* self, v3_param_id id, double value, v3_str_128 text) {
         return TARN_DPF(T, dpfController, get_parameter_string_for_value, id, value, text);
@@ -280,7 +299,9 @@ const v3_edit_controller_cpp Plugin::kController = [] {
     t.ctrl.plain_parameter_to_normalised = [](void* self, v3_param_id id, double value) {
         return TARN_DPF(T, dpfController, plain_parameter_to_normalised, id, value);
     };
-    t.ctrl.get_parameter_normalised = [](void* self, v3_param_id id) { return TARN_DPF(T, dpfController, get_parameter_normalised, id); };
+    t.ctrl.get_parameter_normalised = [](void* self, v3_param_id id) {
+        return isBendId(id) ? kBendDefault : TARN_DPF(T, dpfController, get_parameter_normalised, id);
+    };
     // [main, or audio for a DAW's MIDI program change]
     t.ctrl.set_parameter_normalised = [](void* self, v3_param_id id, double value) {
         Plugin& plugin = of<T>(self);

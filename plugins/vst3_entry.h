@@ -14,4 +14,9 @@ constexpr uint32_t kVst3Placeholders = 1;
 constexpr uint32_t kVst3Placeholders = 0;
 #endif
 
+// A MIDI pitch bend's 14 bits: 0 the full bend down, kBendCentre none, kBendMax the full bend up.
+// The VST3 entry gives the parameters that carry bends the centre as their default.
+constexpr int kBendCentre = 8192;
+constexpr int kBendMax = 16383;
+
 }  // namespace tarn

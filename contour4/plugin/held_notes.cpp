@@ -19,16 +19,10 @@ void HeldNotes::press(uint8_t note) {
 void HeldNotes::release(uint8_t note) { remove(note); }
 
 bool BendParameters::isBend(uint8_t channel, int value) {
-    int& start = start_[channel & 0x0F];
-    if (start == kUnset) {
-        start = value;
-        return false;
-    }
-    if (start == kFollowing || start != value) {
-        start = kFollowing;
-        return true;
-    }
-    return false;
+    bool& bent = bent_[channel & 0x0F];
+    if (!bent && value == 0) return false;
+    bent = true;
+    return true;
 }
 
 int bendValue(uint8_t low, uint8_t high) {

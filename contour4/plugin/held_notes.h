@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "plugins/vst3_entry.h"
+
 namespace tarn {
 
 class HeldNotes {
@@ -23,9 +25,12 @@ private:
 };
 
 // Pitch bend that reaches the plug-in as one host parameter per channel (VST3 through DPF's MIDI
-// mapping). A DAW may set such a parameter to any start value before a note, 0 (full bend down)
-// included, so the first value of each channel is where its parameter starts, not a bend; a bend
-// counts from the first value that differs from it.
+// mapping). A DAW sends such a parameter a start value before any note: the centre, which the
+// VST3 entry gives them as default and current value (Ardour sends that), is no bend anyway; 0, the
+// normalised minimum, is what a host sends that starts parameters there or reads them from DPF
+// alone, and is taken as a start until the channel's first other value. Every other value is a
+// real bend at once, the first one included: a host need not send a start value. Only a full bend
+// down that comes before any other value on its channel is lost; it cannot be told from a start.
 class BendParameters {
 public:
     static constexpr int kChannels = 16;
@@ -33,18 +38,13 @@ public:
     bool isBend(uint8_t channel, int value);
 
 private:
-    static constexpr int kUnset = -1;
-    static constexpr int kFollowing = -2;
-    int start_[kChannels] = {kUnset, kUnset, kUnset, kUnset, kUnset, kUnset, kUnset, kUnset,
-                             kUnset, kUnset, kUnset, kUnset, kUnset, kUnset, kUnset, kUnset};
+    bool bent_[kChannels] = {};
 };
 
 // MIDI to volts: 1 V per octave with note 69 at 5 V; a bend of 0 ... 16383 spans +-2 semitones.
 constexpr int kMiddleNote = 69;
 constexpr double kMiddleNoteVolts = 5.0;
 constexpr double kBendSemitones = 2.0;
-constexpr int kBendCentre = 8192;
-constexpr int kBendMax = 16383;
 double noteVolts(uint8_t note, int bend);
 // A bend's value from its two data bytes, at most kBendMax: DPF 1.6 turns a VST3 host's full bend
 // up (1.0) into 16384, an eighth bit in the high byte.

@@ -9,7 +9,8 @@ their own, and only the bundles under test on LV2_PATH and VST3_PATH.
       A MIDI track playing a region through the plug-in (LV2 or VST3) on a mono master at unity,
       exported by ardour7-export: bit for bit the DLL's render of the same pitches and shape;
       saved, reopened and exported again: the same samples; every preset Ardour lists loaded in
-      turn within a time limit, each leaving the plug-in's state at the preset's shape; and with
+      turn within a time limit, each leaving the plug-in's state at the preset's shape, and the
+      last one's shape playing the notes with the parameters as they were; and with
       nothing changed and no note, the DLL's tone at the defaults.
   ardour_check.py generator PLUGIN_DIR WORK TYPE NAME --parameters "Wave=1;Speed=5" --dll-sets "Wave=Saw;Speed=5"
       The plug-in on an audio bus: the DLL's render with the same settings.
@@ -298,10 +299,11 @@ def check_instrument(a, o):
     streams = {"pitch": [0.5] * beat + [0.6] * half + [bent] * (beat + half), "level": [0.8] * 2 * beat + [0.0] * beat}
     for stream, values in streams.items():
         open(os.path.join(a.work, stream + ".f32"), "wb").write(floats(values))
-    dll = dll_render(module, a.work, "notes", ["--shape", shapes[o.preset], "--frames", str(3 * beat),
-                     "--block", str(DLL_BLOCK), "--input", "Pitch=" + os.path.join(a.work, "pitch.f32"),
-                     "--input", "Level=" + os.path.join(a.work, "level.f32")])
-    same(f'{o.type} notes 69 and 81, bent, on "{o.preset}", from the first', first[4 * beat:], dll)
+    def dll_notes(tag, shape):
+        return dll_render(module, a.work, tag, ["--shape", shape, "--frames", str(3 * beat), "--block", str(DLL_BLOCK),
+                          "--input", "Pitch=" + os.path.join(a.work, "pitch.f32"),
+                          "--input", "Level=" + os.path.join(a.work, "level.f32")])
+    same(f'{o.type} notes 69 and 81, bent, on "{o.preset}", from the first', first[4 * beat:], dll_notes("notes", shapes[o.preset]))
 
     a.lua(folder, "resave", **common)
     if a.export(folder, os.path.join(a.work, "reopened.wav")) != first:
@@ -320,6 +322,14 @@ def check_instrument(a, o):
         previous = shape
     print(f"ok {o.type}: Ardour lists and loads the {len(listed)} presets, each within {SECONDS_PER_PRESET} s, "
           "each leaving the plug-in at its shape")
+    # The session as the last preset left it: its shape sounds, and Level is still 0 V (a preset
+    # changes only the shape), so nothing sounds before the first note.
+    after = a.export(folder, os.path.join(a.work, "presets.wav"))
+    if after[:4 * beat] != bytes(4 * beat):
+        raise Failure(f'{o.type}: sound before the first note after the presets: a preset set Level')
+    if after == first:
+        raise Failure(f'{o.type}: the presets changed nothing of the sound')
+    same(f'{o.type} the notes after the preset "{label}"', after[4 * beat:], dll_notes("presets", shape))
 
     # Nothing set and no note: the defaults' tone.
     folder = a.new_session("defaults")

@@ -19,18 +19,18 @@ TEST(HeldNotes, TheNewestHeldNoteSoundsAndReleasingItFallsBack) {
     EXPECT_TRUE(notes.empty());
 }
 
-// Ardour sets every hidden bend parameter to 0 (two semitones down) before the first note; only
-// a change of a channel's parameter bends.
-TEST(BendParameters, EachChannelsFirstValueIsItsStartAndBendsFromItsFirstChange) {
+// A host may start a hidden bend parameter at 0 (two semitones down) before the first note, send
+// the centre, or send no start value at all.
+TEST(BendParameters, ZeroBeforeAChannelsFirstOtherValueIsAStartAndEveryOtherValueABend) {
     tarn::BendParameters bends;
     EXPECT_FALSE(bends.isBend(0, 0));
-    EXPECT_FALSE(bends.isBend(1, 0));
-    EXPECT_FALSE(bends.isBend(0, 0));  // the start again
+    EXPECT_FALSE(bends.isBend(0, 0));  // a start sent again at the next play
     EXPECT_TRUE(bends.isBend(0, 12000));
-    EXPECT_TRUE(bends.isBend(0, 0));  // back to the start is a bend now
-    EXPECT_FALSE(bends.isBend(1, 0));
-    EXPECT_FALSE(bends.isBend(0x12, 5000));  // channel 2: the low four bits
-    EXPECT_TRUE(bends.isBend(2, 8192));
+    EXPECT_TRUE(bends.isBend(0, 0));  // after a bend, 0 is a full bend down
+    EXPECT_FALSE(bends.isBend(1, 0));  // each channel apart
+    EXPECT_TRUE(bends.isBend(0x12, 5000));  // channel 2, the low four bits: no start value needed
+    EXPECT_TRUE(bends.isBend(3, tarn::kBendCentre));  // a centre start bends nothing, and after it
+    EXPECT_TRUE(bends.isBend(3, 0));                   // a full bend down is one
 }
 
 TEST(NoteVolts, NoteSixtyNineIsFiveVoltsAndTheBendSpansTwoSemitones) {
