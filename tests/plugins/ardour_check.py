@@ -72,7 +72,9 @@ class Ardour:
         self.env = dict(os.environ, HOME=home, LV2_PATH=os.path.join(plugins, "lv2") + ":" + specs,
                         VST3_PATH=os.path.join(plugins, "vst3"), LD_LIBRARY_PATH="/usr/lib/ardour7")
 
-    def run(self, args, seconds=SECONDS_PER_TOOL, **env):
+    # again: what makes a run's starting point afresh before it is made again (a session that a
+    # crashed run may have left half changed).
+    def run(self, args, seconds=SECONDS_PER_TOOL, again=None, **env):
         tool = os.path.basename(args[0])
         for attempt in range(1, ATTEMPTS + 1):
             try:
@@ -92,6 +94,8 @@ class Ardour:
             if attempt == ATTEMPTS:
                 raise Failure(fault)
             print(f"{fault}; running it again")
+            if again is not None:
+                again()
 
     # The VST3 bundles scanned into the home's cache, which Ardour's tools take only while it is
     # newer than the bundles.
@@ -102,11 +106,19 @@ class Ardour:
 
     def new_session(self, name):
         folder = os.path.join(self.work, name)
+        shutil.rmtree(folder, ignore_errors=True)
         self.run(["ardour7-new_session", "-m", "1", "-s", str(RATE), folder, name])
         return folder
 
-    def lua(self, folder, command, **env):
-        return self.run(["ardour7-lua", os.path.join(HERE, "ardour_session.lua")], TARN_COMMAND=command,
+    # A new session with the plug-in on a track or bus; a build that Ardour ends by a crash is
+    # made again in a session made afresh.
+    def built_session(self, name, **env):
+        folder = self.new_session(name)
+        self.lua(folder, "build", again=lambda: self.new_session(name), **env)
+        return folder
+
+    def lua(self, folder, command, again=None, **env):
+        return self.run(["ardour7-lua", os.path.join(HERE, "ardour_session.lua")], again=again, TARN_COMMAND=command,
                         TARN_SESSION=folder, **env)
 
     def export(self, folder, out):
@@ -285,8 +297,7 @@ def check_instrument(a, o):
     # A beat of silence, note 69 for a beat, then 81, bent up half way, released a beat before the
     # end; Pitch and Level through the notes alone. (A note on the region's first frame reaches
     # Ardour's LV2 plug-ins 16 frames early.)
-    folder = a.new_session("notes")
-    a.lua(folder, "build", TARN_PRESET=o.preset, TARN_PARAMETERS=o.parameters, **common)
+    folder = a.built_session("notes", TARN_PRESET=o.preset, TARN_PARAMETERS=o.parameters, **common)
     beat = FRAMES_PER_BEAT
     edit_session(folder, 4 * beat, notes=[(69, 1, 2), (81, 2, 3)], bends=[(2.5, BEND)])
     first = a.export(folder, os.path.join(a.work, "notes.wav"))
@@ -332,8 +343,7 @@ def check_instrument(a, o):
     same(f'{o.type} the notes after the preset "{label}"', after[4 * beat:], dll_notes("presets", shape))
 
     # Nothing set and no note: the defaults' tone.
-    folder = a.new_session("defaults")
-    a.lua(folder, "build", TARN_PRESET="", TARN_PARAMETERS="", **common)
+    folder = a.built_session("defaults", TARN_PRESET="", TARN_PARAMETERS="", **common)
     edit_session(folder, beat)
     found_in(f"{o.type} with no note, the tone at the defaults", a.export(folder, os.path.join(a.work, "defaults.wav")),
              dll_render(module, a.work, "defaults", ["--frames", str(SEARCH_SECONDS * RATE)]))
@@ -343,9 +353,8 @@ def check_generator(a, o):
     module = o.name.replace(" ", "")
     if o.type == "VST3":
         a.scan()
-    folder = a.new_session("wave")
-    a.lua(folder, "build", TARN_PLUGIN=o.name, TARN_TYPE=o.type, TARN_ROLE="generator", TARN_PRESET="",
-          TARN_PARAMETERS=o.parameters)
+    folder = a.built_session("wave", TARN_PLUGIN=o.name, TARN_TYPE=o.type, TARN_ROLE="generator", TARN_PRESET="",
+                             TARN_PARAMETERS=o.parameters)
     edit_session(folder, RATE)
     sets = [arg for setting in o.dll_sets.split(";") for arg in ("--set", setting)]
     found_in(f"{o.type} on a bus, {o.dll_sets}", a.export(folder, os.path.join(a.work, "wave.wav")),
