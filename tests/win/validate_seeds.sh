@@ -3,7 +3,8 @@
 # floating-point environments with its random texts and menu walks, and the random menus after
 # which the panel must hold no capture) for every seed: each module's DLL over 50 seeds at
 # strictness 1, in the Windows build that runs here (the other computes alike, and the seeds take
-# a minute and a half), each judged as its description says. Usage: validate_seeds.sh ARCH
+# three minutes), each judged as its description says and again with nothing but the DLL, as a
+# user without the description runs it. Usage: validate_seeds.sh ARCH
 # MODULES_TXT DIST_DIR; TARN_HOST runs tarn-host of build ARCH.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
