@@ -13,10 +13,18 @@ spaces, an empty text); it holds no double quote.
   name        the module's name, as the host lists it
   id          its identifier, the host's key for it
   library     the library's file name without ".dll" (also the build's target)
-  frame       the frame's interface version: 2230 or 2120
-  magic       the signal record's magic number, hexadecimal
+  frame       the frame's interface version: 2230 or 2120. A new module takes 2230 unless a host
+              it must load in knows 2120 only; the two differ only where frame/module_base.h says
+              (2230 leaves GUI-only pins out of the signal side's table, for a panel's pins)
+  magic       the signal record's magic number, hexadecimal: 32 bits of the module's own, which
+              hosts tell its record by, so draw a new one (python3 -c "import secrets;
+              print(hex(secrets.randbits(32)))"), never copy one, and keep it once published
   flags       what getModuleProperties writes as flags; without it they are left unwritten
-  about       one line of the about text; repeat for more lines (nothing after "=": an empty line)
+  about       a line of the module's own about text, after its name, the project's credit lines
+              (PROJECT_CREDITS below) and an empty line; repeat for more lines (nothing after
+              "=": an empty line). Without it the text is the name and the credit lines
+  about-whole instead of about: a line of an about text that words its credits itself, the whole
+              text; repeat for more lines
   summary     what the module is, in one line: the README's list of modules, the manual
   uri         the plug-ins' URI; the modular LV2 form, a plug-in of its own, is URI:cv, named
               "NAME CV"
@@ -81,8 +89,12 @@ Usage:
       OUTDIR/FOLDER/plugin/DistrhoPluginInfo.h  with a core: what DPF builds its plug-in as
       Each is rewritten only when it changes. A malformed description exits 1 with FILE:LINE.
   module_description.py choices DESCRIPTION PIN     the choice names of a pin, one a line
+  module_description.py distinct FOLDER...       fails where two modules share a name, id,
+      library, magic, uri, clap-id or plugin-id, naming both folders and the key
   module_description.py every-frame DESCRIPTION     the inputs read at every frame, one a line
   module_description.py uri DESCRIPTION [cv]        the plug-ins' URI, or the modular LV2 form's
+No two modules the build lists share a name, id, library, magic, uri, clap-id or plugin-id: the
+configure stops, naming both folders and the key.
 Scripts import it: read_description(path) gives a Module with its pins.
 """
 import math
@@ -92,10 +104,10 @@ import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
-MODULE_KEYS = {"name", "id", "library", "frame", "magic", "flags", "about", "summary", "uri",
+MODULE_KEYS = {"name", "id", "library", "frame", "magic", "flags", "about", "about-whole", "summary", "uri",
                "clap-id", "plugin-id", "signal", "core", "panel", "scratch", "shared-generator",
                "plugin-text", "parameters", "lv2-category", "vst3-categories", "clap-features"}
-MODULE_REQUIRED = ["name", "id", "library", "frame", "magic", "about", "summary", "uri", "clap-id",
+MODULE_REQUIRED = ["name", "id", "library", "frame", "magic", "summary", "uri", "clap-id",
                    "plugin-id"]
 # What the plug-ins of a module with a core say of it, where its description does not.
 PLUGIN_DEFAULTS = {"lv2-category": "lv2:UtilityPlugin", "vst3-categories": "Fx", "clap-features": "audio-effect"}
@@ -104,7 +116,12 @@ TEXT_KEYS = ["steady", "first", "second", "edge-text"]
 GRAMMAR_KEYS = ["nodes"] + NODE_KEYS + TEXT_KEYS
 PIN_KEYS = {"direction", "type", "symbol", "default", "unit", "range", "choices", "flags", "state",
             "gate", "every-frame", "doc"} | set(GRAMMAR_KEYS)
-REPEATED = {"about", "edge-text"}
+REPEATED = {"about", "about-whole", "edge-text"}
+# Who made every module and under which licence: the about text's lines after the module's name.
+PROJECT_CREDITS = ["from the Tarn modules project", "by the Tarn module makers", "MIT licence"]
+# What tells one module from another, to hosts, plug-in hosts and saved patches: no two modules
+# may share one.
+IDENTITY_KEYS = ["name", "id", "library", "magic", "uri", "clap-id", "plugin-id"]
 QUOTED = re.compile(r'^"[^"]*"$')
 QUOTED_LIST = re.compile(r'^"[^"]*"([ \t]+"[^"]*")*$')
 PIN_REQUIRED = ["direction", "type", "symbol"]
@@ -312,7 +329,7 @@ class Module:
         self.magic = s.number("magic", r"^0[xX][0-9a-fA-F]{1,8}$", lambda v: int(v, 16), "hexadecimal (0x...)")
         self.flags = s.number("flags", r"^0[xX][0-9a-fA-F]+$", lambda v: int(v, 16),
                               "hexadecimal (0x...)") if s.has("flags") else None
-        self.about = "\n".join(f.value for f in s.repeated.get("about", []))
+        self.about = self.read_about(s)
         self.summary = s.text("summary")
         self.uri = s.text("uri")
         self.cv_uri = self.uri + ":cv"
@@ -345,6 +362,26 @@ class Module:
             s.fail("only one text input has a grammar: [pin %s] is a second" % described[1].name, described[1].line)
         self.check_names_differ()
         self.parameters = self.read_parameters(s)
+        self.identity_fields = {key: s.field(key) for key in IDENTITY_KEYS}
+
+    def identity(self, key):
+        """An identity key's value as two modules must not share it: a library's file name in any
+        case, the magic as a number."""
+        if key == "library":
+            return self.library.lower()
+        if key == "magic":
+            return self.magic
+        return {"name": self.name, "id": self.id, "uri": self.uri, "clap-id": self.clap_id,
+                "plugin-id": self.plugin_id}[key]
+
+    def read_about(self, s):
+        own = [f.value for f in s.repeated.get("about", [])]
+        whole = s.repeated.get("about-whole", [])
+        if whole and own:
+            s.fail("about and about-whole exclude each other: about-whole is the whole text", whole[0].line)
+        if whole:
+            return "\n".join(f.value for f in whole)
+        return "\n".join([self.name] + PROJECT_CREDITS + ([""] + own if own else []))
 
     def read_parameters(self, s):
         """The pins the plug-ins make parameters, in the order hosts keep them by."""
@@ -609,6 +646,22 @@ def generate(path, folder, version_text, outdir):
         write_if_changed(os.path.join(target, "plugin", "DistrhoPluginInfo.h"), plugin_info(module, folder, source))
 
 
+def check_distinct(folders):
+    """Fails where two modules share an identity (a description copied and not made its own)."""
+    seen = {}
+    for folder in folders:
+        path = os.path.join(folder, "description.txt")
+        module = read_description(os.path.join(ROOT, path))
+        for key in IDENTITY_KEYS:
+            value = module.identity(key)
+            if (key, value) in seen:
+                field = module.identity_fields[key]
+                other, other_path, other_line = seen[(key, value)]
+                raise DescriptionError("%s:%d: %s and %s share the %s \"%s\" (%s:%d); each module needs its own"
+                                       % (path, field.line, other, folder, key, field.value, other_path, other_line))
+            seen[(key, value)] = (folder, path, module.identity_fields[key].line)
+
+
 def main(argv):
     try:
         if len(argv) == 5 and argv[0] == "generate":
@@ -616,6 +669,8 @@ def main(argv):
         elif len(argv) == 3 and argv[0] == "choices":
             for name, _ in read_description(argv[1]).pin(argv[2]).choices:
                 print(name)
+        elif len(argv) >= 2 and argv[0] == "distinct":
+            check_distinct(argv[1:])
         elif len(argv) == 2 and argv[0] == "every-frame":
             for pin in read_description(argv[1]).pins:
                 if pin.every_frame:

@@ -1,4 +1,4 @@
-// Helpers for a library's two exports and its DLL entry point, shared by both modules.
+// Helpers for a library's two exports and its DLL entry point, shared by every module.
 #pragma once
 
 #include <new>

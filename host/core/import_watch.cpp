@@ -95,6 +95,7 @@ void resetWatchedCalls() { counts().clear(); }
 #if !defined(_WIN32)
 // Native builds load no Windows library: there is no import table to watch.
 int watchImports(void*) { return 0; }
+bool seedImportedRand(void*, unsigned) { return false; }
 #endif
 
 }  // namespace tarnhost

@@ -25,6 +25,11 @@ struct WatchedCalls {
 // imports none of them. Each load of a library needs its own call.
 int watchImports(void* module);
 
+// [main] Seeds the C library's generator that the loaded library draws from with rand(), on the
+// calling thread (its state is the thread's, shared by every instance there), through the srand
+// of the very library it imports rand from. False where it imports no rand.
+bool seedImportedRand(void* module, unsigned seed);
+
 // The scope a render opens around creation, pins and open: not the audio path.
 constexpr const char* kSetupScope = "setup";
 

@@ -273,16 +273,15 @@ void patch(void** slot, void* value) {
     VirtualProtect(slot, sizeof(void*), old, &old);
 }
 
-}  // namespace
-
-int watchImports(void* module) {
-    if (module == nullptr) return 0;
+// Calls f(library, name, slot) for every import of a loaded library that is named, not ordinal.
+template <class F>
+void forEachNamedImport(void* module, F f) {
+    if (module == nullptr) return;
     auto* base = static_cast<uint8_t*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (dir.VirtualAddress == 0) return 0;
-    int watched = 0;
+    if (dir.VirtualAddress == 0) return;
     for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name != 0; ++d) {
         const char* library = reinterpret_cast<const char*>(base + d->Name);
         const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(
@@ -291,17 +290,39 @@ int watchImports(void* module) {
         for (; names->u1.AddressOfData != 0; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
             const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            const int id = findWatched(library, reinterpret_cast<const char*>(byName->Name));
-            if (id < 0) continue;
-            void** slot = reinterpret_cast<void**>(&slots->u1.Function);
-            if (*slot != kWatched[id].standIn) {
-                original[id] = *slot;
-                patch(slot, kWatched[id].standIn);
-            }
-            ++watched;
+            f(library, reinterpret_cast<const char*>(byName->Name), reinterpret_cast<void**>(&slots->u1.Function));
         }
     }
+}
+
+}  // namespace
+
+int watchImports(void* module) {
+    int watched = 0;
+    forEachNamedImport(module, [&](const char* library, const char* name, void** slot) {
+        const int id = findWatched(library, name);
+        if (id < 0) return;
+        if (*slot != kWatched[id].standIn) {
+            original[id] = *slot;
+            patch(slot, kWatched[id].standIn);
+        }
+        ++watched;
+    });
     return watched;
+}
+
+bool seedImportedRand(void* module, unsigned seed) {
+    // The srand of the very library the module imports rand from: a host linked against another
+    // C runtime would otherwise seed a generator the module never draws from.
+    void (CDECL* seedFunction)(unsigned) = nullptr;
+    forEachNamedImport(module, [&](const char* library, const char* name, void**) {
+        if (std::strcmp(name, "rand") != 0) return;
+        if (HMODULE crt = GetModuleHandleA(library))
+            seedFunction = reinterpret_cast<void(CDECL*)(unsigned)>(reinterpret_cast<void*>(GetProcAddress(crt, "srand")));
+    });
+    if (seedFunction == nullptr) return false;
+    seedFunction(seed);
+    return true;
 }
 
 GdiPaintWatch::GdiPaintWatch(void* deviceContext) : previous_(activePaint) {

@@ -58,8 +58,8 @@ void pressDismissing(GuiHost& gui, int x, int y) {
 // A rate low enough that a high pitch steps past a whole cycle per sample.
 constexpr float kLowRate = 4000.0f;
 
-// The signal object at one rate: every input held at every special value, every choice that
-// does not draw from the shared generator, every text, then random events.
+// The signal object at one rate: every input held at every special value, every choice, every
+// text, then random events.
 void signalBattery(Validator& v, float rate, const std::vector<std::string>& texts, BatteryOutput& out) {
     Probe p = makeProbe(v, rate, 64);
     auto block = [&] {
@@ -80,7 +80,6 @@ void signalBattery(Validator& v, float rate, const std::vector<std::string>& tex
         } else if (pin.datatype == DT_ENUM) {
             const int16_t before = p.choices[i];
             for (const auto& choice : tarn::parseChoiceList(pin.enumList != nullptr ? pin.enumList : "")) {
-                if (v.specifics().drawsFromSharedGenerator(choice.first)) continue;
                 p.setChoice(i, static_cast<int16_t>(choice.second));
                 block();
             }
@@ -101,9 +100,8 @@ void signalBattery(Validator& v, float rate, const std::vector<std::string>& tex
     }
 }
 
-// The panel reading the texts and painting, a drag, and menu commands walked at random. Each
-// walk has an instance of its own, so that one that picked a command drawing from the shared
-// generator leaves nothing behind for the next: its text and paint are not compared.
+// The panel reading the texts and painting, a drag, and menu commands walked at random, each walk
+// in an instance of its own.
 void panelBattery(Validator& v, const std::vector<std::string>& texts, BatteryOutput& out) {
     const std::string& dragged = v.specifics().text.edgeTexts.back();
     auto paint = [&](Instance& in) {
@@ -132,16 +130,21 @@ void panelBattery(Validator& v, const std::vector<std::string>& texts, BatteryOu
         in.gui->press(5, 5);
         menu.finish();
         in.gui->release();
-        if (v.specifics().drawsFromSharedGenerator(menu.walked())) continue;
         out.texts.push_back(in.text());
         paint(in);
     }
 }
 
+// The C library generator's state on a thread that has not drawn yet.
+constexpr unsigned kFreshGeneratorSeed = 1;
+
 // Deterministic for a seed. The signal side runs at the usual rate and at a low one, where a
-// high pitch takes other paths (a phase that wraps past a whole cycle per sample).
+// high pitch takes other paths (a phase that wraps past a whole cycle per sample). Choices and
+// menu commands that draw from the C library's generator draw the same numbers in every run:
+// its state is the thread's, and moves on with every run, so each run starts it afresh.
 BatteryOutput runBattery(Validator& v) {
     BatteryOutput out;
+    seedImportedRand(v.library().handle(), kFreshGeneratorSeed);
     const std::vector<std::string> texts = batteryTexts(v, v.specifics().text);
     signalBattery(v, 44100.0f, texts, out);
     signalBattery(v, kLowRate, {}, out);

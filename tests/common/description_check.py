@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The modules' description reader (cmake/module_description.py) on broken descriptions: each is a
 real description with one fault put in, and must be refused naming its file and the faulty line.
-A sound description's generated files are written once and left alone when nothing changed (so
+Two modules that share an identity are refused naming both folders and the key. A sound
+description's generated files are written once and left alone when nothing changed (so
 a configure run again rebuilds nothing)."""
 import os
 import subprocess
@@ -50,6 +51,8 @@ CASES = [
                                                ["core = tarn::LfoCore in lfo/nowhere.h"]) + ("does not exist",),
     ("neither a core nor a signal object",) + (replaced("core = tarn::LfoCore in lfo/signal/lfo_core.h", [])[0],
                                                 line_of("[module]") + 1, "needs a signal object or a core"),
+    ("about beside about-whole",) + added("about = LFO wave oscillator", ["about-whole = Tarn LFO"])
+    + ("exclude each other",),
     ("parameters that leave an input out",) + replaced("parameters = wave speed", ["parameters = wave"])
     + ("each audio and choice input",),
 ]
@@ -58,11 +61,35 @@ CASES = [
 def generate(path, out):
     return subprocess.run([sys.executable, READER, "generate", path, "lfo", "1.2.3", out],
                           capture_output=True, text=True)
+# A copy of the LFO's description made another module's, all but one key: (the copy's changes,
+# the key the refusal must name).
+COPIES = [
+    ({"name": "Tarn Copy", "id": "Tarn Copy"}, "library"),
+    ({"name": "Tarn Copy", "id": "Tarn Copy", "library": "TarnCopy", "magic": "0xeccfe810"}, "magic"),
+]
+
+
+def distinct(tmp, changes):
+    copy = os.path.join(tmp, "copy")
+    os.makedirs(copy, exist_ok=True)
+    with open(os.path.join(copy, "description.txt"), "w") as f:
+        for line in LFO:
+            key = line.split(" = ")[0]
+            f.write("%s = %s\n" % (key, changes[key]) if key in changes else line + "\n")
+    return subprocess.run([sys.executable, READER, "distinct", "lfo", copy], capture_output=True, text=True)
 
 
 def main():
     failures = 0
     with tempfile.TemporaryDirectory() as tmp:
+        for changes, key in COPIES:
+            r = distinct(tmp, changes)
+            if r.returncode != 1 or "lfo and %s/copy share the %s" % (tmp, key) not in r.stderr:
+                failures += 1
+                print("FAIL a copy sharing its %s: exit %d, %r" % (key, r.returncode, r.stderr.strip()))
+            else:
+                print("ok a copy sharing its %s: %s" % (key, r.stderr.strip()))
+
         path = os.path.join(tmp, "description.txt")
         for what, lines, line, words in CASES:
             with open(path, "w") as f:
