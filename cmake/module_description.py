@@ -494,7 +494,7 @@ def pin_cpp(pin):
         c_string(pin.unit), c_float(low), c_float(high),
         c_string(pin.choice_list if pin.choices else None), choices, str(len(pin.choices)),
         "0x%X" % pin.flags, "true" if pin.state else "false", "true" if pin.gate is not None else "false",
-        gate, c_string(pin.cv_name), c_string(pin.cv_symbol),
+        gate, c_string(pin.cv_name), c_string(pin.cv_symbol), "true" if pin.every_frame else "false",
     ]
     return "    {%s}," % ", ".join(fields)
 

@@ -40,6 +40,8 @@ struct PinDescription {
     float gate;               // in signal units
     const char* cvName;       // an audio input's CV form in plug-ins: "NAME CV"; null for others
     const char* cvSymbol;     // and its symbol, "SYMBOL_cv"
+    bool everyFrame;          // an audio input the module reads at every frame; else at a block's
+                              // first frame only
 };
 
 struct ModuleDescription {

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "DistrhoPlugin.hpp"
@@ -176,7 +178,10 @@ private:
     void reserve(uint32_t frames) {
         capacity_ = std::max(frames, kSmallestBlock);
         inputBuffers_.assign(static_cast<size_t>(kPinCount) * capacity_, 0.0f);
+        std::fill(std::begin(filledFrames_), std::end(filledFrames_), 0u);
     }
+
+    static bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
     // Each audio input's block from its parameter (in the modular form added to its CV port's),
     // each output's from the host's buffers.
@@ -190,11 +195,19 @@ private:
                 float* block = inputBuffers_.data() + static_cast<size_t>(pin) * capacity_;
                 const float knob = knobs[parameterOf_[pin]];
 #ifdef TARN_PLUGIN_CV
+                // An input read once a block needs its first frame alone.
                 const float* cv = inputs[input++] + done;
-                for (uint32_t f = 0; f < count; ++f) block[f] = cv[f] + knob;
+                const uint32_t read = p.everyFrame ? count : 1;
+                for (uint32_t f = 0; f < read; ++f) block[f] = cv[f] + knob;
 #else
                 static_cast<void>(inputs);
-                std::fill(block, block + count, knob);
+                // A knob held still keeps its block: filled again only when it moves or the
+                // block grows.
+                if (filledFrames_[pin] < count || !sameBits(filledWith_[pin], knob)) {
+                    std::fill(block, block + count, knob);
+                    filledWith_[pin] = knob;
+                    filledFrames_[pin] = count;
+                }
 #endif
                 buffers_[pin] = block;
             }
@@ -210,6 +223,8 @@ private:
     int32_t parameterOf_[kPinCount];
     std::vector<float> inputBuffers_;
     uint32_t capacity_ = 0;
+    float filledWith_[kPinCount] = {};     // the knob each input's block holds
+    uint32_t filledFrames_[kPinCount] = {};  // and for how many frames
 
     DISTRHO_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(DescribedPlugin)
 };

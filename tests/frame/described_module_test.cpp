@@ -21,11 +21,11 @@ namespace {
 enum : int32_t { IN, MODE, NAME, LEFT, RIGHT, PINS };
 constexpr PinChoice kModes[] = {{"Off", 0}, {"On", 3}};
 constexpr PinDescription kPins[PINS] = {
-    {"In", "in", PinType::Audio, false, nullptr, 0.0f, "V", 0.0f, 10.0f, nullptr, nullptr, 0, 0x0, false, false, 0.0f, "In CV", "in_cv"},
-    {"Mode", "mode", PinType::Choice, false, "3", 3.0f, "", 0.0f, 3.0f, "Off=0,On=3", kModes, 2, 0x0, false, false, 0.0f, nullptr, nullptr},
-    {"Name", "name", PinType::Text, false, nullptr, 0.0f, "", 0.0f, 0.0f, nullptr, nullptr, 0, 0x8500, true, false, 0.0f, nullptr, nullptr},
-    {"Left", "left", PinType::Audio, true, "0", 0.0f, "V", 0.0f, 0.0f, nullptr, nullptr, 0, 0x0, false, false, 0.0f, nullptr, nullptr},
-    {"Right", "right", PinType::Audio, true, nullptr, 0.0f, "V", 0.0f, 0.0f, nullptr, nullptr, 0, 0x0, false, false, 0.0f, nullptr, nullptr},
+    {"In", "in", PinType::Audio, false, nullptr, 0.0f, "V", 0.0f, 10.0f, nullptr, nullptr, 0, 0x0, false, false, 0.0f, "In CV", "in_cv", true},
+    {"Mode", "mode", PinType::Choice, false, "3", 3.0f, "", 0.0f, 3.0f, "Off=0,On=3", kModes, 2, 0x0, false, false, 0.0f, nullptr, nullptr, false},
+    {"Name", "name", PinType::Text, false, nullptr, 0.0f, "", 0.0f, 0.0f, nullptr, nullptr, 0, 0x8500, true, false, 0.0f, nullptr, nullptr, false},
+    {"Left", "left", PinType::Audio, true, "0", 0.0f, "V", 0.0f, 0.0f, nullptr, nullptr, 0, 0x0, false, false, 0.0f, nullptr, nullptr, false},
+    {"Right", "right", PinType::Audio, true, nullptr, 0.0f, "V", 0.0f, 0.0f, nullptr, nullptr, 0, 0x0, false, false, 0.0f, nullptr, nullptr, false},
 };
 constexpr tarn::ModuleDescription kTest = {"Test", "Test", "Test", 2230, 0x12345678u, false, 0, "about", "a test",
                                            "urn:test", "test", "Test", "1.0.0", 1, 0, 0, 0, 0, 8, kPins, PINS,
