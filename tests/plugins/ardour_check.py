@@ -35,7 +35,7 @@ TOOLS = ["ardour7-lua", "ardour7-export", "ardour7-new_session", "/usr/lib/ardou
 ARDOUR_MIDNAMS = "/usr/share/ardour7/patchfiles/"  # the MIDI device names Ardour comes with
 SECONDS_PER_TOOL = 120    # what one run of an Ardour tool may take before it is counted as hung
 SECONDS_PER_EXPORT = 60   # what one export of a few seconds may take before it is counted as hung
-ATTEMPTS = 3              # Ardour's tools, with no plug-in at all, now and then hang (ardour7-export
+ATTEMPTS = 4              # Ardour's tools, with no plug-in at all, now and then hang (ardour7-export
                           # at its start, its butler waiting) or abort (in free(), or on a port
                           # that "already exists") on a busy machine: such a run is made again
 SECONDS_PER_PRESET = 10   # what loading one preset may take: a hang is a failure, not a wait
