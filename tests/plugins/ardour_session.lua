@@ -99,11 +99,8 @@ elseif command == "build" then
   local info = find_plugin()
   local audio = ARDOUR.DataType("audio")
   if env("TARN_ROLE") == "instrument" then
-    -- The track is named after its session: under load Ardour has aborted on a port of the same
-    -- name that "already exists" when a second session of the same home made one.
-    local track = env("TARN_SESSION"):match("([^/]+)/*$")
     session:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1), ARDOUR.ChanCount(audio, 1), true, info, nil,
-      nil, 1, track, ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
+      nil, 1, "notes", ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
   else
     local bus = session:new_audio_route(1, 1, nil, 1, "wave", ARDOUR.PresentationInfo.Flag.AudioBus,
       ARDOUR.PresentationInfo.max_order):front()
